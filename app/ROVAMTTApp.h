@@ -1,0 +1,22 @@
+#pragma once
+// The application object: loads the settings, keeps a single instance, selects the UI language,
+// starts GDI+ and runs the main dialog modally.
+#include "framework/WinApp.h"
+
+class CROVAMTTApp : public CWinApp {
+public:
+    CROVAMTTApp() noexcept;
+    BOOL InitInstance() override;
+
+    // "Global\{GUID}": the single-instance name and the mutex held while the console runs.
+    static const wchar_t* InstanceName();
+    // The UI language the Language setting selects ("ENG" English, "CHT" Traditional Chinese,
+    // anything else Simplified Chinese as the console's home language).
+    static LANGID LanguageFromSetting(const char* text) noexcept;
+    // Registers "ROVA_MTT", a copy of the dialog class, so the main window can be found by class.
+    static bool RegisterMainWindowClass(HINSTANCE instance) noexcept;
+    // Step 1 and 2 of the start: load the document, make sure AppConfig exists (saving at once).
+    static void LoadSettingsDocument();
+    // Applies the language for every later resource lookup.
+    static void SelectLanguage(LANGID lang) noexcept;
+};

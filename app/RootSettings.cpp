@@ -1,0 +1,94 @@
+#include "app/RootSettings.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "contracts/ROVA_Common.h"
+
+namespace {
+// Absent and empty attributes keep the default; unparsable text keeps it too.
+void ReadValue(const XMLNode& node, const char* name, void* target, int type) {
+    const char* text = node.GetAttributeText(name);
+    if (text && *text) DigtalStringToValue(text, -1, target, type);
+}
+}  // namespace
+
+bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept {
+    if (!out || outSize <= 0) return false;
+    out[0] = '\0';
+    if (!text) return false;
+    // Convert in full, then cut at a byte boundary: a path is handed on at most outSize-1 bytes.
+    const int needed = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return false;
+    if (needed <= outSize) return ::WideCharToMultiByte(CP_ACP, 0, text, -1, out, outSize, nullptr, nullptr) > 0;
+    char* full = new (std::nothrow) char[needed];
+    if (!full) return false;
+    const bool ok = ::WideCharToMultiByte(CP_ACP, 0, text, -1, full, needed, nullptr, nullptr) > 0;
+    if (ok) {
+        std::memcpy(out, full, outSize - 1);
+        out[outSize - 1] = '\0';
+    }
+    delete[] full;
+    return ok;
+}
+
+bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept {
+    if (!out || outSize <= 0) return false;
+    out[0] = L'\0';
+    if (!text) return false;
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (needed <= 0) return false;
+    wchar_t* full = new (std::nothrow) wchar_t[needed];
+    if (!full) return false;
+    const bool ok = ::MultiByteToWideChar(CP_ACP, 0, text, -1, full, needed) > 0;
+    if (ok) {
+        wcsncpy(out, full, outSize - 1);
+        out[outSize - 1] = L'\0';
+    }
+    delete[] full;
+    return ok;
+}
+
+void RootSettings::Reset(double gateMinDefault, double gateMaxDefault) noexcept {
+    *this = RootSettings{};
+    gateMin = gateMinDefault;
+    gateMax = gateMaxDefault;
+}
+
+void RootSettings::Load(const XMLNode& appConfig) {
+    if (appConfig.IsNull()) {
+        RecursiveCreateDirectoryW(saveDataPath);
+        objectCountType = 1;
+        return;
+    }
+    ReadValue(appConfig, "SaveData", &saveData, kDigitalTypeFlag);
+    if (const char* path = appConfig.GetAttributeText("SaveDataPath")) {
+        if (!AnsiToWide(path, saveDataPath, MAX_PATH)) saveDataPath[0] = L'\0';
+    }
+    RecursiveCreateDirectoryW(saveDataPath);
+    int countType = 1;
+    ReadValue(appConfig, "ObjectCountType", &countType, kDigitalTypeInt32);
+    if (countType == 1 || countType == 3) objectCountType = countType;
+    ReadValue(appConfig, "ObjectWnd_TopViewMode", &topViewMode, kDigitalTypeFlag);
+    ReadValue(appConfig, "ObjectWnd_DrawLocus", &drawLocus, kDigitalTypeFlag);
+    ReadValue(appConfig, "ObjectWnd_AngleStart", &angleStart, kDigitalTypeInt32);
+    ReadValue(appConfig, "ObjectWnd_AngleStop", &angleStop, kDigitalTypeInt32);
+    ReadValue(appConfig, "ObjectWnd_AngleStep", &angleStep, kDigitalTypeInt32);
+    ReadValue(appConfig, "ObjectWnd_SectorCount", &sectorCount, kDigitalTypeInt32);
+    ReadValue(appConfig, "ObjectWnd_GateMin", &gateMin, kDigitalTypeDouble);
+    ReadValue(appConfig, "ObjectWnd_GateMax", &gateMax, kDigitalTypeDouble);
+    ReadValue(appConfig, "ObjectWnd_RadiusScale", &radiusScale, kDigitalTypeDouble);
+    ReadValue(appConfig, "ObjectWnd_LocusRadiusScale", &locusRadiusScale, kDigitalTypeDouble);
+    ReadValue(appConfig, "ObjectWnd_DisplayTime", &displayTime, kDigitalTypeInt32);
+    ReadValue(appConfig, "ObjectWnd_SmoothCount", &smoothCount, kDigitalTypeInt32);
+    ReadValue(appConfig, "AlgorithmAreaEnable", &algorithmAreaEnable, kDigitalTypeFlag);
+}
+
+void RootSettings::Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath) {
+    if (appConfig.IsNull()) return;
+    appConfig.SetAttributeInt("SaveData", saveDataFlag);
+    char path[MAX_PATH] = {};
+    WideToAnsi(workingSavePath, path, MAX_PATH);
+    appConfig.SetAttributeText("SaveDataPath", path);
+}

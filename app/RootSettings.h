@@ -1,0 +1,37 @@
+#pragma once
+// The attributes of the "AppConfig" element: the operator's settings read once at start and the
+// two values written back on exit.
+#include <windows.h>
+
+#include "app/XMLParser.h"
+
+struct RootSettings {
+    int saveData = 0;
+    wchar_t saveDataPath[MAX_PATH] = {};
+    int objectCountType = 1;
+    int topViewMode = 1;
+    int drawLocus = 1;
+    int angleStart = -150;
+    int angleStop = -30;
+    int angleStep = 10;
+    int sectorCount = 20;
+    double gateMin = 0.0;
+    double gateMax = 0.0;
+    double radiusScale = 1.0;
+    double locusRadiusScale = 0.5;
+    int displayTime = 2000;
+    int smoothCount = 3;
+    int algorithmAreaEnable = 0;
+
+    // Defaults of the table, with the visible gate range from the radar record.
+    void Reset(double gateMinDefault, double gateMaxDefault) noexcept;
+    // Reads the attributes of appConfig in their fixed order (missing element: defaults, single target).
+    // Creates the folder named by SaveDataPath, as the operator expects it to exist.
+    void Load(const XMLNode& appConfig);
+    // Writes SaveData and SaveDataPath (from the working save path) into appConfig.
+    static void Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath);
+};
+
+// Wide <-> ANSI code page text, the one conversion pair of the console.
+bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept;
+bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept;

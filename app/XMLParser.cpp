@@ -1,0 +1,162 @@
+#include "app/XMLParser.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "contracts/ROVA_Common.h"
+
+XMLParser gAppConfig;
+
+namespace {
+constexpr char kConfigName[] = "appConfig.xml";
+
+struct FileWriter : pugi::xml_writer {
+    FILE* file = nullptr;
+    bool failed = false;
+    void write(const void* data, size_t size) override {
+        if (!failed && fwrite(data, 1, size, file) != size) failed = true;
+    }
+};
+
+struct StringWriter : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+};
+}  // namespace
+
+XMLNode XMLNode::FindChild(const char* name) const {
+    if (!m_node || !name) return {};
+    for (pugi::xml_node child = m_node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && _stricmp(child.name(), name) == 0) return XMLNode(child);
+    }
+    return {};
+}
+
+XMLNode XMLNode::AppendChild(const char* name) {
+    if (!m_node || !name) return {};
+    return XMLNode(m_node.append_child(name));
+}
+
+bool XMLNode::RemoveChild(const XMLNode& child) {
+    return m_node && child.m_node && child.m_node.parent() == m_node && m_node.remove_child(child.m_node);
+}
+
+pugi::xml_attribute XMLNode::FindAttribute(const char* name) const {
+    if (!m_node || !name) return {};
+    for (pugi::xml_attribute a = m_node.first_attribute(); a; a = a.next_attribute()) {
+        if (_stricmp(a.name(), name) == 0) return a;
+    }
+    return {};
+}
+
+const char* XMLNode::GetAttributeText(const char* name) const {
+    pugi::xml_attribute a = FindAttribute(name);
+    return a ? a.value() : nullptr;
+}
+
+bool XMLNode::SetAttributeText(const char* name, const char* text) {
+    if (!m_node || !name) return true;
+    pugi::xml_attribute a = FindAttribute(name);
+    if (!a) {
+        const pugi::xml_node_type type = m_node.type();
+        if (type != pugi::node_element && type != pugi::node_declaration) return true;
+        a = m_node.append_attribute(name);
+    }
+    if (a && text) a.set_value(text);
+    return true;
+}
+
+bool XMLNode::SetAttributeReal(const char* name, double value) {
+    char buffer[16];
+    snprintf(buffer, sizeof buffer, "%.1f", value);
+    return SetAttributeText(name, buffer);
+}
+
+bool XMLNode::SetAttributeInt(const char* name, long long value) {
+    char buffer[16];
+    snprintf(buffer, sizeof buffer, "%lld", value);
+    return SetAttributeText(name, buffer);
+}
+
+bool XMLNode::SetAttributeUInt(const char* name, unsigned long long value) {
+    char buffer[16];
+    snprintf(buffer, sizeof buffer, "%llu", value);
+    return SetAttributeText(name, buffer);
+}
+
+int XMLNode::ParsePointPairs(const char* name, int typeCode, void* output, int maxCount) const {
+    if (!m_node || !name || typeCode < 0 || typeCode >= kDigitalTypeCount) return 0;
+    const char* text = GetAttributeText(name);
+    if (!text) return 0;
+    char** pieces = nullptr;
+    const int pieceCount = DevideStringByCharListA(text, -1, ";", 1, 0, &pieces, -1);
+    const int elementSize = gDigitalTypeSize[typeCode];
+    int pairs = 0;
+    for (int i = 0; i < pieceCount && (!output || pairs < maxCount); ++i) {
+        // Counting first keeps a piece with three numbers from being taken as a pair.
+        if (ParseDigitalArrayValue(pieces[i], -1, ",", 1, 0, typeCode, nullptr, -1) != 2) continue;
+        if (output) {
+            auto* slot = static_cast<unsigned char*>(output) + static_cast<size_t>(pairs) * 2 * elementSize;
+            ParseDigitalArrayValue(pieces[i], -1, ",", 1, 0, typeCode, slot, 2);
+        }
+        ++pairs;
+    }
+    if (pieces) Internal_DelArrayA(pieces);
+    return pairs;
+}
+
+std::string XMLParser::ConfigPath() {
+    char folder[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    GetProgramPathA(0, folder);
+    CombinePathNameA(path, folder, kConfigName);
+    return path;
+}
+
+void XMLParser::LoadFromMemory(const void* data, size_t size) {
+    m_document.reset();
+    if (data && size) m_document.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
+}
+
+void XMLParser::LoadFromFile(const char* path) {
+    void* block = nullptr;
+    const int64_t size = ReadFileDataA(path, &block);
+    if (block) {
+        LoadFromMemory(block, size > 0 ? static_cast<size_t>(size) : 0);
+        ReleaseFileData(block);
+    }
+}
+
+void XMLParser::LoadConfig() { LoadFromFile(ConfigPath().c_str()); }
+
+std::string XMLParser::SaveToString() const {
+    StringWriter writer;
+    m_document.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
+    return writer.text;
+}
+
+bool XMLParser::SaveToFile(const char* path) {
+    if (!path || !*path) return false;
+    // A full disk or a crash mid-write must not cost the operator the settings: write a sibling
+    // temporary file and swap it in only when it is complete.
+    // A read-only settings file is the operator's decision to keep it; Wine would replace it anyway.
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    std::string temp = std::string(path) + ".tmp";
+    FILE* file = fopen(temp.c_str(), "wb");
+    if (!file) return false;
+    FileWriter writer;
+    writer.file = file;
+    m_document.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
+    bool ok = !writer.failed && fflush(file) == 0;
+    ok = (fclose(file) == 0) && ok;
+    if (ok) ok = ::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) ::DeleteFileA(temp.c_str());
+    return ok;
+}
+
+bool XMLParser::SaveConfig() { return SaveToFile(ConfigPath().c_str()); }

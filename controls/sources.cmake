@@ -1,0 +1,3 @@
+# Sources of the console's controls/ folder, compiled into rova_console.
+target_sources(rova_console PRIVATE
+)

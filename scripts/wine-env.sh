@@ -1,0 +1,39 @@
+# Sourced by the run and test scripts (and by developers): a private Wine prefix under the build
+# folder with the UI font mapped, a virtual display when none exists, and a quiet Wine.
+# Usage: source scripts/wine-env.sh [build-folder]
+_rova_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+_rova_build=${1:-${ROVA_BUILD_DIR:-$_rova_root/build}}
+mkdir -p "$_rova_build"
+_rova_build=$(cd "$_rova_build" && pwd)
+export WINEPREFIX=${ROVA_WINEPREFIX:-$_rova_build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${ROVA_WINEDEBUG:--all}
+# No prompts for the .NET and HTML runtimes: the console needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 91 120); do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+      Xvfb :$n -screen 0 ${ROVA_SCREEN:-1920x1080x24} -nolisten tcp >/dev/null 2>&1 &
+      export ROVA_XVFB_PID=$!
+      export DISPLAY=:$n
+      for _ in $(seq 1 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+      break
+    fi
+  done
+fi
+
+if [ ! -f "$WINEPREFIX/.rova-ready" ]; then
+  echo "wine: preparing a private prefix in $WINEPREFIX (once)" >&2
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+  # GDI+ draws nothing for the UI font face unless it is mapped to an installed font.
+  reg="$WINEPREFIX/rova-fonts.reg"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"\xe9\xbb\x91\xe4\xbd\x93"="WenQuanYi Zen Hei"\r\n"SimHei"="WenQuanYi Zen Hei"\r\n' \
+    | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
+  wine regedit /S "$reg" >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  touch "$WINEPREFIX/.rova-ready"
+fi
+unset _rova_root _rova_build

@@ -1,0 +1,107 @@
+#include "app/RootSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TempFolder.h"
+
+namespace {
+
+RootSettings LoadFrom(const std::string& xml) {
+    XMLParser doc;
+    doc.LoadFromMemory(xml.data(), xml.size());
+    RootSettings s;
+    s.Reset(0.0, 31.0);
+    s.Load(doc.AppConfig());
+    return s;
+}
+
+TEST(RootSettingsTest, DefaultsWhenAttributesAreAbsentEmptyOrBroken) {
+    for (const char* xml : {"<AppConfig/>", "<Other/>",
+                            "<AppConfig SaveData=\"\" ObjectWnd_AngleStart=\"\" ObjectWnd_GateMax=\"abc\" "
+                            "ObjectWnd_DisplayTime=\"12x\" ObjectWnd_SmoothCount=\"99999999999\"/>"}) {
+        SCOPED_TRACE(xml);
+        RootSettings s = LoadFrom(xml);
+        EXPECT_EQ(s.saveData, 0);
+        EXPECT_EQ(s.objectCountType, 1);
+        EXPECT_EQ(s.topViewMode, 1);
+        EXPECT_EQ(s.drawLocus, 1);
+        EXPECT_EQ(s.angleStart, -150);
+        EXPECT_EQ(s.angleStop, -30);
+        EXPECT_EQ(s.angleStep, 10);
+        EXPECT_EQ(s.sectorCount, 20);
+        EXPECT_DOUBLE_EQ(s.gateMin, 0.0);
+        EXPECT_DOUBLE_EQ(s.gateMax, 31.0);
+        EXPECT_DOUBLE_EQ(s.radiusScale, 1.0);
+        EXPECT_DOUBLE_EQ(s.locusRadiusScale, 0.5);
+        EXPECT_EQ(s.displayTime, 2000);
+        EXPECT_EQ(s.smoothCount, 3);
+        EXPECT_EQ(s.algorithmAreaEnable, 0);
+    }
+}
+
+TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
+    RootSettings s = LoadFrom(
+        "<appconfig savedata=\"7\" OBJECTCOUNTTYPE=\"3\" objectwnd_topviewmode=\"0\" ObjectWnd_DrawLocus=\"0\" "
+        "ObjectWnd_AngleStart=\"-200\" ObjectWnd_AngleStop=\"-10\" ObjectWnd_AngleStep=\"-5\" "
+        "ObjectWnd_SectorCount=\"8\" ObjectWnd_GateMin=\"2.5\" ObjectWnd_GateMax=\"20\" "
+        "ObjectWnd_RadiusScale=\"1.5\" ObjectWnd_LocusRadiusScale=\"0.25\" ObjectWnd_DisplayTime=\"500\" "
+        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\"/>");
+    EXPECT_EQ(s.saveData, 1);  // any nonzero flag reads as on
+    EXPECT_EQ(s.objectCountType, 3);
+    EXPECT_EQ(s.topViewMode, 0);
+    EXPECT_EQ(s.drawLocus, 0);
+    EXPECT_EQ(s.angleStart, -200);  // clamped only when applied to the view
+    EXPECT_EQ(s.angleStop, -10);
+    EXPECT_EQ(s.angleStep, -5);
+    EXPECT_EQ(s.sectorCount, 8);
+    EXPECT_DOUBLE_EQ(s.gateMin, 2.5);
+    EXPECT_DOUBLE_EQ(s.gateMax, 20.0);
+    EXPECT_DOUBLE_EQ(s.radiusScale, 1.5);
+    EXPECT_DOUBLE_EQ(s.locusRadiusScale, 0.25);
+    EXPECT_EQ(s.displayTime, 500);
+    EXPECT_EQ(s.smoothCount, 1000);
+    EXPECT_EQ(s.algorithmAreaEnable, 1);
+}
+
+TEST(RootSettingsTest, ObjectCountTypeAcceptsOnlySingleOrMulti) {
+    const struct {
+        const char* text;
+        int expected;
+    } cases[] = {{"1", 1}, {"3", 3}, {"2", 1}, {"0", 1}, {"-3", 1}, {"x", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(LoadFrom(std::string("<AppConfig ObjectCountType=\"") + c.text + "\"/>").objectCountType, c.expected);
+    }
+}
+
+TEST(RootSettingsTest, LongSaveDataPathIsCutTo259CharactersAndItsFolderCreated) {
+    TempFolder dir;
+    std::string path = TempFolder::narrow(dir.path()) + "\\";
+    while (path.size() < 300) path += "abcdefghi\\";
+    path.resize(300);
+    RootSettings s = LoadFrom("<AppConfig SaveDataPath=\"" + path + "\"/>");
+    EXPECT_EQ(std::wstring(s.saveDataPath).size(), 259u);
+    EXPECT_EQ(TempFolder::narrow(s.saveDataPath), path.substr(0, 259));
+
+    const std::string shortPath = TempFolder::narrow(dir.path()) + "\\made\\by\\load";
+    LoadFrom("<AppConfig SaveDataPath=\"" + shortPath + "\"/>");
+    DWORD attributes = ::GetFileAttributesA(shortPath.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(RootSettingsTest, SaveWritesFlagAndPathIntoTheExistingAttributes) {
+    XMLParser doc;
+    const std::string xml = "<AppConfig savedata=\"7\" Language=\"ENG\"/>";
+    doc.LoadFromMemory(xml.data(), xml.size());
+    RootSettings::Save(doc.AppConfig(), 1, L"C:\\data\\SaveData");
+    EXPECT_EQ(doc.SaveToString(),
+              "<?xml version=\"1.0\"?>\n<AppConfig savedata=\"1\" Language=\"ENG\" SaveDataPath=\"C:\\data\\SaveData\" />\n");
+    XMLParser empty;
+    RootSettings::Save(empty.AppConfig(), 1, L"x");  // no AppConfig: nothing set
+    EXPECT_EQ(empty.SaveToString(), "<?xml version=\"1.0\"?>\n");
+}
+
+}  // namespace

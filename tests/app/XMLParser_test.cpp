@@ -1,0 +1,133 @@
+#include "app/XMLParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "contracts/ROVA_Common.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Parse(XMLParser& doc, const std::string& text) { doc.LoadFromMemory(text.data(), text.size()); }
+
+TEST(XMLNodeTest, FindsChildrenAndAttributesIgnoringCase) {
+    XMLParser doc;
+    Parse(doc, "<appconfig LANGUAGE=\"eng\" Empty=\"\"><monitorarea/></appconfig>");
+    XMLNode root = doc.AppConfig();
+    ASSERT_FALSE(root.IsNull());
+    EXPECT_FALSE(root.FindChild("MonitorArea").IsNull());
+    EXPECT_TRUE(root.FindChild("MonitorPoint").IsNull());
+    EXPECT_STREQ(root.GetAttributeText("Language"), "eng");
+    EXPECT_STREQ(root.GetAttributeText("empty"), "");
+    EXPECT_EQ(root.GetAttributeText("Missing"), nullptr);
+    EXPECT_TRUE(XMLNode().FindChild("x").IsNull());
+    EXPECT_EQ(XMLNode().GetAttributeText("x"), nullptr);
+}
+
+TEST(XMLNodeTest, SetAttributeUpdatesTheMatchingAttributeInsteadOfAddingOne) {
+    XMLParser doc;
+    Parse(doc, "<AppConfig savedata=\"0\"/>");
+    XMLNode root = doc.AppConfig();
+    EXPECT_TRUE(root.SetAttributeText("SaveData", "1"));
+    EXPECT_TRUE(root.SetAttributeReal("ObjectWnd_GateMax", 12.345));
+    EXPECT_TRUE(root.SetAttributeText("Language", nullptr));  // appended, value untouched
+    EXPECT_TRUE(XMLNode().SetAttributeText("a", "b"));      // null node: nothing happens
+    EXPECT_EQ(doc.SaveToString(),
+              "<?xml version=\"1.0\"?>\n<AppConfig savedata=\"1\" ObjectWnd_GateMax=\"12.3\" Language=\"\" />\n");
+}
+
+TEST(XMLNodeTest, ParsePointPairsTakesOnlyPiecesWithTwoNumbers) {
+    XMLParser doc;
+    Parse(doc, "<A Points=\"1,2;3,4,5;x,6;7,8;;9,10\" Empty=\"\"/>");
+    XMLNode node = doc.Document().FindChild("A");
+    EXPECT_EQ(node.ParsePointPairs("Points", kDigitalTypeInt32, nullptr, 100), 3);
+    std::vector<int32_t> pairs(6, -1);
+    EXPECT_EQ(node.ParsePointPairs("Points", kDigitalTypeInt32, pairs.data(), 2), 2);
+    EXPECT_EQ(pairs, (std::vector<int32_t>{1, 2, 7, 8, -1, -1}));
+    EXPECT_EQ(node.ParsePointPairs("Missing", kDigitalTypeInt32, pairs.data(), 2), 0);
+    EXPECT_EQ(node.ParsePointPairs("Empty", kDigitalTypeInt32, pairs.data(), 2), 0);
+    EXPECT_EQ(XMLNode().ParsePointPairs("Points", kDigitalTypeInt32, nullptr, 2), 0);
+}
+
+TEST(XMLParserTest, SaveWritesDefaultFormattingWithTabsAndKeepsUnknownContent) {
+    TempFolder dir;
+    const std::string path = dir.fileA("appConfig.xml");
+    XMLParser doc;
+    Parse(doc, "<AppConfig Foo=\"bar\"><Unknown x=\"1\"><Deep/></Unknown></AppConfig>");
+    doc.AppConfig().SetAttributeText("SaveData", "1");
+    ASSERT_TRUE(doc.SaveToFile(path.c_str()));
+    EXPECT_EQ(ReadAll(path),
+              "<?xml version=\"1.0\"?>\n<AppConfig Foo=\"bar\" SaveData=\"1\">\n\t<Unknown x=\"1\">\n\t\t<Deep />\n"
+              "\t</Unknown>\n</AppConfig>\n");
+    XMLParser again;
+    again.LoadFromFile(path.c_str());
+    EXPECT_EQ(again.SaveToString(), doc.SaveToString());
+}
+
+TEST(XMLParserTest, AFileThatCannotBeReplacedIsLeftIntact) {
+    TempFolder dir;
+    const std::string path = dir.fileA("appConfig.xml");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "<AppConfig Keep=\"1\"/>";
+    }
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    XMLParser doc;
+    Parse(doc, "<AppConfig Other=\"2\"/>");
+    EXPECT_FALSE(doc.SaveToFile(path.c_str()));
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadAll(path), "<AppConfig Keep=\"1\"/>");
+    EXPECT_EQ(::GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(XMLParserTest, HostileFilesNeverCrashTheLoad) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    std::string binary(4096, '\0');
+    for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 131 + 7);
+    std::string huge = "<AppConfig>";
+    for (int i = 0; i < 20000; ++i) huge += "<MonitorArea Points=\"1,2;3,4;5,6\"/>";
+    const Case cases[] = {
+        {"empty", ""},
+        {"binary", binary},
+        {"truncated", "<AppConfig SaveData=\"1\" <Mon"},
+        {"no root element", "<?xml version=\"1.0\"?>"},
+        {"unbalanced", huge},  // no closing tag
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.fileA("appConfig.xml");
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << c.bytes;
+        }
+        // What the start does: load, add AppConfig when none came out, save, and read it back.
+        XMLParser doc;
+        doc.LoadFromFile(path.c_str());
+        if (doc.AppConfig().IsNull()) doc.Document().AppendChild("AppConfig");
+        ASSERT_TRUE(doc.SaveToFile(path.c_str()));
+        XMLParser reread;
+        reread.LoadFromFile(path.c_str());
+        EXPECT_FALSE(reread.AppConfig().IsNull());
+    }
+    XMLParser missing;
+    missing.LoadFromFile(dir.fileA("absent.xml").c_str());
+    EXPECT_TRUE(missing.AppConfig().IsNull());
+}
+
+}  // namespace
