@@ -279,13 +279,15 @@ public:
     int Write(const void* bytes, int length, DWORD timeoutMs, int reserved1 = 0, int reserved2 = 0,
               int reserved3 = 0);
     // Reads up to length bytes. Returns as soon as at least one byte arrived, or after
-    // timeoutMs with 0 bytes. Returns the count, or -1 when the port is not open or failed.
+    // timeoutMs with 0 bytes (0 = take only what has already arrived). Returns the count, or -1
+    // when the port is not open, failed or is closed by another thread meanwhile.
     int Read(void* buffer, int length, DWORD timeoutMs);
     // Discards unread input and unsent output.
     void Purge();
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    volatile LONG closing_ = 0;
     CBaseLock openLock_;
     CBaseLock writeLock_;
     CBaseLock readLock_;

@@ -63,12 +63,10 @@ int CSerialUtil::OpenSerial(int port, unsigned long baud) {
         CloseHandle(handle);
         return 0;
     }
-    // Reads return what has arrived as soon as anything arrived, within the per-call limit set
-    // by Read; writes are limited by waiting on the overlapped operation.
+    // Reads return at once with what has arrived (Read waits between them); writes are limited
+    // by waiting on the overlapped operation.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 1000;
     SetCommTimeouts(handle, &timeouts);
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
     handle_ = handle;
@@ -82,11 +80,13 @@ void CSerialUtil::CloseSerial() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     HANDLE handle = handle_;
     // Wake a blocked reader or writer before the handle goes away, then wait for them.
+    InterlockedExchange(&closing_, 1);
     CancelIoEx(handle, nullptr);
     CAutoBaseLock write(writeLock_);
     CAutoBaseLock read(readLock_);
     handle_ = INVALID_HANDLE_VALUE;
     CloseHandle(handle);
+    InterlockedExchange(&closing_, 0);
 }
 
 int CSerialUtil::Write(const void* bytes, int length, DWORD timeoutMs, int, int, int) {
@@ -108,19 +108,28 @@ int CSerialUtil::Read(void* buffer, int length, DWORD timeoutMs) {
     HANDLE handle = handle_;
     if (handle == INVALID_HANDLE_VALUE || length < 0 || (!buffer && length > 0)) return -1;
     if (length == 0) return 0;
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = timeoutMs ? timeoutMs : MAXDWORD - 1;
-    SetCommTimeouts(handle, &timeouts);
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!overlapped.hEvent) return -1;
-    BOOL started = ReadFile(handle, buffer, static_cast<DWORD>(length), nullptr, &overlapped);
-    // The driver ends the read by the time-outs above; the wait below is a safety net.
-    int result = FinishOverlapped(handle, started, overlapped, timeoutMs ? timeoutMs + 1000 : 0);
-    CloseHandle(overlapped.hEvent);
-    return result;
+    // Waits in short steps for input instead of relying on the driver's read time-outs: drivers
+    // (and emulators) differ in how they honour them, the input count is the same everywhere.
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        // Read only what the driver already holds, so the read itself never waits.
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(handle, &errors, &status)) return -1;
+        if (status.cbInQue > 0) {
+            DWORD want = status.cbInQue < static_cast<DWORD>(length) ? status.cbInQue : static_cast<DWORD>(length);
+            OVERLAPPED overlapped{};
+            overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            if (!overlapped.hEvent) return -1;
+            BOOL started = ReadFile(handle, buffer, want, nullptr, &overlapped);
+            int got = FinishOverlapped(handle, started, overlapped, 1000);
+            CloseHandle(overlapped.hEvent);
+            if (got != 0) return got;
+        }
+        if (GetTickCount64() >= deadline) return 0;
+        if (InterlockedCompareExchange(&closing_, 0, 0)) return -1;  // the port is being closed
+        Sleep(2);
+    }
 }
 
 void CSerialUtil::Purge() {
