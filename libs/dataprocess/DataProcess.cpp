@@ -1,0 +1,120 @@
+// The exported functions of the radar library: thin entries into the run controller.
+#include "ROVA_DataProcess.h"
+#include "RadarController.h"
+
+namespace {
+CRadarController& Controller() {
+    return CRadarController::Instance();
+}
+}  // namespace
+
+IRadarObjectDetectListener::IRadarObjectDetectListener() = default;
+IRadarObjectDetectListener::~IRadarObjectDetectListener() = default;
+
+IFileRadarDataSource::IFileRadarDataSource() = default;
+IFileRadarDataSource::~IFileRadarDataSource() = default;
+void IFileRadarDataSource::OnFileRadarReadStart(uint64_t) {}
+void IFileRadarDataSource::OnFileRadarReadLoopStart(uint64_t) {}
+void IFileRadarDataSource::OnFileRadarGetFileList(CPtrCtrl*) {}
+int IFileRadarDataSource::OnFileRadarReadFileStart(char* const, int*, uint64_t) {
+    return 1;
+}
+void IFileRadarDataSource::OnFileRadarReadFileEnd(char*, uint64_t) {}
+void IFileRadarDataSource::OnFileRadarReadProcess(double, double) {}
+
+extern "C" {
+
+int ROVA_Interface_RadarCtrl_LoadConfigFromFile(const char* path) {
+    return Controller().LoadConfig(path);
+}
+int ROVA_Interface_RadarCtrl_IsConfigLoad() {
+    return Controller().IsConfigLoaded();
+}
+int ROVA_Interface_RadarCtrl_OpenDevice(CBaseStringA* error) {
+    return Controller().OpenDevice(error);
+}
+int ROVA_Interface_RadarCtrl_Start() {
+    return Controller().Start();
+}
+int ROVA_Interface_RadarCtrl_Stop() {
+    return Controller().Stop();
+}
+int ROVA_Interface_RadarCtrl_CloseDevice() {
+    return Controller().CloseDevice();
+}
+int ROVA_Interface_RadarCtrl_Pause() {
+    return Controller().Pause();
+}
+int ROVA_Interface_RadarCtrl_Resume() {
+    return Controller().Resume();
+}
+int ROVA_Interface_RadarCtrl_IsStarted() {
+    return Controller().IsStarted();
+}
+int ROVA_Interface_RadarCtrl_IsPaused() {
+    return Controller().IsPaused();
+}
+int ROVA_Interface_RadarCtrl_HasIncompleteData() {
+    return Controller().HasIncompleteData();
+}
+int ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(int enable) {
+    Controller().EnableObjectDetect(enable != 0);
+    return 1;
+}
+
+RADAR_DEVICE_HANDLE ROVA_Interface_RadarDevice_GetDefault() {
+    return Controller().DefaultDevice();
+}
+int ROVA_Interface_RadarDevice_StartCmdMode(RADAR_DEVICE_HANDLE device, int param, int timeBaseMs) {
+    return Controller().StartCommandMode(device, param, timeBaseMs);
+}
+int ROVA_Interface_RadarDevice_Protocol_SendCommand(RADAR_DEVICE_HANDLE device, int command, const void* payload,
+                                                    int64_t payloadLength, RadarCmdAckChecker checker,
+                                                    int64_t checkerUser, int timeoutMs) {
+    return Controller().SendCommand(device, command, payload, payloadLength, checker, checkerUser, timeoutMs);
+}
+int ROVA_Interface_RadarDevice_StopCmdMode(RADAR_DEVICE_HANDLE device) {
+    return Controller().StopCommandMode(device);
+}
+
+int ROVA_Interface_RadarProcessFilter_MOD_SetDetectBound(const int32_t* pairs, int count) {
+    return Controller().SetDetectBound(CRadarController::kFilterMod, pairs, count);
+}
+int ROVA_Interface_RadarProcessFilter_MTT_SetDetectBound(const int32_t* pairs, int count) {
+    return Controller().SetDetectBound(CRadarController::kFilterMtt, pairs, count);
+}
+int ROVA_Interface_RadarProcessFilter_MPT_SetDetectBound(const int32_t* pairs, int count) {
+    return Controller().SetDetectBound(CRadarController::kFilterMpt, pairs, count);
+}
+
+int ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(IRadarObjectDetectListener* listener, uint64_t user) {
+    return Controller().Listeners(CRadarController::kStreamMod).Add(listener, user);
+}
+int ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(IRadarObjectDetectListener* listener) {
+    return Controller().Listeners(CRadarController::kStreamMod).Remove(listener);
+}
+int ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(IRadarObjectDetectListener* listener,
+                                                                            uint64_t user) {
+    return Controller().Listeners(CRadarController::kStreamAlgorithmMtt).Add(listener, user);
+}
+int ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(IRadarObjectDetectListener* listener) {
+    return Controller().Listeners(CRadarController::kStreamAlgorithmMtt).Remove(listener);
+}
+int ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(IRadarObjectDetectListener* listener,
+                                                                      uint64_t user) {
+    return Controller().Listeners(CRadarController::kStreamResultMtt).Add(listener, user);
+}
+int ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(IRadarObjectDetectListener* listener) {
+    return Controller().Listeners(CRadarController::kStreamResultMtt).Remove(listener);
+}
+
+int ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(IFileRadarDataSource* source, uint64_t user) {
+    Controller().SetFileSource(source, user);
+    return 1;
+}
+int ROVA_Interface_RadarDevice_File_SetLoopReadFile(int loop) {
+    Controller().SetLoop(loop != 0);
+    return 1;
+}
+
+}  // extern "C"

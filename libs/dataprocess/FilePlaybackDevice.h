@@ -1,0 +1,59 @@
+// Plays back the raw data files of a folder as a device: files in name order, frames at their
+// recorded pace (scaled by the playback speed of the control API), damaged frames skipped, the
+// IFileRadarDataSource events in the documented order, optionally in a loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "IRadarDevice.h"
+#include "RawDataReader.h"
+
+class IFileRadarDataSource;
+
+class CFilePlaybackDevice : public IRadarDevice {
+public:
+    CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop);
+
+    // The *.rvraw files of folder in name order; empty when there are none.
+    static std::vector<std::string> ListFiles(const std::string& folder);
+
+    bool IsFileSource() const override { return true; }
+    bool StartStream(std::string& error) override;
+    void StopStream() override {}
+    RadarReadResult ReadFrame(RadarFrame& frame, uint32_t timeoutMs) override;
+    bool EnterCommandMode(int, int) override { return false; }
+    std::vector<uint8_t> Transact(int, const uint8_t*, size_t, int) override { return {}; }
+    bool LeaveCommandMode() override { return false; }
+
+private:
+    bool NextFrame(RadarFrame& frame);  // advances files and raises the file events
+    void ReportProgress(bool force);
+
+    std::string folder_;
+    IFileRadarDataSource* source_;
+    uint64_t user_;
+    bool loop_;
+    double speed_ = 1.0;
+
+    std::vector<std::string> storage_;  // the file names; the list handed out points into it
+    std::vector<std::string> files_;    // what the source left in the list, in its order
+    std::vector<uint64_t> sizes_;
+    uint64_t totalBytes_ = 0;
+    uint64_t doneBytes_ = 0;
+    size_t fileIndex_ = 0;
+    bool passStarted_ = false;
+    bool fileOpen_ = false;
+    bool ended_ = false;
+    CRawDataReader reader_;
+    int64_t lastProgressTicks_ = 0;
+
+    bool pending_ = false;
+    RadarFrame pendingFrame_;
+    bool clockSet_ = false;
+    int64_t baseTicks_ = 0;       // performance counter at baseStampUs_
+    uint64_t baseStampUs_ = 0;
+    uint64_t lastStampUs_ = 0;
+    int64_t frequency_ = 1;
+};

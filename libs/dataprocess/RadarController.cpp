@@ -1,0 +1,339 @@
+#include "RadarController.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "FilePlaybackDevice.h"
+#include "RadarConfigFile.h"
+#include "RadarRegisters.h"
+#include "SimulatedRadarDevice.h"
+#include "SimulatedSensorControl.h"
+#include "SimulationControl.h"
+
+CRadarController& CRadarController::Instance() {
+    // Never destroyed: at process exit the run threads are gone without having been joined.
+    static CRadarController* instance = new CRadarController;
+    return *instance;
+}
+
+int CRadarController::LoadConfig(const char* path) {
+    auto scratch = std::make_unique<tagRADARPARAMETER>();
+    ROVA_Interface_RadarParameter_Init(scratch.get());
+    if (!CRadarConfigFile::Load(path, *scratch)) return 0;
+    ROVA_Interface_RadarParameter_Copy(&gRadarParameter, scratch.get());
+    configLoaded_ = true;
+    return 1;
+}
+
+int CRadarController::OpenDevice(CBaseStringA* error) {
+    std::lock_guard lock(controlMutex_);
+    if (device_) return 1;
+    std::string text;
+    const tagRADARPARAMETER& record = gRadarParameter;
+    if (record.isFileSource) {
+        const std::string folder(record.dataPath, strnlen(record.dataPath, sizeof record.dataPath));
+        if (folder.empty() || !IsDirA(folder.c_str())) {
+            text = "The playback folder \"" + folder + "\" cannot be found.";
+        } else {
+            std::lock_guard sourceLock(sourceMutex_);
+            device_ = std::make_shared<CFilePlaybackDevice>(folder, fileSource_, fileSourceUser_, loop_.load());
+        }
+    } else if (record.sourceType == RADAR_SOURCE_NONE) {
+        text = "No radar sensor has been detected. Use Detect Device first.";
+    } else if (record.sourceType == RADAR_SOURCE_COM && record.detectedDeviceValue == kSimulatedSensorDeviceValue) {
+        CSimulationControl& sim = CSimulationControl::Instance();
+        if (!sim.present()) {
+            text = "The simulated sensor (COM9999) is not connected.";
+        } else if (!sim.OpenFailure().empty()) {
+            text = sim.OpenFailure();
+        } else {
+            device_ = std::make_shared<CSimulatedRadarDevice>(record);
+        }
+    } else if (record.sourceType == RADAR_SOURCE_COM) {
+        char buffer[160];
+        snprintf(buffer, sizeof buffer, "The sensor on COM%d cannot be opened: this radar library has no serial sensor driver.",
+                 record.detectedDeviceValue);
+        text = buffer;
+    } else {
+        static const char* const kNames[] = {"", "COM", "LibUSB", "Orbel2", "Orbel4", "USB adapter"};
+        const int type = record.sourceType;
+        text = std::string("The ") + (type > 0 && type <= 5 ? kNames[type] : "unknown") +
+               " device cannot be opened: no driver for this kind of device is installed.";
+    }
+    if (device_) return 1;
+    if (error) *error = text.c_str();
+    DbgOutputA(2, "radar open failed: %s\r\n", text.c_str());
+    return 0;
+}
+
+int CRadarController::Start() {
+    std::lock_guard lock(controlMutex_);
+    if (!device_) return 0;
+    if (run_) return 1;
+    if (acquisition_.joinable()) acquisition_.join();
+    if (processing_.joinable()) processing_.join();
+
+    const tagRADARPARAMETER& record = gRadarParameter;
+    const uint32_t* reg = record.registerValues;
+    const double gateSize = record.gateSizeMeters > 0 ? record.gateSizeMeters : 0.25;
+    {
+        std::lock_guard filters(filterMutex_);
+        const int maxTargets = static_cast<int>(std::clamp<uint32_t>(reg[kRegMaxTargets], 1, 32));
+        mod_.Configure(reg[kRegMinMovingSpeed] / 100.0, gateSize, maxTargets);
+        MttSettings mtt;
+        mtt.gateSizeMeters = gateSize;
+        mtt.associationGateMeters = std::clamp<uint32_t>(reg[kRegAssociationGate], 10, 500) / 100.0;
+        mtt.smoothing = std::min<uint32_t>(reg[kRegSmoothing], 95) / 100.0;
+        mtt.confirmFrames = static_cast<int>(std::clamp<uint32_t>(reg[kRegTrackConfirmFrames], 1, 20));
+        mtt.holdFrames = static_cast<int>(std::clamp<uint32_t>(reg[kRegTrackHoldFrames], 1, 100));
+        mtt.maxTargets = maxTargets;
+        mtt_.Configure(mtt);
+        mtt_.Reset();
+    }
+    auto run = std::make_shared<RunContext>();
+    run->device = device_;
+    run->pcAlgorithm = record.pcAlgorithm;
+    std::string error;
+    if (!device_->StartStream(error)) {
+        DbgOutputA(2, "radar start failed: %s\r\n", error.c_str());
+        return 0;
+    }
+    if (record.saveRawData && !record.isFileSource) {
+        const std::string folder(record.dataPath, strnlen(record.dataPath, sizeof record.dataPath));
+        if (!run->recorder.Start(folder, record)) {
+            DbgOutputA(2, "raw recording into \"%s\" could not start\r\n", folder.c_str());
+            CSimulationControl::Instance().recordingFailures += 1;
+        }
+    }
+    run_ = run;
+    started_ = true;
+    acquisition_ = std::thread(&CRadarController::AcquisitionLoop, this, run);
+    processing_ = std::thread(&CRadarController::ProcessingLoop, this, run);
+    return 1;
+}
+
+int CRadarController::Stop() {
+    std::shared_ptr<RunContext> run;
+    std::thread acquisition, processing;
+    {
+        std::lock_guard lock(controlMutex_);
+        paused_ = false;
+        if (!run_) return 1;
+        run = std::move(run_);
+        run_.reset();
+        started_ = false;
+        {
+            std::lock_guard queueLock(run->queueMutex);
+            run->stop = true;
+        }
+        run->queueChanged.notify_all();
+        acquisition = std::move(acquisition_);
+        processing = std::move(processing_);
+    }
+    // Stopped from one of the run's own callbacks: that thread ends by itself once the callback
+    // returns; it holds its own reference to the run.
+    for (std::thread* t : {&acquisition, &processing}) {
+        if (!t->joinable()) continue;
+        if (t->get_id() == std::this_thread::get_id()) {
+            t->detach();
+        } else {
+            t->join();
+        }
+    }
+    run->device->StopStream();
+    return 1;
+}
+
+int CRadarController::CloseDevice() {
+    Stop();
+    std::lock_guard lock(controlMutex_);
+    device_.reset();
+    return 1;
+}
+
+int CRadarController::Pause() {
+    paused_ = true;
+    return 1;
+}
+
+int CRadarController::Resume() {
+    paused_ = false;
+    return 1;
+}
+
+int CRadarController::HasIncompleteData() {
+    std::shared_ptr<RunContext> run;
+    {
+        std::lock_guard lock(controlMutex_);
+        run = run_;
+    }
+    if (!run) return 0;
+    std::lock_guard queueLock(run->queueMutex);
+    return (!run->queue.empty() || run->busy) ? 1 : 0;
+}
+
+RADAR_DEVICE_HANDLE CRadarController::DefaultDevice() {
+    std::lock_guard lock(controlMutex_);
+    return device_.get();
+}
+
+int CRadarController::StartCommandMode(RADAR_DEVICE_HANDLE device, int param, int timeBaseMs) {
+    std::lock_guard lock(controlMutex_);
+    if (!device || device != device_.get()) return 0;
+    return device_->EnterCommandMode(param, timeBaseMs) ? 1 : 0;
+}
+
+int CRadarController::SendCommand(RADAR_DEVICE_HANDLE device, int command, const void* payload, int64_t length,
+                                  RadarCmdAckChecker checker, int64_t checkerUser, int timeoutMs) {
+    std::shared_ptr<IRadarDevice> target;
+    {
+        std::lock_guard lock(controlMutex_);
+        if (!device || device != device_.get()) return 0;
+        target = device_;
+    }
+    if (length < 0 || length > 0xFFFF || (length > 0 && !payload)) return 0;
+    const std::vector<uint8_t> ack = target->Transact(command, static_cast<const uint8_t*>(payload),
+                                                      static_cast<size_t>(length), timeoutMs);
+    if (ack.empty()) return 0;
+    const eRADAR_PROTOCOL_VERSION version = RADAR_PROTOCOL_V1;
+    const uint16_t code = checker ? checker(version, ack.data(), static_cast<int>(ack.size()), static_cast<uint64_t>(checkerUser))
+                                  : CheckCmdAckData_RetCode(version, ack.data(), static_cast<int>(ack.size()), 0);
+    return code == kRadarAckAccepted ? 1 : 0;
+}
+
+int CRadarController::StopCommandMode(RADAR_DEVICE_HANDLE device) {
+    std::lock_guard lock(controlMutex_);
+    if (!device || device != device_.get()) return 0;
+    return device_->LeaveCommandMode() ? 1 : 0;
+}
+
+int CRadarController::SetDetectBound(Filter filter, const int32_t* pairs, int count) {
+    if (count < 0 || (count > 0 && !pairs)) return 0;
+    std::lock_guard lock(filterMutex_);
+    CDetectBound& bound = filter == kFilterMod ? mod_.Bound() : filter == kFilterMtt ? mtt_.Bound() : mpt_;
+    bound.Set(pairs, count);
+    return 1;
+}
+
+int CRadarController::GetDetectBound(Filter filter, int32_t* pairs, int maxPairs) {
+    std::lock_guard lock(filterMutex_);
+    CDetectBound& bound = filter == kFilterMod ? mod_.Bound() : filter == kFilterMtt ? mtt_.Bound() : mpt_;
+    const std::vector<int32_t>& held = bound.Pairs();
+    const int count = static_cast<int>(held.size() / 2);
+    if (pairs) std::copy_n(held.begin(), 2 * std::min(count, std::max(0, maxPairs)), pairs);
+    return count;
+}
+
+CListenerList& CRadarController::Listeners(Stream stream) {
+    return stream == kStreamMod ? modListeners_ : stream == kStreamAlgorithmMtt ? mttListeners_ : resultListeners_;
+}
+
+void CRadarController::SetFileSource(IFileRadarDataSource* source, uint64_t user) {
+    std::lock_guard lock(sourceMutex_);
+    fileSource_ = source;
+    fileSourceUser_ = user;
+}
+
+void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
+    CSimulationControl& counters = CSimulationControl::Instance();
+    IRadarDevice& device = *run->device;
+    const bool fileSource = device.IsFileSource();
+    while (!run->stop) {
+        if (paused_ && fileSource) {
+            Sleep(5);  // playback holds its position
+            continue;
+        }
+        RadarFrame frame;
+        const RadarReadResult result = device.ReadFrame(frame, 50);
+        if (result == RadarReadResult::Timeout) continue;
+        if (result == RadarReadResult::End) break;
+        counters.framesAcquired += 1;
+        if (paused_) {
+            counters.framesDropped += 1;
+            continue;
+        }
+        {
+            std::unique_lock lock(run->queueMutex);
+            if (fileSource) {
+                // Recorded data is never dropped: reading waits for processing.
+                run->queueChanged.wait(lock, [&] { return run->stop || run->queue.size() < kQueueLimit; });
+                if (run->stop) break;
+            } else if (run->queue.size() >= kQueueLimit) {
+                run->queue.pop_front();
+                counters.framesDropped += 1;
+            }
+            run->queue.push_back(frame);
+        }
+        run->queueChanged.notify_all();
+        if (run->recorder.IsRecording()) {
+            if (run->recorder.Write(frame)) {
+                counters.framesRecorded += 1;
+            } else {
+                counters.recordingFailures += 1;
+            }
+        }
+    }
+}
+
+void CRadarController::ProcessingLoop(std::shared_ptr<RunContext> run) {
+    CSimulationControl& counters = CSimulationControl::Instance();
+    uint64_t lastStampUs = 0;
+    for (;;) {
+        RadarFrame frame;
+        {
+            std::unique_lock lock(run->queueMutex);
+            run->queueChanged.wait(lock, [&] { return run->stop || !run->queue.empty(); });
+            if (run->stop) break;
+            frame = std::move(run->queue.front());
+            run->queue.pop_front();
+            run->busy = true;
+        }
+        run->queueChanged.notify_all();
+        ProcessFrame(*run, frame, lastStampUs);
+        counters.framesProcessed += 1;
+        {
+            std::lock_guard lock(run->queueMutex);
+            run->busy = false;
+        }
+    }
+}
+
+void CRadarController::ProcessFrame(RunContext& run, const RadarFrame& frame, uint64_t& lastStampUs) {
+    std::vector<RadarPoint> objects;
+    CListenerList* listeners = nullptr;
+    {
+        std::lock_guard lock(filterMutex_);
+        if (frame.kind == RadarFrameKind::Tracks) {
+            listeners = &resultListeners_;
+            for (const RadarPoint& p : frame.points) {
+                if (mpt_.Contains(p)) objects.push_back(p);
+            }
+        } else if (objectDetect_) {
+            if (run.pcAlgorithm == 1) {
+                listeners = &modListeners_;
+                objects = mod_.Process(frame.points);
+            } else {
+                listeners = &mttListeners_;
+                double dt = (frame.timestampUs - lastStampUs) / 1e6;
+                if (lastStampUs == 0 || frame.timestampUs <= lastStampUs || dt > 1.0) dt = 0.066;
+                objects = mtt_.Process(frame.points, dt);
+            }
+        }
+    }
+    lastStampUs = frame.timestampUs;
+    if (listeners) Deliver(*listeners, objects, frame);
+}
+
+void CRadarController::Deliver(CListenerList& listeners, const std::vector<RadarPoint>& objects,
+                               const RadarFrame& frame) {
+    if (listeners.IsEmpty()) return;
+    std::vector<DetectedObject> records(objects.size());
+    CPtrArrayCtrl list;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const RadarPoint& p = objects[i];
+        records[i] = DetectedObject{p.id, p.gate, p.distance, p.velocity, p.angle, p.snr, frame.sequence, 0, frame.ticks};
+        list.AddData(&records[i], -1);
+    }
+    listeners.Deliver(&list);
+}

@@ -1,0 +1,49 @@
+// Shared state behind the simulated-sensor control API and the library's frame counters.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "RadarFrame.h"
+
+class CSimulationControl {
+public:
+    static CSimulationControl& Instance();
+
+    void Reset();
+
+    bool present() const { return present_.load(); }
+    void SetPresent(bool present) { present_ = present; }
+    std::string OpenFailure() const;
+    void SetOpenFailure(const char* text);
+    std::vector<RadarFrame> Script() const;
+    void ClearScript();
+    void AddScriptFrame(RadarFrame frame);
+    int frameIntervalMs() const { return frameIntervalMs_.load(); }
+    void SetFrameIntervalMs(int ms) { frameIntervalMs_ = ms < 0 ? 0 : ms; }
+    double playbackSpeed() const { return playbackSpeed_.load(); }
+    void SetPlaybackSpeed(double factor) { playbackSpeed_ = factor < 0 ? 0 : factor; }
+    void RecordCommand(int command);
+    int LastCommand(int* command) const;
+
+    std::atomic<uint64_t> framesAcquired{0};
+    std::atomic<uint64_t> framesProcessed{0};
+    std::atomic<uint64_t> framesDropped{0};
+    std::atomic<uint64_t> framesRecorded{0};
+    std::atomic<uint64_t> recordingFailures{0};
+    std::atomic<uint64_t> damagedFrames{0};
+
+private:
+    CSimulationControl() = default;
+
+    mutable std::mutex mutex_;
+    std::atomic<bool> present_{true};
+    std::string openFailure_;
+    std::vector<RadarFrame> script_;
+    std::atomic<int> frameIntervalMs_{0};
+    std::atomic<double> playbackSpeed_{1.0};
+    int lastCommand_ = -1;
+    int commandCount_ = 0;
+};
