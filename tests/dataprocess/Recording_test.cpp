@@ -1,0 +1,229 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "DataProcessTestSupport.h"
+#include "RawFrameCodec.h"
+
+namespace {
+
+// Records the file-source events in order.
+class EventLog : public IFileRadarDataSource {
+public:
+    std::mutex mutex;
+    std::vector<std::string> events;
+    std::vector<double> totals;
+    std::atomic<bool> ended{false};
+    std::atomic<int> loops{0};
+    void Add(const std::string& e) {
+        std::lock_guard lock(mutex);
+        events.push_back(e);
+    }
+    void OnFileRadarReadStart(uint64_t) override { Add("start"); }
+    void OnFileRadarReadLoopStart(uint64_t) override {
+        loops += 1;
+        Add("loop");
+    }
+    void OnFileRadarReadEnd(uint64_t) override {
+        Add("end");
+        ended = true;
+    }
+    void OnFileRadarGetFileList(CPtrCtrl* files) override { Add("list:" + std::to_string(files->GetCount())); }
+    int OnFileRadarReadFileStart(char* const, int*, uint64_t) override {
+        Add("file");
+        return 1;
+    }
+    void OnFileRadarReadFileEnd(char*, uint64_t) override { Add("fileend"); }
+    void OnFileRadarReadProcess(double, double total) override {
+        std::lock_guard lock(mutex);
+        totals.push_back(total);
+    }
+};
+
+std::vector<std::string> RawFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*.rvraw").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do files.push_back(folder + "\\" + data.cFileName);
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class Recording : public RadarLibraryTest {
+protected:
+    // A live run with tracking on the (simulated) module, recording into folder_.
+    std::vector<Delivery> RecordLiveRun(size_t deliveries) {
+        SelectSimulatedSensor(5);
+        gRadarParameter.algorithmOnMcu = 10;
+        gRadarParameter.saveRawData = 1;
+        strcpy(gRadarParameter.dataPath, (folder_ + "\\rec").c_str());
+        CollectingListener listener;
+        ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(&listener, 0);
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_Start());
+        EXPECT_TRUE(listener.WaitFor(deliveries));
+        ROVA_Interface_RadarCtrl_Stop();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(&listener);
+        return listener.Take();
+    }
+
+    // Plays folder back at full speed until the library has read and processed everything.
+    std::vector<Delivery> PlayBack(const std::string& folder, EventLog& log) {
+        ROVA_Interface_RadarParameter_Init(&gRadarParameter);
+        EXPECT_TRUE(ROVA_Interface_RadarParameter_LoadFromFile((folder + "\\FILE_Radar_Config.ini").c_str(), &gRadarParameter) ||
+                    true);
+        gRadarParameter.isFileSource = 1;
+        strcpy(gRadarParameter.dataPath, folder.c_str());
+        ROVA_SimSensor_SetPlaybackSpeed(0);
+        ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(&log, 0);
+        CollectingListener listener;
+        ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(&listener, 0);
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_Start());
+        for (int i = 0; i < 20000 && !log.ended; ++i) Sleep(1);
+        EXPECT_TRUE(log.ended);
+        while (ROVA_Interface_RadarCtrl_HasIncompleteData()) Sleep(1);
+        ROVA_Interface_RadarCtrl_Stop();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(&listener);
+        ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
+        return listener.Take();
+    }
+};
+
+void ExpectSameObjects(const Delivery& a, const Delivery& b) {
+    ASSERT_EQ(a.objects.size(), b.objects.size());
+    for (size_t i = 0; i < a.objects.size(); ++i) {
+        const DetectedObject &x = a.objects[i], &y = b.objects[i];
+        EXPECT_EQ(x.objectId, y.objectId);
+        EXPECT_EQ(x.gate, y.gate);
+        EXPECT_EQ(x.distance, y.distance);
+        EXPECT_EQ(x.velocity, y.velocity);
+        EXPECT_EQ(x.rawAngle, y.rawAngle);
+        EXPECT_EQ(x.frameSequence, y.frameSequence);
+    }
+}
+
+// What is played back is what was delivered live, frame by frame, in the documented event order.
+TEST_F(Recording, PlaybackReproducesTheLiveRunFrameByFrame) {
+    RadarSimCounters before{};
+    ROVA_SimSensor_GetCounters(&before);
+    const std::vector<Delivery> live = RecordLiveRun(80);
+    RadarSimCounters after{};
+    ROVA_SimSensor_GetCounters(&after);
+    const uint64_t recorded = after.framesRecorded - before.framesRecorded;
+    ASSERT_GE(recorded, live.size());
+    const std::string rec = folder_ + "\\rec";
+    ASSERT_EQ(RawFiles(rec).size(), 1u);
+    auto config = std::make_unique<tagRADARPARAMETER>();
+    ROVA_Interface_RadarParameter_Init(config.get());
+    ASSERT_TRUE(ROVA_Interface_RadarParameter_LoadFromFile((rec + "\\FILE_Radar_Config.ini").c_str(), config.get()));
+    EXPECT_EQ(config->algorithmOnMcu, 10) << "the run's parameters";
+
+    EventLog log;
+    const std::vector<Delivery> played = PlayBack(rec, log);
+    ASSERT_EQ(played.size(), recorded);
+    for (size_t i = 0; i < live.size(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameObjects(live[i], played[i]);
+    }
+    std::vector<std::string> expected = {"start", "list:1", "loop", "file", "fileend", "end"};
+    EXPECT_EQ(log.events, expected);
+    ASSERT_FALSE(log.totals.empty());
+    EXPECT_TRUE(std::is_sorted(log.totals.begin(), log.totals.end()));
+    EXPECT_EQ(log.totals.back(), 100.0);
+}
+
+TEST_F(Recording, LoopedPlaybackStartsOverUntilStopped) {
+    RecordLiveRun(20);
+    EventLog log;
+    ROVA_Interface_RadarParameter_Init(&gRadarParameter);
+    gRadarParameter.isFileSource = 1;
+    strcpy(gRadarParameter.dataPath, (folder_ + "\\rec").c_str());
+    ROVA_SimSensor_SetPlaybackSpeed(0);
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(&log, 0);
+    ROVA_Interface_RadarDevice_File_SetLoopReadFile(1);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_Start());
+    while (log.loops < 3) Sleep(1);
+    ROVA_Interface_RadarCtrl_Stop();
+    EXPECT_FALSE(log.ended) << "a looping playback never ends by itself";
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
+}
+
+// Damage in the middle, garbage between frames and a cut-off end: every intact frame still
+// arrives, the damaged ones are skipped, files that are not recordings are passed over.
+TEST_F(Recording, DamagedRecordingsAreReadUpToTheDamage) {
+    RecordLiveRun(40);
+    const std::string rec = folder_ + "\\rec";
+    const std::vector<std::string> files = RawFiles(rec);
+    ASSERT_EQ(files.size(), 1u);
+    std::string bytes = ReadText(files[0]);
+    // Frame boundaries.
+    std::vector<size_t> starts;
+    std::vector<uint32_t> sequences;
+    for (size_t p = CRawFrameCodec::kFileHeaderSize; p < bytes.size();) {
+        RadarFrame f;
+        size_t used = 0;
+        ASSERT_EQ(CRawFrameCodec::DecodeFrame(reinterpret_cast<const uint8_t*>(bytes.data()) + p, bytes.size() - p, f, &used),
+                  CRawFrameCodec::DecodeResult::Ok);
+        starts.push_back(p);
+        sequences.push_back(f.sequence);
+        p += used;
+    }
+    ASSERT_GE(starts.size(), 30u);
+    const size_t total = starts.size();
+    bytes[starts[10] + 30] ^= 0x55;                          // payload of frame 10: CRC mismatch
+    bytes[starts[20] + 4] = '\x7F';                           // size field of frame 20: impossible
+    bytes.insert(starts[25], "garbage RVFM between frames");  // junk between frames 24 and 25
+    bytes.resize(bytes.size() - 9);                           // the last frame cut short
+    WriteText(files[0], bytes);
+    WriteText(rec + "\\ROVA_Raw_0_empty.rvraw", "");
+    WriteText(rec + "\\ROVA_Raw_1_foreign.rvraw", "this is not a recording at all");
+
+    RadarSimCounters before{};
+    ROVA_SimSensor_GetCounters(&before);
+    EventLog log;
+    const std::vector<Delivery> played = PlayBack(rec, log);
+    RadarSimCounters after{};
+    ROVA_SimSensor_GetCounters(&after);
+    EXPECT_EQ(played.size(), total - 3);
+    std::set<uint32_t> seen;
+    for (const Delivery& d : played) {
+        for (const DetectedObject& o : d.objects) seen.insert(o.frameSequence);
+    }
+    EXPECT_FALSE(seen.count(sequences[10]));
+    EXPECT_FALSE(seen.count(sequences[20]));
+    EXPECT_FALSE(seen.count(sequences[total - 1]));
+    EXPECT_EQ(after.damagedFrames - before.damagedFrames, 4u) << "two bad frames, the junk, the cut end";
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "file"), 3);
+    EXPECT_EQ(log.events.back(), "end");
+}
+
+TEST_F(Recording, RecordingThatCannotWriteDoesNotStopTheRun) {
+    WriteText(folder_ + "\\blocker", "a file where the folder should be");
+    SelectSimulatedSensor(5);
+    gRadarParameter.saveRawData = 1;
+    strcpy(gRadarParameter.dataPath, (folder_ + "\\blocker\\rec").c_str());
+    RadarSimCounters before{};
+    ROVA_SimSensor_GetCounters(&before);
+    CollectingListener listener;
+    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(&listener, 0);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_Start());
+    EXPECT_TRUE(listener.WaitFor(10));
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(&listener);
+    RadarSimCounters after{};
+    ROVA_SimSensor_GetCounters(&after);
+    EXPECT_EQ(after.framesRecorded, before.framesRecorded);
+    EXPECT_GT(after.recordingFailures, before.recordingFailures);
+}
+
+}  // namespace
