@@ -1,3 +1,10 @@
 # Sources of the console's areas/ folder, compiled into rova_console.
 target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AreaCapture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AreaConfigStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AreaOverlayController.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DetectBound.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PresenceTick.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SerialLightCtrl_YSL.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SerialLightPort.cpp
 )

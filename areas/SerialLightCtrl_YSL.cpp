@@ -1,0 +1,102 @@
+#include "areas/SerialLightCtrl_YSL.h"
+
+#include "areas/SerialLightPort.h"
+#include "contracts/ROVA_Common.h"
+
+namespace {
+constexpr uint8_t kUnit = 0x01;
+constexpr uint8_t kWriteSingleCoil = 0x05;
+constexpr uint16_t kCoilTarget = 0;
+constexpr uint16_t kCoil1 = 1;
+constexpr uint16_t kCoilNoTarget = 2;
+constexpr uint16_t kCoilClose = 3;
+constexpr int kTraceLevel = 2;
+
+// The coil of a lamp state; -1 for states without a lamp.
+int CoilOf(int32_t state) {
+    switch (state) {
+    case CSerialLightCtrl_YSL::LightNoTarget: return kCoilNoTarget;
+    case CSerialLightCtrl_YSL::LightCoil1: return kCoil1;
+    case CSerialLightCtrl_YSL::LightTarget: return kCoilTarget;
+    default: return -1;
+    }
+}
+}  // namespace
+
+CSerialLightCtrl_YSL::CSerialLightCtrl_YSL() : CSerialLightCtrl_YSL(std::make_unique<SerialLightPort>()) {}
+
+CSerialLightCtrl_YSL::CSerialLightCtrl_YSL(std::unique_ptr<ILightPort> port) : m_port(std::move(port)) {}
+
+CSerialLightCtrl_YSL::~CSerialLightCtrl_YSL() { CloseLight(); }
+
+uint16_t CSerialLightCtrl_YSL::Crc16Modbus(const uint8_t* bytes, size_t length) {
+    uint16_t crc = 0xFFFF;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+CSerialLightCtrl_YSL::Frame CSerialLightCtrl_YSL::CoilFrame(uint16_t coil, bool on) {
+    Frame frame = {kUnit,
+                   kWriteSingleCoil,
+                   static_cast<uint8_t>(coil >> 8),
+                   static_cast<uint8_t>(coil & 0xFF),
+                   static_cast<uint8_t>(on ? 0xFF : 0x00),
+                   0x00,
+                   0,
+                   0};
+    const uint16_t crc = Crc16Modbus(frame.data(), 6);
+    frame[6] = static_cast<uint8_t>(crc & 0xFF);
+    frame[7] = static_cast<uint8_t>(crc >> 8);
+    return frame;
+}
+
+void CSerialLightCtrl_YSL::SendFrame(const Frame& frame) {
+    // Write errors are not detected: the light has no way of answering that the console reads.
+    m_port->Write(frame.data(), static_cast<int>(frame.size()), kWriteTimeoutMs);
+    m_port->Pause(kPauseMs);
+}
+
+void CSerialLightCtrl_YSL::TurnOffLamp() {
+    if (!IsOpened()) return;
+    const int coil = CoilOf(m_state);
+    if (coil >= 0) SendFrame(CoilFrame(static_cast<uint16_t>(coil), false));
+    m_state = LightOff;
+}
+
+void CSerialLightCtrl_YSL::CloseLight() {
+    if (IsOpened()) {
+        TurnOffLamp();
+        if (IsOpened()) SendFrame(CoilFrame(kCoilClose, false));
+        m_port->Close();
+        DbgOutputA(kTraceLevel, "Close YSL\r\n");
+    }
+    m_state = LightOff;
+}
+
+void CSerialLightCtrl_YSL::OpenLight(int port, unsigned long baudRate) {
+    CloseLight();
+    m_state = LightOff;
+    const int opened = m_port->Open(port, baudRate);
+    DbgOutputA(kTraceLevel, "Open YSL = %d\r\n", opened);
+    if (IsOpened()) {
+        m_state = LightNoTarget;
+        SendFrame(CoilFrame(kCoilNoTarget, true));
+    }
+}
+
+void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
+    if (state == m_state) return;
+    if (state == LightOff) {
+        TurnOffLamp();
+        return;
+    }
+    // Only the two lamps the console uses can be lit.
+    if (state != LightNoTarget && state != LightTarget) return;
+    TurnOffLamp();
+    if (!IsOpened()) return;
+    m_state = state;
+    SendFrame(CoilFrame(static_cast<uint16_t>(CoilOf(state)), true));
+}

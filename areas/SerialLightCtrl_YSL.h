@@ -1,0 +1,51 @@
+#pragma once
+// The signal light on a serial port: one lamp at a time, switched with Modbus RTU Write Single
+// Coil requests to unit 1. Coil 2 is the no-target lamp, coil 0 the target lamp; coil 3 off
+// closes the light.
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "areas/LightPort.h"
+
+class CSerialLightCtrl_YSL {
+public:
+    enum LightState : int32_t {
+        LightOff = 0,
+        LightNoTarget = 1,  // coil 2
+        LightCoil1 = 2,     // coil 1; never entered, only switched off
+        LightTarget = 3,    // coil 0
+    };
+    using Frame = std::array<uint8_t, 8>;
+    static constexpr DWORD kWriteTimeoutMs = 500;
+    static constexpr uint32_t kPauseMs = 100;
+
+    // On the common library's serial port.
+    CSerialLightCtrl_YSL();
+    explicit CSerialLightCtrl_YSL(std::unique_ptr<ILightPort> port);
+    virtual ~CSerialLightCtrl_YSL();
+    CSerialLightCtrl_YSL(const CSerialLightCtrl_YSL&) = delete;
+    CSerialLightCtrl_YSL& operator=(const CSerialLightCtrl_YSL&) = delete;
+
+    // Closes, opens COM<port> and lights the no-target lamp when the port opened.
+    void OpenLight(int port, unsigned long baudRate);
+    // Lights LightNoTarget or LightTarget (the old lamp off first); nothing when already lit or closed.
+    void ShowLamp(int32_t state);
+    // The lit lamp off; the state becomes LightOff. Nothing when the port is closed.
+    void TurnOffLamp();
+    // Lamp off, closing frame, port closed; LightOff in every case.
+    void CloseLight();
+
+    int32_t State() const noexcept { return m_state; }
+    bool IsOpened() const { return m_port && m_port->IsOpened() != 0; }
+
+    // Write Single Coil request to unit 1 with its CRC.
+    static Frame CoilFrame(uint16_t coil, bool on);
+    // CRC-16/MODBUS (reflected 0xA001, initial 0xFFFF).
+    static uint16_t Crc16Modbus(const uint8_t* bytes, size_t length);
+
+private:
+    void SendFrame(const Frame& frame);
+    std::unique_ptr<ILightPort> m_port;
+    int32_t m_state = LightOff;
+};
