@@ -1,0 +1,4 @@
+#pragma once
+#define IDD_NUMERIC_TEST 7100
+#define IDC_NUMERIC_EDIT 7101
+#define IDC_PLAIN_EDIT 7102

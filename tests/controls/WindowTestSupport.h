@@ -1,0 +1,89 @@
+#pragma once
+// Helpers for the window tests: message pumping with a deadline (a wait, never an assertion on
+// time), and real keyboard and mouse input through SendInput.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace controls_test {
+
+// Dispatches queued messages (through the dialog manager of dialog, when given) until pred holds
+// or maxMs passed. Returns pred's last value.
+inline bool PumpUntil(const std::function<bool()>& pred, HWND dialog = nullptr, DWORD maxMs = 5000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (dialog && IsDialogMessageW(dialog, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (pred()) return true;
+        if (GetTickCount() - start > maxMs) return pred();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Dispatches whatever arrives until nothing came for idleMs.
+inline void PumpIdle(HWND dialog = nullptr, DWORD idleMs = 200, DWORD maxMs = 5000) {
+    const DWORD start = GetTickCount();
+    DWORD last = start;
+    while (GetTickCount() - start < maxMs && GetTickCount() - last < idleMs) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            last = GetTickCount();
+            if (dialog && IsDialogMessageW(dialog, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+inline void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Presses the keys that type text on the current layout (Shift where needed).
+inline void TypeKeys(const std::wstring& text) {
+    for (wchar_t ch : text) {
+        const SHORT scan = VkKeyScanW(ch);
+        if (scan == -1) continue;
+        const WORD vk = LOBYTE(scan);
+        const bool shift = (HIBYTE(scan) & 1) != 0;
+        if (shift) SendKey(VK_SHIFT, false);
+        SendKey(vk, false);
+        SendKey(vk, true);
+        if (shift) SendKey(VK_SHIFT, true);
+    }
+}
+
+inline void PressKey(WORD vk) {
+    SendKey(vk, false);
+    SendKey(vk, true);
+}
+
+// A real left click at a screen point.
+inline void ClickAt(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT inputs[2]{};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+inline std::wstring TextOf(HWND hwnd) {
+    wchar_t buffer[256] = {};
+    GetWindowTextW(hwnd, buffer, 256);
+    return buffer;
+}
+
+}  // namespace controls_test
