@@ -1,3 +1,8 @@
 # Sources of the console's controls/ folder, compiled into rova_console.
 target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BalloonModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BalloonWnd.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DigitalEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DigitalEditLogic.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeyedRegion.cpp
 )
