@@ -110,6 +110,29 @@ TEST(ProgramPath, IsTheFolderOfThisExecutable) {
     EXPECT_NE(IsDirA(narrow), 0);
 }
 
+TEST(ProgramPath, OfAnotherProcess) {
+    // A suspended copy of this executable: same folder, different process.
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = std::wstring(L"\"") + exe + L"\" --gtest_list_tests";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &process));
+    wchar_t other[MAX_PATH] = L"";
+    int ok = GetProgramPathW(process.dwProcessId, other);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    wchar_t own[MAX_PATH];
+    ASSERT_NE(GetProgramPathW(0, own), 0);
+    ASSERT_NE(ok, 0);
+    EXPECT_EQ(lstrcmpiW(other, own), 0) << other;
+    EXPECT_EQ(GetProgramPathW(0xFFFFFFF0u, other), 0);  // no such process
+}
+
 TEST_F(PathsTest, CreatesNestedFoldersAndTellsFilesFromFolders) {
     std::string nested = rootA_ + "\\one\\two\\three";
     EXPECT_EQ(IsDirA(nested.c_str()), 0);

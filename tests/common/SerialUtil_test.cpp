@@ -82,6 +82,28 @@ TEST_F(SerialPairTest, CloseAndReopen) {
     EXPECT_EQ(ReadAll(b, 1), "z");
 }
 
+TEST_F(SerialPairTest, CloseWakesABlockedReader) {
+    struct Reader {
+        CSerialUtil* port;
+        int result;
+    } reader{&a, 0};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* r = static_cast<Reader*>(p);
+            char buffer[16];
+            r->result = r->port->Read(buffer, sizeof(buffer), 60000);
+            return 0;
+        },
+        &reader, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    Sleep(100);  // let the reader start waiting; the result does not depend on it
+    a.CloseSerial();
+    EXPECT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);  // not left waiting a minute
+    CloseHandle(thread);
+    EXPECT_EQ(reader.result, -1);
+}
+
 TEST(SerialUtil, MissingPortFailsCleanly) {
     CSerialUtil port;
     EXPECT_EQ(port.OpenSerial(199, 9600), 0);
