@@ -48,11 +48,10 @@ TEST(CreateRgnFromBitmap, RegionOfAShapedImage) {
 }
 
 TEST(CreateRgnFromBitmap, ManyRunsAcrossSeveralBatchesAreAllKept) {
-    // Every other pixel opaque: 60 runs per row, 6000 runs in 100 rows, three batches.
-    ImagePtr image = Solid(120, 100, 0);
-    std::vector<ARGB> row(120, 0);
-    for (int x = 0; x < 120; x += 2) row[static_cast<size_t>(x)] = 0xFF000000;
-    for (int y = 0; y < 100; ++y)
+    // Every other pixel opaque: 60 runs per row, 6300 runs in 105 rows, three full batches and
+    // a part batch.
+    ImagePtr image = Solid(120, 105, 0);
+    for (int y = 0; y < 105; ++y)
         for (int x = 0; x < 120; ++x)
             if (((x + y) & 1) == 0) SetPixelAt(image.get(), x, y, 0xFF000000);
     RegionPtr region(Gdiplus_CreateRgnFromBitmap(image.get(), 1));
