@@ -7,17 +7,9 @@ void AreaOverlayController::ApplyGateRange(double gateMin, double gateMax, int g
     m_store.SaveGateRange(gateMin, gateMax);
 }
 
-void AreaOverlayController::AddLightArea() { m_capture.Begin(CaptureLightArea); }
-
 void AreaOverlayController::ClearLightAreas() {
     m_view.ClearMonitorAreas();
     m_store.RemoveMonitorAreas();
-}
-
-void AreaOverlayController::SetDetectArea() {
-    m_store.RemoveDetectArea();
-    m_view.ClearDetectArea();
-    m_capture.Begin(CaptureDetectArea);
 }
 
 void AreaOverlayController::DeleteDetectArea() {
@@ -25,19 +17,17 @@ void AreaOverlayController::DeleteDetectArea() {
     m_view.ClearDetectArea();
 }
 
-void AreaOverlayController::FinishCapture(uint32_t inactiveColor, uint32_t activeColor) {
-    CaptureMode mode = CaptureNone;
-    const std::vector<AreaVertex> vertices = m_capture.End(&mode);
-    if (mode == CaptureNone || vertices.size() < kMinPolygonVertices) return;
-    const int count = static_cast<int>(vertices.size());
+void AreaOverlayController::FinishPolygon(CaptureMode mode, const AreaVertex* vertices, int count,
+                                          uint32_t inactiveColor, uint32_t activeColor) {
+    if (!vertices || count < kMinPolygonVertices) return;
     const FanLayout fan = m_view.GetFanLayout();
     if (mode == CaptureLightArea) {
         // Stored even when the view has no free slot: the file is the operator's record.
-        m_store.SaveMonitorArea(vertices.data(), count, inactiveColor, activeColor, fan.width, fan.height);
-        m_view.AddMonitorArea(vertices.data(), count, inactiveColor, activeColor);
+        m_store.SaveMonitorArea(vertices, count, inactiveColor, activeColor, fan.width, fan.height);
+        m_view.AddMonitorArea(vertices, count, inactiveColor, activeColor);
     } else if (mode == CaptureDetectArea) {
-        m_store.SaveDetectArea(vertices.data(), count, fan.width, fan.height);
-        m_view.SetDetectArea(vertices.data(), count);
+        m_store.SaveDetectArea(vertices, count, fan.width, fan.height);
+        m_view.SetDetectArea(vertices, count);
     }
 }
 

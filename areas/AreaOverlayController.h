@@ -1,11 +1,10 @@
 #pragma once
 // The main window's area operations without the window: loading the overlays into the view,
-// the five area monitor dialog requests, finishing a captured polygon and the detect bound for
-// the radar library. The main window keeps only the Win32 parts (mouse capture, feedback
-// drawing) and forwards to this class.
+// the storage and view side of the area monitor dialog's requests, finishing a captured polygon
+// and the detect bound for the radar library. The main window keeps the Win32 parts (the capture
+// of the clicks, the mouse, the feedback drawing) and forwards to this class.
 #include <cstdint>
 
-#include "areas/AreaCapture.h"
 #include "areas/AreaConfigStore.h"
 #include "areas/AreaOverlayTarget.h"
 #include "areas/DetectBound.h"
@@ -20,23 +19,20 @@ public:
 
     // The view gets the range (it clamps it); the file keeps the values as passed.
     void ApplyGateRange(double gateMin, double gateMax, int gateCount);
-    // Starts a light-area capture; existing areas stay. The caller captures the mouse.
-    void AddLightArea();
+    // Clear Light Area: all monitor areas leave the view and the file.
     void ClearLightAreas();
-    // Drops the stored and shown detect area and starts capturing a new one.
-    void SetDetectArea();
+    // Del Detect Area, and the first step of Set Detect Area: the detect area leaves the file and
+    // the view.
     void DeleteDetectArea();
-    // Ends the capture; a polygon of 3 or more vertices is stored and shown as what the capture
-    // was for (light areas in the given colours). The caller releases the mouse.
-    void FinishCapture(uint32_t inactiveColor, uint32_t activeColor);
+    // A finished capture: a polygon of 3 or more vertices is stored, then shown, as what the
+    // capture was for (light areas in the given colours; the detect area ignores them).
+    void FinishPolygon(CaptureMode mode, const AreaVertex* vertices, int count, uint32_t inactiveColor,
+                       uint32_t activeColor);
 
     // The view's detect area (none: an empty bound) to the three filters of the radar library.
     void SendDetectBound(const DetectBoundParams& params, const DetectBound::SetBoundFn* filters = nullptr);
 
-    AreaCapture& Capture() noexcept { return m_capture; }
-
 private:
     AreaConfigStore& m_store;
     IAreaOverlayTarget& m_view;
-    AreaCapture m_capture;
 };

@@ -1,17 +1,10 @@
 #pragma once
-// A polygon vertex of an overlay: row, then column, in pixels from the top-left corner of the
-// target view's fan rectangle. The same order is used in memory, in appConfig.xml and when
-// vertices are handed to the view.
+// Polygon vertices of the overlays (row, then column, fan-relative; the struct is shared with the
+// target view) and what a polygon captured with the mouse will become.
 #include <cstdint>
 
-struct AreaVertex {
-    int32_t row = 0;
-    int32_t column = 0;
+#include "view/AreaVertex.h"
 
-    friend bool operator==(const AreaVertex&, const AreaVertex&) = default;
-};
-
-// What a polygon being captured with the mouse will become.
 enum CaptureMode : int32_t {
     CaptureNone = 0,
     CaptureLightArea = 1,

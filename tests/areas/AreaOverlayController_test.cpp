@@ -29,89 +29,60 @@ struct ControllerFixture : ::testing::Test {
         doc.AppConfig().ForEachChild(name, [&](const XMLNode&) { ++n; });
         return n;
     }
-    void Click(const Vertices& vertices) {
-        for (const AreaVertex& v : vertices) areas.Capture().Add(v);
-    }
 };
 
 TEST_F(ControllerFixture, FinishedLightAreaIsStoredThenShownInTheDialogsColours) {
-    areas.AddLightArea();
-    EXPECT_EQ(areas.Capture().Mode(), CaptureLightArea);
-    Click(kTriangle);
-    areas.FinishCapture(255, 0xFF00);
+    areas.FinishPolygon(CaptureLightArea, kTriangle.data(), 3, 255, 0xFF00);
     ASSERT_EQ(view.areas.size(), 1u);
     EXPECT_EQ(view.areas[0].vertices, kTriangle);
     EXPECT_EQ(view.areas[0].inactive, 255u);
     EXPECT_EQ(view.areas[0].active, 0xFF00u);
     const XMLNode stored = doc.AppConfig().FindChild("MonitorArea");
     EXPECT_STREQ(stored.GetAttributeText("InactiveColor"), "255");
+    EXPECT_STREQ(stored.GetAttributeText("ActiveColor"), "65280");
     EXPECT_STREQ(stored.GetAttributeText("BoundSize"), "800,600");
     EXPECT_STREQ(stored.GetAttributeText("Points"), "10,20; 10,80; 60,50; ");
     EXPECT_EQ(saves, 1);
-    EXPECT_EQ(areas.Capture().Mode(), CaptureNone);
-    EXPECT_TRUE(areas.Capture().Vertices().empty());
-    EXPECT_EQ(areas.Capture().lastFeedbackX, -1);
+    EXPECT_EQ(view.detect, (Vertices{{1, 1}, {1, 9}, {9, 9}}));
 }
 
 TEST_F(ControllerFixture, ThirtySecondLightAreaIsStoredButNotShown) {
-    for (int i = 0; i < 32; ++i) {
-        areas.AddLightArea();
-        Click(kTriangle);
-        areas.FinishCapture(1, 2);
-    }
+    for (int i = 0; i < 32; ++i) areas.FinishPolygon(CaptureLightArea, kTriangle.data(), 3, 1, 2);
     EXPECT_EQ(view.areas.size(), 31u);
     EXPECT_EQ(Count("MonitorArea"), 32);
 }
 
 TEST_F(ControllerFixture, SetDetectAreaThenRightClickAfterTwoClicksLeavesNoDetectArea) {
-    areas.SetDetectArea();
+    areas.DeleteDetectArea();  // Set Detect Area's first step
+    const Vertices two = {{1, 1}, {2, 2}};
+    areas.FinishPolygon(CaptureDetectArea, two.data(), 2, 1, 2);
     EXPECT_FALSE(view.detect.has_value());
     EXPECT_EQ(Count("AlgorithmArea"), 0);
-    EXPECT_EQ(areas.Capture().Mode(), CaptureDetectArea);
-    Click({{1, 1}, {2, 2}});
-    areas.FinishCapture(1, 2);
-    EXPECT_FALSE(view.detect.has_value());
-    EXPECT_EQ(Count("AlgorithmArea"), 0);
-    EXPECT_EQ(areas.Capture().Mode(), CaptureNone);
     EXPECT_EQ(saves, 1);
 }
 
 TEST_F(ControllerFixture, FinishedDetectAreaIsStoredWithTheFanSizeAndSet) {
     view.fan = {640, 480, 50, 0};
-    areas.SetDetectArea();
-    Click(kTriangle);
-    areas.FinishCapture(1, 2);
+    areas.FinishPolygon(CaptureDetectArea, kTriangle.data(), 3, 1, 2);
     EXPECT_EQ(view.detect, kTriangle);
     const XMLNode stored = doc.AppConfig().FindChild("AlgorithmArea");
     EXPECT_STREQ(stored.GetAttributeText("BoundSize"), "640,480");
     EXPECT_STREQ(stored.GetAttributeText("Points"), "10,20; 10,80; 60,50; ");
+    EXPECT_EQ(Count("AlgorithmArea"), 1);
     EXPECT_TRUE(view.areas.empty());
 }
 
-TEST_F(ControllerFixture, RightClickWithoutCaptureStoresNothing) {
-    Click(kTriangle);  // ignored: no capture running
-    areas.FinishCapture(1, 2);
+TEST_F(ControllerFixture, NoCaptureOrTooFewVerticesStoreNothing) {
+    areas.FinishPolygon(CaptureNone, kTriangle.data(), 3, 1, 2);
+    areas.FinishPolygon(CaptureLightArea, kTriangle.data(), 2, 1, 2);
+    areas.FinishPolygon(CaptureLightArea, nullptr, 3, 1, 2);
     EXPECT_EQ(saves, 0);
     EXPECT_TRUE(view.areas.empty());
-}
-
-TEST_F(ControllerFixture, CaptureHoldsAtMostAThousandVerticesAndRestartsEmpty) {
-    areas.AddLightArea();
-    int accepted = 0;
-    for (int i = 0; i < 1005; ++i) accepted += areas.Capture().Add({i, i}) ? 1 : 0;
-    EXPECT_EQ(accepted, 1000);
-    EXPECT_EQ(areas.Capture().Vertices().back().row, 999);
-    areas.Capture().lastFeedbackX = 5;
-    areas.SetDetectArea();
-    EXPECT_TRUE(areas.Capture().Vertices().empty());
-    EXPECT_EQ(areas.Capture().lastFeedbackX, -1);
-    EXPECT_EQ(areas.Capture().Mode(), CaptureDetectArea);
+    EXPECT_EQ(Count("MonitorArea"), 0);
 }
 
 TEST_F(ControllerFixture, ClearAndDeleteEmptyViewAndFile) {
-    areas.AddLightArea();
-    Click(kTriangle);
-    areas.FinishCapture(1, 2);
+    areas.FinishPolygon(CaptureLightArea, kTriangle.data(), 3, 1, 2);
     saves = 0;
     areas.ClearLightAreas();
     EXPECT_TRUE(view.areas.empty());

@@ -7,6 +7,8 @@
 
 #include "areas/AreaOverlayTarget.h"
 
+inline bool operator==(const AreaVertex& a, const AreaVertex& b) { return a.row == b.row && a.column == b.column; }
+
 struct FakeArea {
     std::vector<AreaVertex> vertices;
     uint32_t inactive = 0;
