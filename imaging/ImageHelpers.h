@@ -2,7 +2,8 @@
 // The Gdiplus_ image helpers, exported by the executable under their plain names.
 //
 // Images are CGdipBitmap objects; every function that returns one hands a new object to the
-// caller, who frees it with Gdiplus_DeleteBitmap. Functions that take an image never keep it.
+// caller, who frees it with Gdiplus_DeleteBitmap (a std::unique_ptr<CGdipBitmap> does the same).
+// Functions that take an image never keep it.
 // GDI+ failures after an object exists are kept in that image's or target's last status, read
 // and reset by Gdiplus_BitmapOK / Gdiplus_BitmapLastError (CGdipGraphics::TakeLastStatus).
 // GDI+ must be running before any of them is called.
