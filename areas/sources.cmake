@@ -1,6 +1,7 @@
 # Sources of the console's areas/ folder, compiled into rova_console.
 target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AreaConfigStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AreaMonitorDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AreaOverlayController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DetectBound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PresenceTick.cpp
