@@ -7,6 +7,9 @@
 
 namespace {
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
+constexpr double kStaticSpeed = 0.05;  // m/s
+// A track missing longer than this is kept for re-association but no longer shown.
+constexpr int kReportedMisses = 2;
 }
 
 void CMttTracker::Configure(const MttSettings& settings) {
@@ -27,16 +30,18 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
     dt = std::clamp(dt, 0.001, 1.0);
     std::vector<RadarPoint> inside;
     for (const RadarPoint& p : points) {
+        // Clutter removal: returns without Doppler are walls and furniture, not targets.
+        if (settings_.removeStatic && std::fabs(p.velocity) < kStaticSpeed) continue;
         if (bound_.Contains(p)) inside.push_back(p);
     }
     const std::vector<RadarPoint> bodies = CPointClusterer::Cluster(inside, 0.5, settings_.gateSizeMeters);
     struct Measurement {
-        double x, y, snr;
+        double x, y, doppler, snr;
         bool used;
     };
     std::vector<Measurement> measurements;
     for (const RadarPoint& b : bodies) {
-        measurements.push_back({b.distance * std::sin(b.angle * kDeg), b.distance * std::cos(b.angle * kDeg), b.snr, false});
+        measurements.push_back({b.distance * std::sin(b.angle * kDeg), b.distance * std::cos(b.angle * kDeg), b.velocity, b.snr, false});
     }
 
     // Predict, then associate greedily: the globally closest track/measurement pair first.
@@ -73,6 +78,7 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
         t.hits += 1;
         t.misses = 0;
         t.snr = m.snr;
+        t.doppler += alpha * (m.doppler - t.doppler);
         if (std::hypot(t.x - t.startX, t.y - t.startY) >= 0.3) t.moved = true;
         trackUsed[bestTrack] = true;
         m.used = true;
@@ -89,20 +95,20 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
                                  [&](const Track& t) { return t.misses > settings_.holdFrames; }),
                   tracks_.end());
     for (const Measurement& m : measurements) {
-        if (!m.used) tracks_.push_back({nextId_++, m.x, m.y, 0, 0, m.x, m.y, 1, 0, false, m.snr});
+        if (!m.used) tracks_.push_back({nextId_++, m.x, m.y, 0, 0, m.x, m.y, m.doppler, 1, 0, false, m.snr});
     }
 
     std::vector<RadarPoint> out;
     const int maxOut = limit > 0 ? limit : settings_.maxTargets;
     for (const Track& t : tracks_) {  // tracks_ stays in id order
-        if (t.hits < settings_.confirmFrames || !t.moved) continue;
+        if (t.hits < settings_.confirmFrames || !t.moved || t.misses > kReportedMisses) continue;
         if (static_cast<int>(out.size()) >= maxOut) break;
         RadarPoint p;
         p.id = t.id;
         p.distance = std::max(0.01, std::hypot(t.x, t.y));
         p.gate = p.distance / settings_.gateSizeMeters;
         p.angle = std::atan2(t.x, t.y) / kDeg;
-        p.velocity = (t.x * t.vx + t.y * t.vy) / p.distance;
+        p.velocity = t.doppler;  // measured radial speed, smoother than the position derivative
         p.snr = t.snr;
         out.push_back(p);
     }

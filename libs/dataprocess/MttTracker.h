@@ -2,8 +2,9 @@
 // inside the detect bound), associates them with tracks by nearest predicted position within the
 // association gate, smooths positions with an alpha-beta filter and reports confirmed tracks
 // with stable ids (1, 2, ... in order of birth). A track is reported once it was seen in
-// confirmFrames frames and has moved at least 0.3 m (static reflectors are never reported), and
-// is dropped after holdFrames frames without a detection.
+// confirmFrames frames and has moved at least 0.3 m, while it missed at most two frames; it is
+// dropped after holdFrames frames without a detection. With clutter removal, points without
+// Doppler (walls, furniture) are ignored. Velocity is the smoothed measured radial speed.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct MttSettings {
     int confirmFrames = 3;
     int holdFrames = 10;
     int maxTargets = 8;
+    bool removeStatic = true;  // the ClutterRemoval register
 };
 
 class CMttTracker {
@@ -34,6 +36,7 @@ private:
         int64_t id;
         double x, y, vx, vy;
         double startX, startY;
+        double doppler;
         int hits;
         int misses;
         bool moved;

@@ -88,6 +88,7 @@ int CRadarController::Start() {
         mtt.confirmFrames = static_cast<int>(std::clamp<uint32_t>(reg[kRegTrackConfirmFrames], 1, 20));
         mtt.holdFrames = static_cast<int>(std::clamp<uint32_t>(reg[kRegTrackHoldFrames], 1, 100));
         mtt.maxTargets = maxTargets;
+        mtt.removeStatic = reg[kRegClutterRemoval] != 0;
         mtt_.Configure(mtt);
         mtt_.Reset();
     }

@@ -44,7 +44,7 @@ TEST(RadarParameter, IniRoundTripKeepsEveryField) {
     a->lightPort = 4;
     a->lightBaudRate = 19200;
     a->saveRawData = 1;
-    strcpy(a->dataPath, "C:\\data;with semicolon\\and spaces ");
+    strcpy(a->dataPath, "C:\\data;with semicolon\\and spaces");
     a->pcAlgoFlagA = 0;
     a->pcAlgoFlagB = 2;
     a->pcAlgoFlagC = 5;

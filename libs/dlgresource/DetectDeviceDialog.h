@@ -1,0 +1,42 @@
+// The detect-device dialog: searches every source the radar library offers on a worker thread,
+// lists what it tries, and ends with the first sensor that answered (closing by itself after a
+// short moment) or, when the operator closes it, without a result.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "RadarDeviceDiscovery.h"
+
+class CDetectDeviceDialog {
+public:
+    ~CDetectDeviceDialog();
+    // IDOK with the found source in result, IDCANCEL without.
+    INT_PTR DoModal(HWND parent);
+    const RadarDiscoveryCandidate& Result() const { return result_; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void OnInitDialog();
+    void StartSearch();
+    void StopSearch();
+    void Search(HWND window);  // worker thread: never touches windows except PostMessage
+    void OnProgress();
+    void OnCommand(int id);
+    void AddLine(const std::wstring& line);
+
+    HWND window_ = nullptr;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::vector<std::wstring> pendingLines_;
+    bool finished_ = false;
+    bool found_ = false;
+    RadarDiscoveryCandidate result_{};
+    bool autoClose_ = false;
+};
