@@ -1,0 +1,14 @@
+#pragma once
+// Ownership of the images the Gdiplus_ helpers hand out: freed with Gdiplus_DeleteBitmap, the
+// module that made them.
+#include <memory>
+
+#include "imaging/ImageHelpers.h"
+
+struct BitmapDeleter {
+    void operator()(CGdipBitmap* image) const noexcept { Gdiplus_DeleteBitmap(image); }
+};
+using OwnedBitmap = std::unique_ptr<CGdipBitmap, BitmapDeleter>;
+
+// Decodes the "PNG" resource id of the selected language; null when missing or undecodable.
+OwnedBitmap LoadPngResource(int id);
