@@ -195,7 +195,8 @@ BalloonActions CBalloonModel::Dismiss() {
 
 BalloonActions CBalloonModel::FocusLost() {
     BalloonActions actions;
-    if (!fadeOnFocusLoss_) return actions;
+    // A hidden balloon has nothing to fade (it can lose an activation it got while hiding).
+    if (!fadeOnFocusLoss_ || !visible_) return actions;
     actions.stopCountdown = true;
     countdownRunning_ = false;
     alpha_ = 255;

@@ -174,6 +174,12 @@ TEST(BalloonModelTest, FocusLossFadesOnlyWhenAsked) {
     EXPECT_EQ(fading.GetPhase(), Phase::Fading);
     EXPECT_EQ(fading.GetMessageCount(), 0);
 
+    fading.FadeTick();
+    fading.Dismiss();
+    const BalloonActions whileHidden = fading.FocusLost();
+    EXPECT_FALSE(whileHidden.startFade);
+    EXPECT_EQ(fading.GetPhase(), Phase::Hidden);
+
     CBalloonModel staying;
     staying.SetFadeOnFocusLoss(false);
     staying.Show(L"A", L"a", BalloonIconError);

@@ -40,15 +40,24 @@ protected:
 
 class BalloonWndTest : public ::testing::Test {
 protected:
+    // One owner window for all cases: under Wine each top-level window with a caption costs a
+    // wait for the window manager when it goes away.
+    static void SetUpTestSuite() {
+        owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+        control = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 100, 24, owner, nullptr,
+                                  nullptr, nullptr);
+    }
+    static void TearDownTestSuite() {
+        if (owner) DestroyWindow(owner);
+        owner = control = nullptr;
+    }
     void SetUp() override {
         // Keep the real cursor away from where balloons appear.
         SetCursorPos(5, 1000);
-        owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 200, nullptr,
-                                nullptr, nullptr, nullptr);
         ASSERT_TRUE(owner);
-        control = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 100, 24, owner, nullptr,
-                                  nullptr, nullptr);
         ASSERT_TRUE(control);
+        if (!IsWindowVisible(owner)) ShowWindow(owner, SW_SHOW);
         SetForegroundWindow(owner);
         SetFocus(control);
         ASSERT_TRUE(balloon.CreateBalloon(control));
@@ -56,7 +65,7 @@ protected:
         PumpIdle(nullptr, 50);
     }
     void TearDown() override {
-        if (owner) DestroyWindow(owner);
+        if (balloon.GetSafeHwnd()) DestroyWindow(balloon.GetSafeHwnd());
         PumpIdle(nullptr, 20);
     }
     void Show(const wchar_t* title, const wchar_t* text, int icon = BalloonIconError) {
@@ -92,8 +101,8 @@ protected:
         return client;
     }
 
-    HWND owner = nullptr;
-    HWND control = nullptr;
+    static inline HWND owner = nullptr;
+    static inline HWND control = nullptr;
     CTestClockBalloon balloon;
     HWND hwnd = nullptr;
     POINT anchor{300, 400};
