@@ -3,11 +3,43 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/ResourceLoader.h"
 
 namespace {
+// Initial list items stored beside a template (type 240): records of {WORD control, WORD message,
+// DWORD size, bytes}, ended by a WORD 0; message 0x0403 adds its bytes (UTF-8) as a combo item.
+void ApplyDialogInitData(HWND dialog, UINT templateId) {
+    DWORD size = 0;
+    auto* data = static_cast<const BYTE*>(
+        CResourceLoader::LoadRaw(MAKEINTRESOURCEW(240), MAKEINTRESOURCEW(templateId), &size));
+    if (!data) return;
+    const BYTE* p = data;
+    const BYTE* end = data + size;
+    while (p + 2 <= end) {
+        WORD control = 0;
+        memcpy(&control, p, 2);
+        if (control == 0 || p + 8 > end) break;
+        WORD message = 0;
+        DWORD length = 0;
+        memcpy(&message, p + 2, 2);
+        memcpy(&length, p + 4, 4);
+        p += 8;
+        if (length > static_cast<DWORD>(end - p)) break;
+        if (message == 0x0403 && length > 0) {
+            const int chars = ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), nullptr, 0);
+            std::wstring text(chars, L'\0');
+            ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), text.data(), chars);
+            while (!text.empty() && text.back() == L'\0') text.pop_back();
+            ::SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        p += length;
+    }
+}
+
 std::vector<CDialog*>& ModelessDialogs() {
     static std::vector<CDialog*> dialogs;
     return dialogs;
@@ -40,6 +72,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
     if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self))) return TRUE;
     self->m_subclassed = true;
     self->Bind(hwnd);
+    ApplyDialogInitData(hwnd, self->m_templateId);
     BOOL focus = TRUE;
     try {
         focus = self->OnInitDialog();

@@ -1,0 +1,49 @@
+#include "radar/ConfigDlg.h"
+
+#include "contracts/ROVA_Common.h"
+#include "contracts/ROVA_DataProcess.h"
+#include "contracts/ROVA_DlgResource.h"
+#include "radar/AlgorithmChoice.h"
+#include "res/resource.h"
+
+CConfigDlg::CConfigDlg() noexcept : CDialog(IDD_CONFIG_DIALOG) {}
+
+INT_PTR CConfigDlg::Run(HWND owner) {
+    CConfigDlg dialog;
+    dialog.SetParentWindow(owner);
+    ROVA_Interface_RadarParameter_Init(&dialog.workRecord);
+    return dialog.DoModal();
+}
+
+BOOL CConfigDlg::OnInitDialog() {
+    char folder[MAX_PATH] = {};
+    GetProgramPathA(::GetCurrentProcessId(), folder);
+    CombinePathNameA(configPath, folder, "Radar_Config.ini");
+    ROVA_Interface_RadarParameter_LoadFromFile(configPath, &workRecord);  // defaults stay when unreadable
+    ::SendDlgItemMessageW(m_hWnd, IDC_COMBO_ALGORITHM, CB_SETCURSEL, AlgorithmChoiceFromRecord(workRecord), 0);
+    return TRUE;
+}
+
+bool CConfigDlg::OnCommand(UINT id, UINT code, HWND) {
+    if (id == IDC_COMBO_ALGORITHM && code == CBN_SELCHANGE) {
+        OnAlgorithmChanged();
+        return true;
+    }
+    if (id == IDC_BTN_REGISTER_CONFIG && code == BN_CLICKED) {
+        OnRegisterConfig();
+        return true;
+    }
+    return false;
+}
+
+void CConfigDlg::OnAlgorithmChanged() {
+    const LRESULT index = ::SendDlgItemMessageW(m_hWnd, IDC_COMBO_ALGORITHM, CB_GETCURSEL, 0, 0);
+    if (index != CB_ERR) ApplyAlgorithmChoice(workRecord, static_cast<int>(index));
+}
+
+void CConfigDlg::OnRegisterConfig() { ROVA_RegisterSettingDlg_DoModal(m_hWnd, &workRecord); }
+
+void CConfigDlg::OnOK() {
+    CDialog::OnOK();
+    ROVA_Interface_RadarParameter_SaveToFile(configPath, &workRecord);
+}

@@ -1,0 +1,102 @@
+#include "radar/DetectionPipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/ResourceLoader.h"
+#include "res/resource.h"
+
+namespace {
+
+struct Delivery {
+    std::vector<DetectedObject> objects;
+    CPtrListCtrl list;
+    explicit Delivery(std::vector<DetectedObject> o) : objects(std::move(o)) {
+        for (auto& obj : objects) list.AddData(&obj, -1);
+    }
+};
+
+DetectedObject Object(int64_t id, double gate, double distance, double velocity, double rawAngle) {
+    DetectedObject o{};
+    o.objectId = id;
+    o.gate = gate;
+    o.distance = distance;
+    o.velocity = velocity;
+    o.rawAngle = rawAngle;
+    return o;
+}
+
+TEST(DetectionPipelineTest, CalibratesFillsSlotsAndReportsEveryObject) {
+    CTargetSlots slots;
+    slots.Reset();
+    Delivery d({Object(0x700000003LL, 4.5, 1.5, 0.5, 10.0), Object(8, 2.0, 0.0, 1.0, 20.0)});
+    std::vector<std::pair<int, CalibratedObject>> seen;
+    const int n = ProcessDelivery(&d.list, 2.0, -1.0, slots, [&](int i, const CalibratedObject& c) { seen.push_back({i, c}); });
+    ASSERT_EQ(n, 2);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].second.objectId, 0x700000003LL);  // the view and the file keep all 64 bits
+    EXPECT_DOUBLE_EQ(seen[0].second.angle, 19.0);
+    EXPECT_DOUBLE_EQ(seen[0].second.gate, 4.5);
+    EXPECT_EQ(seen[1].first, 1);
+    EXPECT_DOUBLE_EQ(seen[1].second.angle, 39.0);
+    const auto s = slots.Snapshot();
+    EXPECT_EQ(s[0].id, 3);  // the label keeps the low 32 bits
+    EXPECT_DOUBLE_EQ(s[0].distance, 1.5);
+    EXPECT_DOUBLE_EQ(s[0].angle, 19.0);
+    EXPECT_DOUBLE_EQ(s[0].velocity, 0.5);
+    EXPECT_EQ(s[1].id, -1);  // distance 0: slot emptied, object still reported
+    EXPECT_DOUBLE_EQ(s[1].distance, 0.0);
+}
+
+TEST(DetectionPipelineTest, NullEntriesAndUntouchedSlotsKeepTheirValues) {
+    CTargetSlots slots;
+    slots.Reset();
+    Delivery first({Object(1, 1, 1.0, 0, 0), Object(2, 1, 2.0, 0, 0), Object(3, 1, 3.0, 0, 0)});
+    ProcessDelivery(&first.list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+    slots.Edit([](CTargetSlots::Array& a) { a[1].stamp = 77; });
+    DetectedObject fresh = Object(9, 1, 9.0, 0, 0);
+    CPtrListCtrl list;
+    list.AddData(nullptr, -1);
+    list.AddData(&fresh, -1);
+    int reported = ProcessDelivery(&list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+    EXPECT_EQ(reported, 1);
+    const auto s = slots.Snapshot();
+    EXPECT_EQ(s[0].id, 1);   // null entry: slot untouched
+    EXPECT_EQ(s[1].id, 9);   // refreshed, stamp kept
+    EXPECT_EQ(s[1].stamp, 77u);
+    EXPECT_EQ(s[2].id, 3);   // beyond this delivery: untouched
+    EXPECT_EQ(ProcessDelivery(nullptr, 1.0, 0.0, slots, [](int, const CalibratedObject&) {}), 0);
+}
+
+TEST(DetectionPipelineTest, MoreThanTenObjectsNeverOverrunTheSlots) {
+    CTargetSlots slots;
+    slots.Reset();
+    std::vector<DetectedObject> many;
+    for (int i = 0; i < 25; ++i) many.push_back(Object(100 + i, 1, 1.0 + i, 0, 0));
+    Delivery d(many);
+    int calls = 0;
+    ProcessDelivery(&d.list, 1.0, 0.0, slots, [&](int, const CalibratedObject&) { ++calls; });
+    EXPECT_EQ(calls, 25);
+    const auto s = slots.Snapshot();
+    EXPECT_EQ(s[9].id, 109);
+    EXPECT_DOUBLE_EQ(s[9].distance, 10.0);
+}
+
+TEST(DetectionPipelineTest, LabelTextsInBothLanguages) {
+    TargetSlot slot;
+    slot.id = 1;
+    slot.distance = 1.5;
+    slot.angle = -12.34;
+    slot.velocity = 0.5;
+    CResourceLoader::SetLanguage(0x0409);
+    const std::wstring en = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
+    EXPECT_EQ(FormatTargetLabel(en, 1, 0, slot), L"Object Information\r\ndistance: 1.50 m\r\nangle:-12.3 \u00b0\r\nvelocity: +0.50 m/s");
+    EXPECT_EQ(FormatTargetLabel(en, 3, 2, TargetSlot{}), L"Object 3 Information\r\ndistance: 0.00 m\r\nangle: +0.0 \u00b0\r\nvelocity: +0.00 m/s");
+    CResourceLoader::SetLanguage(0x1004);
+    const std::wstring zh = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
+    EXPECT_EQ(FormatTargetLabel(zh, 3, 0, slot),
+              L"\u76ee\u6807 1\u4fe1\u606f\r\n\u8ddd\u79bb: 1.50 m\r\n\u89d2\u5ea6:-12.3 \u00b0\r\n\u901f\u5ea6: +0.50 m/s");
+}
+
+}  // namespace

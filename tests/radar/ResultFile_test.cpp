@@ -1,0 +1,114 @@
+#include "radar/ResultFile.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "TempFolder.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(ResultFileTest, LineFormat) {
+    SYSTEMTIME t{};
+    t.wHour = 10;
+    t.wMinute = 5;
+    t.wSecond = 7;
+    t.wMilliseconds = 42;
+    const struct {
+        int64_t id;
+        double distance, angle, velocity;
+        const char* expected;
+    } cases[] = {
+        {3, 1.234, -5.0, 0.25, "[10:05:07.042], 3, 1.23, -5.00, 0.25\r\n"},
+        {7, 0.0, 0.0, 0.0, "[10:05:07.042], 7, 0.00, 0.00, 0.00\r\n"},
+        {0x100000005LL, 2.0, 12.345, -1.5, "[10:05:07.042], 4294967301, 2.00, 12.35, -1.50\r\n"},
+        {-2, 100.0, -90.0, 3.0, "[10:05:07.042], -2, 100.00, -90.00, 3.00\r\n"},
+    };
+    for (const auto& c : cases) {
+        char line[160];
+        const int n = CResultFile::FormatLine(line, sizeof line, t, c.id, c.distance, c.angle, c.velocity);
+        EXPECT_EQ(std::string(line, n), c.expected);
+    }
+}
+
+TEST(ResultFileTest, OpenMakesTheFolderAndANewDatedFileEachTime) {
+    TempFolder dir;
+    const std::string folder = dir.fileA("Log\\nested");
+    CResultFile file;
+    ASSERT_TRUE(file.Open(folder.c_str()));
+    const std::string first = file.Path();
+    file.WriteLine(3, 1.234, -5.0, 0.25);
+    ASSERT_TRUE(file.Open(folder.c_str()));  // closes the first
+    const std::string second = file.Path();
+    file.Close();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(std::regex_match(first, std::regex(R"(.*\\ROVA_MTT_Result_[^\\]+\.txt)"))) << first;
+    EXPECT_TRUE(std::regex_match(ReadAll(first), std::regex(R"(\[\d\d:\d\d:\d\d\.\d{3}\], 3, 1\.23, -5\.00, 0\.25\r\n)")));
+    EXPECT_EQ(ReadAll(second), "");
+    file.WriteLine(1, 1, 1, 1);  // closed: dropped silently
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(CResultFile().Open(nullptr));
+}
+
+TEST(ResultFileTest, ClosingWhileAThreadWritesLeavesOnlyWholeLines) {
+    TempFolder dir;
+    CResultFile file;
+    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    const std::string path = file.Path();
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (int64_t i = 0; !stop; ++i) {
+            file.WriteLine(i, 1.5, -2.25, 0.5);
+            if (i % 64 == 0) std::this_thread::yield();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    file.Close();
+    stop = true;
+    writer.join();
+    const std::string text = ReadAll(path);
+    ASSERT_FALSE(text.empty());
+    std::istringstream lines(text);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        ++count;
+        const std::string tail = ", 1.50, -2.25, 0.50\r";
+        ASSERT_TRUE(line.size() > tail.size() + 16 && line[0] == '[' && line.compare(13, 3, "], ") == 0 &&
+                    line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+            << line;
+    }
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_GT(count, 0);
+}
+
+TEST(ResultFileTest, LinesReachTheDiskWithinASecondWhileTheyArrive) {
+    TempFolder dir;
+    CResultFile file;
+    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    file.WriteLine(1, 1.0, 0.0, 0.0);
+    // Keep lines coming for a little over the flush interval, without closing the file.
+    const DWORD until = ::GetTickCount() + CResultFile::kFlushIntervalMs + 300;
+    while (::GetTickCount() < until) {
+        file.WriteLine(2, 1.0, 0.0, 0.0);
+        ::Sleep(20);
+    }
+    // Read through a second handle: what the C library still buffers would be missing here.
+    const std::string text = ReadAll(file.Path());
+    EXPECT_EQ(text.rfind("[", 0), 0u);
+    EXPECT_NE(text.find(", 1, 1.00, 0.00, 0.00\r\n"), std::string::npos);
+    file.Close();
+}
+
+}  // namespace
