@@ -77,3 +77,37 @@ e2e_wait_exit() {
 }
 
 e2e_screenshot() { import -window root "$1"; }
+
+# Asks the running console through rova_probe.exe (tools/probe): e2e_probe rect|text|state <id> | dialogs
+e2e_probe() { wine "$ROVA_BIN_DIR/rova_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Clicks the centre of control <id> with the real mouse.
+e2e_click_control() {
+  local rect
+  rect=$(e2e_probe rect "$1") || return 1
+  set -- $rect
+  [ $# -eq 4 ] || return 1
+  xdotool mousemove --sync $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 )) click 1
+  sleep 0.3
+}
+
+# Waits until a window of the console other than the main one shows (a message box, a dialog);
+# prints its probe line.
+e2e_wait_dialog() {
+  local timeout=${1:-15} line
+  for _ in $(seq 1 $((timeout * 2))); do
+    line=$(e2e_probe dialogs | head -1)
+    if [ -n "$line" ]; then echo "$line"; return 0; fi
+    sleep 0.5
+  done
+  return 1
+}
+
+# Closes the frontmost dialog of the console with Enter (a message box's OK).
+e2e_dismiss_dialog() {
+  local hwnd
+  hwnd=$(e2e_probe dialogs | head -1 | cut -d' ' -f1)
+  [ -n "$hwnd" ] || return 1
+  xdotool key --clearmodifiers Return
+  sleep 0.5
+}

@@ -1,0 +1,101 @@
+// Reads the state of the running console's main window for test scripts.
+//   rova_probe rect <id>      screen rectangle "left top width height" of control <id> (0: the window)
+//   rova_probe text <id>      text of control <id>
+//   rova_probe state <id>     "visible enabled checked" as 0/1 of control <id>
+//   rova_probe dialogs        one line per other visible top-level window of the console's process:
+//                             "<hwnd> <class> <caption> | <static texts>"
+//   rova_probe class <hwnd>   class of a window
+// Exit code 2 when the main window is not found, 3 when the control is not found.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+HWND MainWindow() { return ::FindWindowW(L"ROVA_MTT", nullptr); }
+
+void PrintUtf8(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    fwrite(out.data(), 1, out.size(), stdout);
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t buffer[4096] = {};
+    // WM_GETTEXT works across processes for the text of any window.
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return buffer;
+}
+
+struct DialogSearch {
+    DWORD process;
+    HWND main;
+};
+
+BOOL CALLBACK CollectStatics(HWND child, LPARAM param) {
+    auto* texts = reinterpret_cast<std::wstring*>(param);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(child, cls, 64);
+    if (_wcsicmp(cls, L"Static") == 0 && ::IsWindowVisible(child)) {
+        const std::wstring t = WindowText(child);
+        if (!t.empty()) *texts += L" | " + t;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintDialog(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    if (process != search->process || hwnd == search->main || !::IsWindowVisible(hwnd)) return TRUE;
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    std::wstring line = std::to_wstring(reinterpret_cast<uintptr_t>(hwnd)) + L" " + cls + L" " + WindowText(hwnd);
+    std::wstring statics;
+    ::EnumChildWindows(hwnd, CollectStatics, reinterpret_cast<LPARAM>(&statics));
+    line += statics;
+    for (wchar_t& c : line) {
+        if (c == L'\r' || c == L'\n') c = L' ';
+    }
+    PrintUtf8(line + L"\n");
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: rova_probe rect|text|state <id> | dialogs\n");
+        return 1;
+    }
+    const std::wstring command = argv[1];
+    HWND main = MainWindow();
+    if (!main) return 2;
+    if (command == L"dialogs") {
+        DialogSearch search{0, main};
+        ::GetWindowThreadProcessId(main, &search.process);
+        ::EnumWindows(PrintDialog, reinterpret_cast<LPARAM>(&search));
+        return 0;
+    }
+    if (argc < 3) return 1;
+    const int id = _wtoi(argv[2]);
+    HWND target = id == 0 ? main : ::GetDlgItem(main, id);
+    if (!target) return 3;
+    if (command == L"rect") {
+        RECT rc{};
+        ::GetWindowRect(target, &rc);
+        printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    } else if (command == L"text") {
+        PrintUtf8(WindowText(target) + L"\n");
+    } else if (command == L"state") {
+        DWORD_PTR checked = 0;
+        ::SendMessageTimeoutW(target, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+        printf("%d %d %d\n", ::IsWindowVisible(target) ? 1 : 0, ::IsWindowEnabled(target) ? 1 : 0, checked == BST_CHECKED ? 1 : 0);
+    } else {
+        return 1;
+    }
+    return 0;
+}
