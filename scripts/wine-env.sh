@@ -12,15 +12,19 @@ export WINEDEBUG=${ROVA_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 91 120); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
-      Xvfb :$n -screen 0 ${ROVA_SCREEN:-1920x1080x24} -nolisten tcp >/dev/null 2>&1 &
-      export ROVA_XVFB_PID=$!
-      export DISPLAY=:$n
-      for _ in $(seq 1 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-      break
-    fi
-  done
+  # Xvfb picks a free display itself and reports its number (stale lock files do not matter).
+  _rova_fifo=$(mktemp -u /tmp/rova-xvfb.XXXXXX)
+  mkfifo "$_rova_fifo"
+  Xvfb -displayfd 3 -screen 0 ${ROVA_SCREEN:-1920x1080x24} -nolisten tcp 3>"$_rova_fifo" >/dev/null 2>&1 &
+  export ROVA_XVFB_PID=$!
+  _rova_display=$(timeout 10 head -n1 "$_rova_fifo" || true)
+  rm -f "$_rova_fifo"
+  if [ -n "$_rova_display" ]; then
+    export DISPLAY=:$_rova_display
+  else
+    echo "wine-env: could not start Xvfb" >&2
+  fi
+  unset _rova_fifo _rova_display
 fi
 
 if [ ! -f "$WINEPREFIX/.rova-ready" ]; then
