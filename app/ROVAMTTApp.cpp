@@ -85,6 +85,8 @@ BOOL CROVAMTTApp::InitInstance() {
     rova::UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, InstanceName()));
     RegisterMainWindowClass(m_hInstance);
     InitRichEdit2();
+    // The shell's folder browser (Playback, Save Path) expects COM on this thread.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
     {
@@ -95,5 +97,6 @@ BOOL CROVAMTTApp::InitInstance() {
         m_pMainWnd = nullptr;
         dialog.reset();  // every image of the dialog goes before GDI+ shuts down
     }
+    if (SUCCEEDED(com)) ::CoUninitialize();
     return FALSE;
 }
