@@ -1,3 +1,10 @@
 # Sources of the console's view/ folder, compiled into rova_console.
 target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AreaMapBuilder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarkerImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ObjectSectorWnd.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SectorGeometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SectorGrid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SectorScene.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TargetTrack.cpp
 )

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "ReferenceFrame.h"
+#include "SceneFixture.h"
+#include "view/SectorGrid.h"
+
+namespace {
+
+struct RandomScene {
+    explicit RandomScene(unsigned seed) : rng(seed) {
+        auto real = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+        auto integer = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+        scene.SetClock([this] { return now; });
+        SectorScene::Settings s;
+        s.displayTime = std::vector<uint32_t>{0, 400, 2000}[integer(0, 2)];
+        s.smoothCount = integer(1, 5);
+        s.drawLocus = integer(0, 3) != 0;
+        s.locusRadiusScale = real(0.2, 1.5);
+        const double start = integer(0, 2) ? -180 : real(-180, -95);
+        const double stop = integer(0, 2) ? 0 : real(-85, 0);
+        scene.ApplySettings(integer(0, 1), start, stop, 15, integer(0, 25), real(0.5, 2.0), s);
+        scene.SetGateRange(integer(0, 1) ? 0 : real(0, 8), integer(0, 1) ? 31 : real(12, 31), 32);
+        const int w = integer(120, 360), h = integer(60, 260);
+        scene.Layout(w, h);
+
+        // Background: shaded plot with some pixels of partial or no alpha.
+        background.assign(static_cast<size_t>(w) * h, SectorGrid::kBackground);
+        for (uint32_t& p : background) {
+            int pick = integer(0, 20);
+            if (pick == 0) p = 0;
+            if (pick == 1) p = (static_cast<uint32_t>(integer(1, 254)) << 24) | (rng() & 0xFFFFFF);
+        }
+        ShadeFan(background.data(), scene.Geometry());
+
+        const RECT fan = scene.Geometry().fan;
+        const int fw = fan.right - fan.left, fh = fan.bottom - fan.top;
+        auto polygon = [&] {
+            std::vector<AreaVertex> v(static_cast<size_t>(integer(3, 12)));
+            for (AreaVertex& a : v) a = {integer(-fh / 4, fh + fh / 4), integer(-fw / 4, fw + fw / 4)};
+            return v;
+        };
+        if (integer(0, 2) == 0) {
+            auto v = polygon();
+            scene.SetDetectArea(v.data(), static_cast<int>(v.size()));
+        }
+        for (int i = integer(0, 5); i > 0; --i) {
+            auto v = polygon();
+            scene.AddMonitorArea(v.data(), static_cast<int>(v.size()), rng() & 0xFFFFFF, rng() & 0xFFFFFF);
+        }
+        for (int i = integer(0, 5); i > 0; --i) {
+            scene.AddMonitorPoint(real(0, 32), real(-180, 0), real(0.5, 2.5), L"", 0xFFFFFF, rng() & 0xFFFFFF,
+                                  rng() & 0xFFFFFF);
+        }
+        // Tracks: a few targets walking for a while.
+        const int ids = integer(1, 8);
+        std::vector<ViewTarget> walkers;
+        for (int i = 0; i < ids; ++i) walkers.push_back({i + 1, real(0, 31), real(-180, 0)});
+        for (int frame = integer(1, 40); frame > 0; --frame) {
+            now += integer(20, 150);
+            CPtrListCtrl list;
+            std::vector<ViewTarget> reports;
+            for (ViewTarget& t : walkers) {
+                t.range += real(-0.8, 0.8);
+                t.angle += real(-4, 4);
+                if (integer(0, 4)) reports.push_back(t);
+            }
+            for (ViewTarget& t : reports) list.AddData(&t, -1);
+            scene.UpdateTargets(&list);
+        }
+        now += integer(0, 2500);
+    }
+
+    std::mt19937 rng;
+    uint32_t now = 50000;
+    SectorScene scene;
+    std::vector<uint32_t> background;
+};
+
+TEST(ComposeFrame, MatchesThePlainPerPixelFrameOnRandomScenes) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        RandomScene r(seed);
+        const SectorGeometry& g = r.scene.Geometry();
+        ASSERT_EQ(r.scene.AreaMap(), reference::AreaMap(r.scene)) << "seed " << seed;
+        const std::vector<uint32_t> want = reference::Frame(r.scene, r.background);
+        ASSERT_EQ(want.size(), static_cast<size_t>(g.width) * g.height) << "seed " << seed;
+        std::vector<uint32_t> got(want.size(), 0x12345678);
+        r.scene.ComposeFrame(r.background.data(), got.data());
+        ASSERT_EQ(got, want) << "seed " << seed;
+        // A second paint reuses what the first one kept and must not drift.
+        std::fill(got.begin(), got.end(), 0);
+        r.scene.ComposeFrame(r.background.data(), got.data());
+        ASSERT_EQ(got, want) << "seed " << seed << ", second paint";
+        // Time passes, the tracks fade, and areas follow targets that leave them.
+        r.now += 700;
+        CPtrListCtrl none;
+        r.scene.UpdateTargets(&none);
+        r.scene.ComposeFrame(r.background.data(), got.data());
+        ASSERT_EQ(got, reference::Frame(r.scene, r.background)) << "seed " << seed << ", later";
+    }
+}
+
+TEST(ComposeFrame, DiscsAreRedrawnAtTheNewSizeAfterALayoutChange) {
+    RandomScene r(7);
+    SectorScene& s = r.scene;
+    for (int size : {90, 400, 150}) {
+        s.Layout(size * 2, size);
+        std::vector<uint32_t> bg(static_cast<size_t>(size) * size * 2, SectorGrid::kBackground);
+        s.BackgroundChanged();
+        std::vector<uint32_t> got(bg.size());
+        s.ComposeFrame(bg.data(), got.data());
+        ASSERT_EQ(got, reference::Frame(s, bg)) << size;
+    }
+}
+
+TEST(ComposeFrame, NothingBeforeTheFirstLayout) {
+    SectorScene s;
+    std::vector<uint32_t> bg(16, 1), out(16, 7);
+    s.ComposeFrame(bg.data(), out.data());
+    EXPECT_EQ(out, std::vector<uint32_t>(16, 7));
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// GDI+ runs for the whole test program: the view draws its grid with it.
+#include <gtest/gtest.h>
+
+#include "framework/GdiplusRaii.h"
+
+namespace {
+
+class GdiplusEnvironment : public testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(session_.ok()); }
+
+private:
+    rova::GdiplusSession session_;
+};
+
+const testing::Environment* const gEnvironment = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+
+}  // namespace

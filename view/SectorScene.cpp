@@ -1,0 +1,533 @@
+#include "view/SectorScene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "view/AreaMapBuilder.h"
+#include "view/MarkerImage.h"
+#include "view/PixelMath.h"
+
+using namespace pixelmath;
+
+namespace {
+
+int CompareTrackId(void* value, void* key) {
+    return static_cast<TargetTrack*>(value)->Id() == *static_cast<const int64_t*>(key) ? 0 : 1;
+}
+
+void* PackPoint(int x, int y) {
+    uint64_t packed = (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32) | static_cast<uint32_t>(x);
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(packed));
+}
+
+}  // namespace
+
+SectorScene::SectorScene()
+    : clock_([] { return MS_GetTime(); }),
+      markerRenderer_([](uint32_t* pixels, int w, int h, uint32_t colour, const std::wstring&, COLORREF) {
+          RenderMarkerDisc(pixels, w, h, colour);
+      }) {}
+
+SectorScene::~SectorScene() {
+    ClearTargets();
+    ClearMonitorPoints();
+}
+
+void SectorScene::SetClock(Clock clock) {
+    CAutoBaseLock lock(targetLock_);
+    clock_ = std::move(clock);
+}
+
+void SectorScene::SetMarkerRenderer(MarkerRenderer renderer) { markerRenderer_ = std::move(renderer); }
+
+void SectorScene::ApplySettings(int32_t topViewMode, double angleStart, double angleStop, double angleStep,
+                                int32_t sectorCount, double radiusScale, const Settings& settings) {
+    CAutoBaseLock lock(targetLock_);
+    geom_.topViewMode = topViewMode;
+    geom_.angleStart = SectorGeometry::ClampAngle(angleStart);
+    geom_.angleStop = SectorGeometry::ClampAngle(angleStop);
+    geom_.angleStep = SectorGeometry::ClampAngleStep(angleStep);
+    geom_.sectorCount = sectorCount;
+    geom_.radiusScale = radiusScale;
+    settings_ = settings;
+    settings_.smoothCount = SectorGeometry::ClampSmoothCount(settings.smoothCount);
+}
+
+bool SectorScene::SetGateRange(double gateMin, double gateMax, int32_t gateCount) {
+    SectorGeometry g = geom_;
+    g.SetGateRange(gateMin, gateMax, gateCount);
+    std::vector<uint8_t> mask;
+    if (laidOut_) {
+        mask.resize(static_cast<size_t>(g.width) * g.height);
+        g.BuildFanMask(mask.data());
+    }
+    CAutoBaseLock lock(targetLock_);
+    geom_.gateMin = g.gateMin;
+    geom_.gateMax = g.gateMax;
+    geom_.gateCount = g.gateCount;
+    if (laidOut_) fanMask_.swap(mask);
+    return laidOut_;
+}
+
+void SectorScene::Layout(int w, int h) {
+    SectorGeometry g = geom_;
+    g.Layout(w, h);
+    const size_t total = static_cast<size_t>(g.width) * g.height;
+    std::vector<uint8_t> mask(total);
+    g.BuildFanMask(mask.data());
+    std::vector<uint32_t> map(total);
+    std::vector<int> first, last;
+    AreaMapBuilder::Build(slots_, kAreaSlotCount, g.width, g.height, map.data(), &first, &last);
+
+    // Marker images at the new size, rendered before the lock (only this thread adds points).
+    std::vector<MonitorPointEntry> fresh;
+    for (int i = 0; i < monitorPoints_.GetCount(); ++i) {
+        auto* e = static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
+        MonitorPointEntry copy;
+        copy.label = e->label;
+        copy.textColour = e->textColour;
+        copy.inactiveColour = e->inactiveColour;
+        copy.activeColour = e->activeColour;
+        copy.markerRadius = g.MarkerRadius(e->radiusScale);
+        if (copy.markerRadius != e->markerRadius) RenderMonitorImages(copy);
+        fresh.push_back(std::move(copy));
+    }
+
+    {
+        CAutoBaseLock lock(targetLock_);
+        geom_ = g;
+        fanMask_.swap(mask);
+        areaMap_.swap(map);
+        laidOut_ = true;
+        // Discs follow the dot radius, so a disc is never drawn with a radius it was not made for.
+        for (int i = 0; i < tracks_.GetCount(); ++i) {
+            auto* t = static_cast<TargetTrack*>(tracks_.GetAt(i));
+            if (t->DiscRadius() != g.dotRadius) t->RenderDisc(g.dotRadius);
+        }
+    }
+    {
+        CAutoBaseLock lock(monitorLock_);
+        for (int i = 0; i < monitorPoints_.GetCount() && i < static_cast<int>(fresh.size()); ++i) {
+            auto* e = static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
+            if (fresh[i].markerRadius == e->markerRadius) continue;
+            e->markerRadius = fresh[i].markerRadius;
+            e->inactiveImage.swap(fresh[i].inactiveImage);
+            e->activeImage.swap(fresh[i].activeImage);
+        }
+    }
+    areaRowFirst_.swap(first);
+    areaRowLast_.swap(last);
+    areaLayerValid_ = false;
+}
+
+void SectorScene::ReleaseLayout() {
+    ClearTargets();
+    CAutoBaseLock lock(targetLock_);
+    std::vector<uint8_t>().swap(fanMask_);
+    std::vector<uint32_t>().swap(areaMap_);
+    std::vector<uint32_t>().swap(areaLayer_);
+    std::vector<uint8_t>().swap(coverage_);
+    for (AreaSlot& s : slots_) s = AreaSlot{};
+    areaRowFirst_.clear();
+    areaRowLast_.clear();
+    geom_.Layout(0, 0);
+    laidOut_ = false;
+    areaLayerValid_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tracks
+// ---------------------------------------------------------------------------------------------
+
+TargetTrack* SectorScene::FindTrack(int64_t id, int* index) {
+    *index = tracks_.FindData(&id, &CompareTrackId);
+    return static_cast<TargetTrack*>(tracks_.GetAt(*index));
+}
+
+TargetTrack* SectorScene::CreateTrack(int64_t id) {
+    for (int i = tracks_.GetCount() - 1; i >= kMaxTracks - 1; --i) {
+        delete static_cast<TargetTrack*>(tracks_.RemoveAt(i));
+    }
+    auto* track = new TargetTrack(id, settings_.targetColour, geom_.dotRadius);
+    if (tracks_.AddData(track, 0) < 0) {
+        delete track;
+        return nullptr;
+    }
+    return track;
+}
+
+void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
+    {
+        CAutoBaseLock lock(monitorLock_);
+        for (int i = 0; i < monitorPoints_.GetCount(); ++i) static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i))->active = 0;
+    }
+    CAutoBaseLock lock(targetLock_);
+    // The clock is read under the lock: an update that waited for another one must not stamp
+    // its points earlier than the points already stored, or they would count as decades old.
+    const uint32_t now = clock_();
+
+    for (int i = tracks_.GetCount() - 1; i >= 0; --i) {
+        auto* t = static_cast<TargetTrack*>(tracks_.GetAt(i));
+        if (t->PointCount() == 0) {
+            tracks_.RemoveAt(i);
+            delete t;
+        }
+    }
+    for (int i = 0; i < tracks_.GetCount(); ++i) {
+        static_cast<TargetTrack*>(tracks_.GetAt(i))->DropExpired(now, settings_.displayTime);
+    }
+    if (!targets) return;
+
+    const int count = targets->GetCount();
+    const bool detect = slots_[kDetectAreaSlot].used != 0;
+    for (int i = 0; i < count; ++i) {
+        const auto* v = static_cast<const ViewTarget*>(targets->GetAt(i));
+        if (!v) continue;
+        if (v->range < geom_.gateMin || v->range > geom_.gateMax) continue;
+        if (v->angle < geom_.angleStart || v->angle > geom_.angleStop) continue;
+        if (detect) {
+            int x, y;
+            if (!geom_.RangeAngleToPixel(v->range, v->angle, &x, &y)) continue;
+            if (!(areaMap_[static_cast<size_t>(y) * geom_.width + x] & 1u)) continue;
+        }
+        int index = -1;
+        TargetTrack* track = FindTrack(v->id, &index);
+        if (track) {
+            tracks_.MoveToFront(index);
+        } else {
+            track = CreateTrack(v->id);
+            if (!track) continue;
+        }
+        if (!track->AddNewest(v->range, v->angle, now, settings_.smoothCount)) continue;
+        CAutoBaseLock pointLock(monitorLock_);
+        MarkMonitorPoints(*track->Newest());
+    }
+}
+
+void SectorScene::ClearTargets() {
+    CAutoBaseLock lock(targetLock_);
+    for (int i = tracks_.GetCount() - 1; i >= 0; --i) delete static_cast<TargetTrack*>(tracks_.GetAt(i));
+    tracks_.RemoveAll();
+}
+
+void SectorScene::ForEachTrack(const std::function<void(const TargetTrack&)>& visit) const {
+    CAutoBaseLock lock(targetLock_);
+    for (int i = 0; i < tracks_.GetCount(); ++i) visit(*static_cast<const TargetTrack*>(tracks_.GetAt(i)));
+}
+
+int SectorScene::TrackCount() const {
+    CAutoBaseLock lock(targetLock_);
+    return tracks_.GetCount();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Overlays
+// ---------------------------------------------------------------------------------------------
+
+void SectorScene::SwapInAreaMap(std::vector<uint32_t>& map, std::vector<int>& first, std::vector<int>& last) {
+    {
+        CAutoBaseLock lock(targetLock_);
+        if (map.size() == areaMap_.size()) areaMap_.swap(map);
+    }
+    areaRowFirst_.swap(first);
+    areaRowLast_.swap(last);
+    areaLayerValid_ = false;
+}
+
+void SectorScene::BuildAreaMap() {
+    if (!laidOut_) return;
+    std::vector<uint32_t> map(static_cast<size_t>(geom_.width) * geom_.height);
+    std::vector<int> first, last;
+    AreaMapBuilder::Build(slots_, kAreaSlotCount, geom_.width, geom_.height, map.data(), &first, &last);
+    SwapInAreaMap(map, first, last);
+}
+
+namespace {
+std::vector<AreaVertex> ToPlot(const AreaVertex* vertices, int count, const SectorGeometry& g) {
+    std::vector<AreaVertex> out(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        out[i].row = vertices[i].row + g.fan.top - g.plot.top;
+        out[i].column = vertices[i].column + g.fan.left - g.plot.left;
+    }
+    return out;
+}
+}  // namespace
+
+bool SectorScene::SetDetectArea(const AreaVertex* vertices, int count) {
+    {
+        CAutoBaseLock lock(targetLock_);
+        AreaSlot& s = slots_[kDetectAreaSlot];
+        s = AreaSlot{};
+        if (vertices && count >= 3) {
+            s.vertices = ToPlot(vertices, count, geom_);
+            s.count = count;
+            s.used = 1;
+            s.inactiveColour = s.activeColour = kDetectAreaColour;
+        }
+    }
+    // Rebuilt even when the new polygon was refused: the old one must leave the map too.
+    BuildAreaMap();
+    return true;
+}
+
+int SectorScene::AddMonitorArea(const AreaVertex* vertices, int count, COLORREF inactive, COLORREF active) {
+    if (!vertices || count < 3) return -1;
+    int k = 1;
+    while (k < kAreaSlotCount && slots_[k].used) ++k;
+    if (k == kAreaSlotCount) return -1;
+    {
+        CAutoBaseLock lock(targetLock_);
+        AreaSlot& s = slots_[k];
+        s.vertices = ToPlot(vertices, count, geom_);
+        s.count = count;
+        s.used = 1;
+        s.inactiveColour = SwapRedBlue(inactive);
+        s.activeColour = SwapRedBlue(active);
+    }
+    BuildAreaMap();
+    return k;
+}
+
+void SectorScene::ClearMonitorAreas() {
+    {
+        CAutoBaseLock lock(targetLock_);
+        for (int k = 1; k < kAreaSlotCount; ++k) {
+            slots_[k].used = 0;
+            std::vector<AreaVertex>().swap(slots_[k].vertices);
+        }
+    }
+    BuildAreaMap();
+}
+
+void SectorScene::ClearDetectArea() {
+    {
+        CAutoBaseLock lock(targetLock_);
+        AreaSlot& s = slots_[kDetectAreaSlot];
+        s.used = 0;
+        std::vector<AreaVertex>().swap(s.vertices);
+        s.count = 0;
+    }
+    BuildAreaMap();
+}
+
+void SectorScene::RenderMonitorImages(MonitorPointEntry& e) const {
+    const int side = 2 * std::max(0, e.markerRadius) + 1;
+    e.inactiveImage.assign(static_cast<size_t>(side) * side, 0u);
+    e.activeImage.assign(static_cast<size_t>(side) * side, 0u);
+    markerRenderer_(e.inactiveImage.data(), side, side, e.inactiveColour, e.label, e.textColour);
+    markerRenderer_(e.activeImage.data(), side, side, e.activeColour, std::wstring(), e.textColour);
+}
+
+void SectorScene::AddMonitorPoint(double range, double angle, double radiusScale, const std::wstring& label,
+                                  COLORREF textColour, COLORREF inactive, COLORREF active) {
+    auto* e = new MonitorPointEntry;
+    e->range = range;
+    e->angle = angle;
+    e->radiusScale = radiusScale;
+    e->label = label;
+    e->textColour = textColour;
+    e->inactiveColour = SwapRedBlue(inactive);
+    e->activeColour = SwapRedBlue(active);
+    double b = angle * SectorGeometry::kPi / 180;
+    e->gateX = std::cos(b) * range;
+    e->gateY = std::sin(b) * range;
+    e->markerRadius = geom_.MarkerRadius(radiusScale);
+    RenderMonitorImages(*e);
+    CAutoBaseLock lock(monitorLock_);
+    if (monitorPoints_.AddData(e, -1) < 0) delete e;
+}
+
+void SectorScene::ClearMonitorPoints() {
+    CAutoBaseLock lock(monitorLock_);
+    for (int i = monitorPoints_.GetCount() - 1; i >= 0; --i) delete static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
+    monitorPoints_.RemoveAll();
+}
+
+void SectorScene::ForEachMonitorPoint(const std::function<void(const MonitorPointEntry&)>& visit) const {
+    CAutoBaseLock lock(monitorLock_);
+    for (int i = 0; i < monitorPoints_.GetCount(); ++i) visit(*static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(i)));
+}
+
+void SectorScene::MarkMonitorPoints(const TrackPoint& newest) {
+    const double a = newest.smoothAngle * SectorGeometry::kPi / 180;
+    const double px = std::cos(a) * newest.smoothRange, py = std::sin(a) * newest.smoothRange;
+    for (int i = 0; i < monitorPoints_.GetCount(); ++i) {
+        auto* e = static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
+        if (e->active) continue;
+        double dx = px - e->gateX, dy = py - e->gateY;
+        if (std::sqrt(dx * dx + dy * dy) < (geom_.radiusScale + e->radiusScale) * 0.5) e->active = 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Composition
+// ---------------------------------------------------------------------------------------------
+
+uint32_t SectorScene::ActiveSlotsLocked() const {
+    // A slot is active when the newest position of any track lies on it.
+    uint32_t active = 0;
+    for (int i = 0; i < tracks_.GetCount(); ++i) {
+        const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
+        const TrackPoint* p = t->Newest();
+        if (!p) continue;
+        int x, y;
+        if (geom_.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y)) {
+            active |= areaMap_[static_cast<size_t>(y) * geom_.width + x];
+        }
+    }
+    return active;
+}
+
+void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots) {
+    const int w = geom_.width, h = geom_.height;
+    areaLayer_.resize(static_cast<size_t>(w) * h);
+    std::memcpy(areaLayer_.data(), background, areaLayer_.size() * sizeof(uint32_t));
+    uint32_t colour[kAreaSlotCount];
+    for (int k = 0; k < kAreaSlotCount; ++k) {
+        colour[k] = (activeSlots & (1u << k)) ? slots_[k].activeColour : slots_[k].inactiveColour;
+    }
+    for (int y = 0; y < h; ++y) {
+        if (y >= static_cast<int>(areaRowFirst_.size())) break;
+        const uint32_t* map = areaMap_.data() + static_cast<size_t>(y) * w;
+        uint32_t* row = areaLayer_.data() + static_cast<size_t>(y) * w;
+        for (int x = areaRowFirst_[y]; x <= areaRowLast_[y]; ++x) {
+            // Slots in ascending order, so a higher slot lies over a lower one.
+            for (uint32_t bits = map[x]; bits; bits &= bits - 1) {
+                row[x] = BlendArea(row[x], colour[__builtin_ctz(bits)]);
+            }
+        }
+    }
+    areaLayerActive_ = activeSlots;
+    areaLayerValid_ = true;
+}
+
+void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) {
+    const int count = track.PointCount();
+    if (count == 0) return;
+    // Thinned polyline, newest first: a point joins when it is more than 4 px from the last one.
+    std::vector<std::pair<int, int>> line;
+    double lastX, lastY;
+    {
+        const TrackPoint* p = track.PointAt(0);
+        geom_.TrackPosition(p->smoothRange, p->smoothAngle, &lastX, &lastY);
+        line.emplace_back(SectorGeometry::RoundToInt(lastX), SectorGeometry::RoundToInt(lastY));
+    }
+    for (int i = 1; i < count; ++i) {
+        const TrackPoint* p = track.PointAt(i);
+        double x, y;
+        geom_.TrackPosition(p->smoothRange, p->smoothAngle, &x, &y);
+        double dx = x - lastX, dy = y - lastY;
+        if (std::sqrt(dx * dx + dy * dy) > 4.0) {
+            line.emplace_back(SectorGeometry::RoundToInt(x), SectorGeometry::RoundToInt(y));
+            lastX = x;
+            lastY = y;
+        }
+    }
+    // The rasteriser only marks pixels within half the line width (plus the anti-aliased edge)
+    // of the line, so it runs on the line's bounding box instead of the whole plot; the
+    // coordinates are shifted by whole pixels, which leaves every value unchanged.
+    const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
+    const int margin = static_cast<int>(std::ceil(std::max(0.0, thickness) / 2)) + 2;
+    int minX = line[0].first, maxX = minX, minY = line[0].second, maxY = minY;
+    for (const auto& [x, y] : line) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    const int x0 = std::max(0, minX - margin), x1 = std::min(geom_.width - 1, maxX + margin);
+    const int y0 = std::max(0, minY - margin), y1 = std::min(geom_.height - 1, maxY + margin);
+    if (x0 > x1 || y0 > y1) return;
+    const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
+    coverage_.assign(static_cast<size_t>(bw) * bh, 0);
+    CPtrListCtrl polyline;
+    for (const auto& [x, y] : line) polyline.AddData(PackPoint(x - x0, y - y0), -1);
+    DrawGradualMultiLine(bw, bh, &polyline, thickness, 0.0, alpha / 255.0, 0.0, coverage_.data());
+    for (int y = 0; y < bh; ++y) {
+        const uint8_t* cov = coverage_.data() + static_cast<size_t>(y) * bw;
+        const size_t base = static_cast<size_t>(y + y0) * geom_.width + x0;
+        const uint8_t* mask = fanMask_.data() + base;
+        uint32_t* row = out + base;
+        for (int x = 0; x < bw; ++x) {
+            if (cov[x] && mask[x]) row[x] = BlendOver(row[x], kTrackColour, cov[x] / 255.0);
+        }
+    }
+}
+
+void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const {
+    const TrackPoint* p = track.Newest();
+    if (!p) return;
+    int x, y;
+    geom_.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y);
+    // The disc is drawn at its own size, so no pixel outside it is ever read.
+    const int r = track.DiscRadius(), side = track.DiscSide();
+    const uint32_t* disc = track.Disc();
+    for (int j = 0; j < side; ++j) {
+        const int py = y + j - r;
+        if (py < 0 || py >= geom_.height) continue;
+        for (int i = 0; i < side; ++i) {
+            const int px = x + i - r;
+            if (px < 0 || px >= geom_.width) continue;
+            const size_t at = static_cast<size_t>(py) * geom_.width + px;
+            if (!fanMask_[at]) continue;
+            const uint32_t s = disc[j * side + i];
+            if (Alpha(s) == 0) continue;
+            const int sa = static_cast<int>(Alpha(s) * static_cast<uint32_t>(alpha)) >> 8;
+            out[at] = BlendOver(out[at], s, sa / 255.0);
+        }
+    }
+}
+
+void SectorScene::DrawMonitorPoints(uint32_t* out) const {
+    CAutoBaseLock lock(monitorLock_);
+    for (int n = 0; n < monitorPoints_.GetCount(); ++n) {
+        const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
+        int x, y;
+        geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
+        const int d = std::max(0, e->markerRadius), side = 2 * d + 1;
+        const std::vector<uint32_t>& image = e->active ? e->activeImage : e->inactiveImage;
+        if (image.size() != static_cast<size_t>(side) * side) continue;
+        for (int j = 0; j < side; ++j) {
+            const int py = y - d + j;
+            if (py < 0 || py >= geom_.height) continue;
+            for (int i = 0; i < side; ++i) {
+                const int px = x - d + i;
+                if (px < 0 || px >= geom_.width) continue;
+                const size_t at = static_cast<size_t>(py) * geom_.width + px;
+                const uint32_t s = image[j * side + i];
+                if (fanMask_[at] && Alpha(s) != 0) out[at] = s;
+            }
+        }
+    }
+}
+
+void SectorScene::ComposeFrame(const uint32_t* background, uint32_t* out) {
+    if (!laidOut_ || !background || !out) return;
+    const size_t total = static_cast<size_t>(geom_.width) * geom_.height;
+    if (total == 0) return;
+    {
+        CAutoBaseLock lock(targetLock_);
+        bool anyArea = false;
+        for (const AreaSlot& s : slots_) anyArea = anyArea || (s.used && s.count > 0 && !s.vertices.empty());
+        if (anyArea) {
+            // The areas over the static background change only with the set of active slots, so
+            // that layer is kept and copied like the background itself.
+            const uint32_t active = ActiveSlotsLocked();
+            if (!areaLayerValid_ || active != areaLayerActive_) RebuildAreaLayer(background, active);
+            std::memcpy(out, areaLayer_.data(), total * sizeof(uint32_t));
+        } else {
+            std::memcpy(out, background, total * sizeof(uint32_t));
+        }
+        const uint32_t now = clock_();
+        for (int i = 0; i < tracks_.GetCount(); ++i) {
+            const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
+            const TrackPoint* p = t->Newest();
+            if (!p) continue;
+            const int alpha = FadeAlpha(now - p->time, settings_.displayTime);
+            if (settings_.drawLocus) DrawLocus(out, *t, alpha);
+            DrawTarget(out, *t, alpha);
+        }
+    }
+    DrawMonitorPoints(out);
+}

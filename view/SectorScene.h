@@ -1,0 +1,139 @@
+#pragma once
+// Everything the target view shows, without the window: settings, layout, fan mask, tracks,
+// area slots and map, monitor points, and the composition of a frame from the background
+// cache. The window (CObjectSectorWnd) owns one, feeds it sizes and settings, and blits what it
+// composes.
+//
+// Threads: UpdateTargets runs on the radar library's thread, everything else on the user-
+// interface thread. Everything UpdateTargets reads (settings, geometry, area map, slot 0) is
+// replaced only while the target lock is held; new buffers are built beforehand and swapped in,
+// so an update sees either the old or the new layout, never a half-built one. Lock order: the
+// target lock, then the monitor-point lock, never the reverse.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "contracts/ROVA_Common.h"
+#include "view/AreaSlot.h"
+#include "view/MonitorPointEntry.h"
+#include "view/SectorGeometry.h"
+#include "view/TargetTrack.h"
+#include "view/ViewTarget.h"
+
+class SectorScene {
+public:
+    // Renders a marker: disc of colour (0x00RRGGBB) plus, when text is not empty, the text in
+    // textColour (a Windows colour value). The default draws the disc only.
+    using MarkerRenderer =
+        std::function<void(uint32_t* pixels, int w, int h, uint32_t colour, const std::wstring& text, COLORREF)>;
+    using Clock = std::function<uint32_t()>;
+
+    // Non-geometry settings.
+    struct Settings {
+        uint32_t displayTime = 2000;
+        int32_t smoothCount = 1;
+        int32_t drawLocus = 1;
+        double locusRadiusScale = 0.5;
+        uint32_t targetColour = 0xFFFFFFFF;
+    };
+
+    static constexpr int kMaxTracks = 100;
+    static constexpr uint32_t kTrackColour = 0xFFFCB0FD;
+
+    SectorScene();
+    ~SectorScene();
+    SectorScene(const SectorScene&) = delete;
+    SectorScene& operator=(const SectorScene&) = delete;
+
+    void SetClock(Clock clock);
+    void SetMarkerRenderer(MarkerRenderer renderer);
+
+    // --- settings and layout (UI thread) ---
+    // Applies geometry settings (angles clamped) and the others (smooth count clamped).
+    void ApplySettings(int32_t topViewMode, double angleStart, double angleStop, double angleStep,
+                       int32_t sectorCount, double radiusScale, const Settings& settings);
+    // Returns true when the scene is laid out (the caller then redraws the background).
+    bool SetGateRange(double gateMin, double gateMax, int32_t gateCount);
+    // Lays the scene out for w x h: geometry, fan mask, area map; discs and markers follow the
+    // new dot radius.
+    void Layout(int w, int h);
+    // Drops the layout and its buffers, the tracks and the area slots (the window is gone).
+    void ReleaseLayout();
+    bool IsLaidOut() const noexcept { return laidOut_; }
+    const SectorGeometry& Geometry() const noexcept { return geom_; }
+    const Settings& GetSettings() const noexcept { return settings_; }
+
+    // --- tracks ---
+    void UpdateTargets(CPtrListCtrl* targets);
+    void ClearTargets();
+
+    // --- overlays (UI thread) ---
+    // Each returns whether the area map changed (the caller redraws).
+    bool SetDetectArea(const AreaVertex* vertices, int count);
+    int AddMonitorArea(const AreaVertex* vertices, int count, COLORREF inactive, COLORREF active);
+    void ClearMonitorAreas();
+    void ClearDetectArea();
+    void AddMonitorPoint(double range, double angle, double radiusScale, const std::wstring& label,
+                         COLORREF textColour, COLORREF inactive, COLORREF active);
+    void ClearMonitorPoints();
+    // Rebuilds the area map from the slots.
+    void BuildAreaMap();
+
+    // --- rendering (UI thread) ---
+    // The background cache changed: composed area layers over it are stale.
+    void BackgroundChanged() noexcept { areaLayerValid_ = false; }
+    // Composes one frame (width x height pixels) from the background cache into out.
+    void ComposeFrame(const uint32_t* background, uint32_t* out);
+
+    // --- read access for the window, tests and benchmarks (UI thread) ---
+    const std::vector<uint8_t>& FanMask() const noexcept { return fanMask_; }
+    const std::vector<uint32_t>& AreaMap() const noexcept { return areaMap_; }
+    const AreaSlot& Slot(int k) const { return slots_[k]; }
+    // Holds the target lock while visiting every track in the view's order.
+    void ForEachTrack(const std::function<void(const TargetTrack&)>& visit) const;
+    int TrackCount() const;
+    // Holds the monitor-point lock while visiting every point in order.
+    void ForEachMonitorPoint(const std::function<void(const MonitorPointEntry&)>& visit) const;
+    uint32_t Now() const { return clock_(); }
+
+private:
+    void SwapInAreaMap(std::vector<uint32_t>& map, std::vector<int>& first, std::vector<int>& last);
+    void RebuildAreaMapLocked();
+    TargetTrack* FindTrack(int64_t id, int* index);
+    TargetTrack* CreateTrack(int64_t id);
+    void MarkMonitorPoints(const TrackPoint& newest);
+    void RenderMonitorImages(MonitorPointEntry& e) const;
+    uint32_t ActiveSlotsLocked() const;
+    void RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots);
+    void DrawLocus(uint32_t* out, const TargetTrack& track, int alpha);
+    void DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const;
+    void DrawMonitorPoints(uint32_t* out) const;
+
+    mutable CBaseLock targetLock_;
+    mutable CBaseLock monitorLock_;
+    Clock clock_;
+    MarkerRenderer markerRenderer_;
+
+    // Read by UpdateTargets: written only under the target lock.
+    SectorGeometry geom_;
+    Settings settings_;
+    bool laidOut_ = false;
+    std::vector<uint8_t> fanMask_;
+    std::vector<uint32_t> areaMap_;
+    AreaSlot slots_[kAreaSlotCount];
+    CPtrArrayCtrl tracks_;  // TargetTrack*, most recently updated first
+
+    // Monitor points, under the monitor-point lock.
+    CPtrArrayCtrl monitorPoints_;  // MonitorPointEntry*
+
+    // UI thread only.
+    std::vector<int> areaRowFirst_, areaRowLast_;
+    std::vector<uint32_t> areaLayer_;  // background with the areas blended, for areaLayerActive_
+    uint32_t areaLayerActive_ = 0;
+    bool areaLayerValid_ = false;
+    std::vector<uint8_t> coverage_;  // scratch of the track-line rasteriser
+    std::vector<uint32_t> slotColours_;
+};
