@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         PolygonCase{"OneNumberBoundTakesFan", "150,200; 0,0; 5,5", "400", {{150, 200}, {0, 0}, {5, 5}}},
         PolygonCase{"GarbageBoundTakesFan", "150,200; 0,0; 5,5", "wide,high", {{150, 200}, {0, 0}, {5, 5}}},
         PolygonCase{"HugeCoordinatesLimited", "2000000000,-2000000000; 0,0; 5,5", "1,1",
-                    {{kMaxVertexCoordinate, -kMaxVertexCoordinate}, {0, 0}, {kMaxVertexCoordinate, kMaxVertexCoordinate}}},
+                    {{kMaxVertexCoordinate, -kMaxVertexCoordinate}, {0, 0}, {3000, 4000}}},
         PolygonCase{"OutOfRangeIntegersSkipped", "99999999999,1; 10,20; 10,80; 60,50", nullptr, kTriangle}),
     [](const auto& info) { return std::string(info.param.name); });
 

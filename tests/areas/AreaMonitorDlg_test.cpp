@@ -179,7 +179,7 @@ TEST_F(AreaMonitorDlgFixture, SwatchDoubleClickChoosesTheColourAndCancelKeepsIt)
     EXPECT_EQ(dlg.chooserRuns, 3);
 
     // The swatch on screen shows the chosen colour.
-    dlg.ShowWindow(SW_SHOW);
+    dlg.ShowWindow(SW_SHOWNA);
     UpdateWindow(dlg);
     Pump();
     HWND swatch = GetDlgItem(dlg, IDC_STATIC_INACTIVE_COLOR);
@@ -191,14 +191,14 @@ TEST_F(AreaMonitorDlgFixture, SwatchDoubleClickChoosesTheColourAndCancelKeepsIt)
 
 TEST_F(AreaMonitorDlgFixture, CloseHidesAndShowingAgainKeepsTheValues) {
     Make(0);
-    dlg.ShowWindow(SW_SHOW);
+    dlg.ShowWindow(SW_SHOWNA);
     SetDlgItemTextW(dlg, IDC_EDIT_GATE_MAX, L"17");
     SendMessageW(dlg, WM_CLOSE, 0, 0);
     Pump();
     ASSERT_TRUE(IsWindow(dlg));
     EXPECT_FALSE(IsWindowVisible(dlg));
     SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // Enter does not close either
-    dlg.ShowWindow(SW_SHOW);
+    dlg.ShowWindow(SW_SHOWNA);
     EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ(Text(dlg, IDC_EDIT_GATE_MAX), L"17");
     SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -2,12 +2,14 @@
 // A target view that keeps what it is given, refuses areas beyond 31 like the real one and logs
 // the order of the calls.
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "areas/AreaOverlayTarget.h"
 
 inline bool operator==(const AreaVertex& a, const AreaVertex& b) { return a.row == b.row && a.column == b.column; }
+inline void PrintTo(const AreaVertex& v, std::ostream* os) { *os << "(" << v.row << ", " << v.column << ")"; }
 
 struct FakeArea {
     std::vector<AreaVertex> vertices;
