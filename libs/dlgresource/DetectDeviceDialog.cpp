@@ -1,6 +1,6 @@
 #include "DetectDeviceDialog.h"
 
-#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include "DialogTemplate.h"
@@ -37,8 +37,8 @@ CDetectDeviceDialog::~CDetectDeviceDialog() {
 }
 
 INT_PTR CDetectDeviceDialog::DoModal(HWND parent) {
-    const char* env = getenv("ROVA_DETECT_DIALOG_AUTOCLOSE");
-    autoClose_ = env && strcmp(env, "1") == 0;
+    char env[8] = {};
+    autoClose_ = GetEnvironmentVariableA("ROVA_DETECT_DIALOG_AUTOCLOSE", env, sizeof env) > 0 && strcmp(env, "1") == 0;
     CDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 240, 130,
                       CDlgText::Get(DlgTextId::DetectTitle), CDlgText::FontFace(), 9);
     t.AddControl(L"STATIC", IDC_DETECT_STATUS, L"", SS_LEFT | SS_NOPREFIX, 8, 8, 224, 10);

@@ -1,15 +1,11 @@
 #include "DialogTemplate.h"
 
-#include <cstring>
 
 CDialogTemplate::CDialogTemplate(DWORD style, short cx, short cy, const wchar_t* title, const wchar_t* font,
                                  WORD pointSize) {
-    DLGTEMPLATE header{};
-    header.style = style | DS_SETFONT;
-    header.cx = cx;
-    header.cy = cy;
-    words_.resize(sizeof header / sizeof(WORD));
-    memcpy(words_.data(), &header, sizeof header);
+    // DLGTEMPLATE field by field: the structure is 18 bytes on disk but may be padded in C++.
+    style |= DS_SETFONT;
+    words_ = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, static_cast<WORD>(cx), static_cast<WORD>(cy)};
     words_.push_back(0);  // no menu
     words_.push_back(0);  // default class
     AddString(title);
@@ -29,19 +25,12 @@ void CDialogTemplate::Align() {
 void CDialogTemplate::AddControl(const wchar_t* windowClass, WORD id, const wchar_t* text, DWORD style, short x,
                                  short y, short cx, short cy, DWORD exStyle) {
     Align();
-    DLGITEMTEMPLATE item{};
-    item.style = style | WS_CHILD | WS_VISIBLE;
-    item.dwExtendedStyle = exStyle;
-    item.x = x;
-    item.y = y;
-    item.cx = cx;
-    item.cy = cy;
-    item.id = id;
-    const size_t at = words_.size();
-    words_.resize(at + sizeof item / sizeof(WORD));
-    memcpy(words_.data() + at, &item, sizeof item);
+    style |= WS_CHILD | WS_VISIBLE;
+    for (WORD w : {LOWORD(style), HIWORD(style), LOWORD(exStyle), HIWORD(exStyle), static_cast<WORD>(x),
+                   static_cast<WORD>(y), static_cast<WORD>(cx), static_cast<WORD>(cy), id})
+        words_.push_back(w);
     AddString(windowClass);
     AddString(text);
     words_.push_back(0);  // no creation data
-    reinterpret_cast<DLGTEMPLATE*>(words_.data())->cdit += 1;
+    words_[4] += 1;  // cdit
 }
