@@ -7,6 +7,7 @@
 #include "app/ROVAMTTDlg.h"
 #include "app/XMLParser.h"
 #include "contracts/ROVA_Common.h"
+#include "contracts/ROVA_DlgResource.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/Raii.h"
 #include "framework/ResourceLoader.h"
@@ -57,6 +58,7 @@ void CROVAMTTApp::SelectLanguage(LANGID lang) noexcept {
     ::SetThreadUILanguage(lang);
     // Wine picks resources by its own rules; the console's loader honours the choice everywhere.
     CResourceLoader::SetLanguage(lang);
+    ROVA_DlgResource_SetUILanguage(lang);
 }
 
 BOOL CROVAMTTApp::InitInstance() {
