@@ -12,9 +12,14 @@ class AreaMapBuilder {
 public:
     // Fills map (width x height words). rowFirst/rowLast receive, per row, the first and last
     // column with a nonzero word (first > last for an empty row).
+    // slot0Bits (optional) receives slot 0's coverage as a bit plane, 64 pixels to a word, each row
+    // padded to whole words.
     static void Build(const AreaSlot* slots, int slotCount, int width, int height, uint32_t* map,
-                      std::vector<int>* rowFirst = nullptr, std::vector<int>* rowLast = nullptr);
+                      std::vector<int>* rowFirst = nullptr, std::vector<int>* rowLast = nullptr,
+                      std::vector<uint64_t>* slot0Bits = nullptr);
     // One polygon (row, column pairs) ORs bit into map.
+    // rowFirst/rowLast (optional, height entries each) widen to every span filled.
     static void FillPolygon(const AreaVertex* vertices, int count, int width, int height, uint32_t bit,
-                            uint32_t* map);
+                            uint32_t* map, int* rowFirst = nullptr, int* rowLast = nullptr,
+                            uint64_t* bitPlane = nullptr);
 };

@@ -32,6 +32,14 @@ inline uint32_t BlendOver(uint32_t d, uint32_t s, double c) {
 inline uint32_t BlendArea(uint32_t d, uint32_t c) {
     const int ad = static_cast<int>(Alpha(d));
     if (ad == 0) return (c & 0x00FFFFFFu) | 0x80000000u;
+    if (ad == 255) {
+        // The common case, opaque below: A = 255, so the divisions are by a constant.
+        auto channel = [&](int shift) {
+            int dc = Channel(d, shift);
+            return dc + (Channel(c, shift) - dc) * 128 / 255;
+        };
+        return Pack(255, channel(16), channel(8), channel(0));
+    }
     const int t = ad * 128 / 255;
     const int a = ad - t + 128;
     auto channel = [&](int shift) {

@@ -7,21 +7,9 @@
 #include "view/AreaMapBuilder.h"
 #include "view/MarkerImage.h"
 #include "view/PixelMath.h"
+#include "view/TrackLineRaster.h"
 
 using namespace pixelmath;
-
-namespace {
-
-int CompareTrackId(void* value, void* key) {
-    return static_cast<TargetTrack*>(value)->Id() == *static_cast<const int64_t*>(key) ? 0 : 1;
-}
-
-void* PackPoint(int x, int y) {
-    uint64_t packed = (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32) | static_cast<uint32_t>(x);
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(packed));
-}
-
-}  // namespace
 
 SectorScene::SectorScene()
     : clock_([] { return MS_GetTime(); }),
@@ -78,7 +66,8 @@ void SectorScene::Layout(int w, int h) {
     g.BuildFanMask(mask.data());
     std::vector<uint32_t> map(total);
     std::vector<int> first, last;
-    AreaMapBuilder::Build(slots_, kAreaSlotCount, g.width, g.height, map.data(), &first, &last);
+    std::vector<uint64_t> detect;
+    AreaMapBuilder::Build(slots_, kAreaSlotCount, g.width, g.height, map.data(), &first, &last, &detect);
 
     // Marker images at the new size, rendered before the lock (only this thread adds points).
     std::vector<MonitorPointEntry> fresh;
@@ -99,6 +88,7 @@ void SectorScene::Layout(int w, int h) {
         geom_ = g;
         fanMask_.swap(mask);
         areaMap_.swap(map);
+        detectBits_.swap(detect);
         laidOut_ = true;
         // Discs follow the dot radius, so a disc is never drawn with a radius it was not made for.
         for (int i = 0; i < tracks_.GetCount(); ++i) {
@@ -126,6 +116,7 @@ void SectorScene::ReleaseLayout() {
     CAutoBaseLock lock(targetLock_);
     std::vector<uint8_t>().swap(fanMask_);
     std::vector<uint32_t>().swap(areaMap_);
+    std::vector<uint64_t>().swap(detectBits_);
     std::vector<uint32_t>().swap(areaLayer_);
     std::vector<uint8_t>().swap(coverage_);
     for (AreaSlot& s : slots_) s = AreaSlot{};
@@ -141,7 +132,7 @@ void SectorScene::ReleaseLayout() {
 // ---------------------------------------------------------------------------------------------
 
 TargetTrack* SectorScene::FindTrack(int64_t id, int* index) {
-    *index = tracks_.FindData(&id, &CompareTrackId);
+    *index = tracks_.FindIf([id](void* t) { return static_cast<TargetTrack*>(t)->Id() == id; });
     return static_cast<TargetTrack*>(tracks_.GetAt(*index));
 }
 
@@ -189,7 +180,8 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
         if (detect) {
             int x, y;
             if (!geom_.RangeAngleToPixel(v->range, v->angle, &x, &y)) continue;
-            if (!(areaMap_[static_cast<size_t>(y) * geom_.width + x] & 1u)) continue;
+            const size_t words = (static_cast<size_t>(geom_.width) + 63) / 64;
+            if (!((detectBits_[words * y + (x >> 6)] >> (x & 63)) & 1u)) continue;
         }
         int index = -1;
         TargetTrack* track = FindTrack(v->id, &index);
@@ -225,10 +217,14 @@ int SectorScene::TrackCount() const {
 // Overlays
 // ---------------------------------------------------------------------------------------------
 
-void SectorScene::SwapInAreaMap(std::vector<uint32_t>& map, std::vector<int>& first, std::vector<int>& last) {
+void SectorScene::SwapInAreaMap(std::vector<uint32_t>& map, std::vector<uint64_t>& detect, std::vector<int>& first,
+                                std::vector<int>& last) {
     {
         CAutoBaseLock lock(targetLock_);
-        if (map.size() == areaMap_.size()) areaMap_.swap(map);
+        if (map.size() == areaMap_.size()) {
+            areaMap_.swap(map);
+            detectBits_.swap(detect);
+        }
     }
     areaRowFirst_.swap(first);
     areaRowLast_.swap(last);
@@ -237,10 +233,23 @@ void SectorScene::SwapInAreaMap(std::vector<uint32_t>& map, std::vector<int>& fi
 
 void SectorScene::BuildAreaMap() {
     if (!laidOut_) return;
-    std::vector<uint32_t> map(static_cast<size_t>(geom_.width) * geom_.height);
+    // Built aside and swapped in: a concurrent update sees the old map or the new one.
+    spareMap_.resize(static_cast<size_t>(geom_.width) * geom_.height);
     std::vector<int> first, last;
-    AreaMapBuilder::Build(slots_, kAreaSlotCount, geom_.width, geom_.height, map.data(), &first, &last);
-    SwapInAreaMap(map, first, last);
+    std::vector<uint64_t> detect;
+    AreaMapBuilder::Build(slots_, kAreaSlotCount, geom_.width, geom_.height, spareMap_.data(), &first, &last, &detect);
+    SwapInAreaMap(spareMap_, detect, first, last);
+    for (int k = 0; k < kAreaSlotCount; ++k) {
+        const AreaSlot& s = slots_[k];
+        RECT box{geom_.width, geom_.height, -1, -1};
+        for (int i = 0; s.used && i < s.count && i < static_cast<int>(s.vertices.size()); ++i) {
+            box.left = std::min<LONG>(box.left, std::max(0, s.vertices[i].column));
+            box.right = std::max<LONG>(box.right, std::min(geom_.width - 1, s.vertices[i].column));
+            box.top = std::min<LONG>(box.top, std::max(0, s.vertices[i].row));
+            box.bottom = std::max<LONG>(box.bottom, std::min(geom_.height - 1, s.vertices[i].row));
+        }
+        slotBox_[k] = box;
+    }
 }
 
 namespace {
@@ -355,8 +364,12 @@ void SectorScene::MarkMonitorPoints(const TrackPoint& newest) {
     for (int i = 0; i < monitorPoints_.GetCount(); ++i) {
         auto* e = static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
         if (e->active) continue;
-        double dx = px - e->gateX, dy = py - e->gateY;
-        if (std::sqrt(dx * dx + dy * dy) < (geom_.radiusScale + e->radiusScale) * 0.5) e->active = 1;
+        const double dx = px - e->gateX, dy = py - e->gateY;
+        const double d2 = dx * dx + dy * dy;
+        const double limit = (geom_.radiusScale + e->radiusScale) * 0.5;
+        // Clearly far points skip the square root; near the limit the exact test decides.
+        if (limit <= 0 || d2 > limit * limit * 1.000001) continue;
+        if (std::sqrt(d2) < limit) e->active = 1;
     }
 }
 
@@ -381,20 +394,42 @@ uint32_t SectorScene::ActiveSlotsLocked() const {
 
 void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots) {
     const int w = geom_.width, h = geom_.height;
-    areaLayer_.resize(static_cast<size_t>(w) * h);
-    std::memcpy(areaLayer_.data(), background, areaLayer_.size() * sizeof(uint32_t));
+    const size_t total = static_cast<size_t>(w) * h;
     uint32_t colour[kAreaSlotCount];
     for (int k = 0; k < kAreaSlotCount; ++k) {
         colour[k] = (activeSlots & (1u << k)) ? slots_[k].activeColour : slots_[k].inactiveColour;
     }
-    for (int y = 0; y < h; ++y) {
-        if (y >= static_cast<int>(areaRowFirst_.size())) break;
-        const uint32_t* map = areaMap_.data() + static_cast<size_t>(y) * w;
-        uint32_t* row = areaLayer_.data() + static_cast<size_t>(y) * w;
-        for (int x = areaRowFirst_[y]; x <= areaRowLast_[y]; ++x) {
-            // Slots in ascending order, so a higher slot lies over a lower one.
-            for (uint32_t bits = map[x]; bits; bits &= bits - 1) {
-                row[x] = BlendArea(row[x], colour[__builtin_ctz(bits)]);
+    // Slots in ascending order, so a higher slot lies over a lower one.
+    auto compose = [&](uint32_t p, uint32_t bits) {
+        for (; bits; bits &= bits - 1) p = BlendArea(p, colour[__builtin_ctz(bits)]);
+        return p;
+    };
+    if (!areaLayerValid_ || areaLayer_.size() != total) {
+        areaLayer_.resize(total);
+        std::memcpy(areaLayer_.data(), background, total * sizeof(uint32_t));
+        for (int y = 0; y < h && y < static_cast<int>(areaRowFirst_.size()); ++y) {
+            const size_t base = static_cast<size_t>(y) * w;
+            for (int x = areaRowFirst_[y]; x <= areaRowLast_[y]; ++x) {
+                if (uint32_t bits = areaMap_[base + x]) areaLayer_[base + x] = compose(background[base + x], bits);
+            }
+        }
+    } else {
+        // Only the pixels of slots that changed colour are composed again.
+        const uint32_t changed = activeSlots ^ areaLayerActive_;
+        RECT box{w, h, -1, -1};
+        for (int k = 0; k < kAreaSlotCount; ++k) {
+            if (!(changed & (1u << k))) continue;
+            box.left = std::min(box.left, slotBox_[k].left);
+            box.top = std::min(box.top, slotBox_[k].top);
+            box.right = std::max(box.right, slotBox_[k].right);
+            box.bottom = std::max(box.bottom, slotBox_[k].bottom);
+        }
+        for (int y = std::max<int>(0, box.top); y <= box.bottom && y < static_cast<int>(areaRowFirst_.size()); ++y) {
+            const size_t base = static_cast<size_t>(y) * w;
+            const int x1 = std::min<int>(box.right, areaRowLast_[y]);
+            for (int x = std::max<int>(box.left, areaRowFirst_[y]); x <= x1; ++x) {
+                const uint32_t bits = areaMap_[base + x];
+                if (bits & changed) areaLayer_[base + x] = compose(background[base + x], bits);
             }
         }
     }
@@ -424,9 +459,9 @@ void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) 
             lastY = y;
         }
     }
-    // The rasteriser only marks pixels within half the line width (plus the anti-aliased edge)
-    // of the line, so it runs on the line's bounding box instead of the whole plot; the
-    // coordinates are shifted by whole pixels, which leaves every value unchanged.
+    // The line only marks pixels within half its width (plus the anti-aliased edge), so it is
+    // rasterised into a buffer of its bounding box instead of the whole plot; the coordinates
+    // are shifted by whole pixels, which leaves every value unchanged.
     const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
     const int margin = static_cast<int>(std::ceil(std::max(0.0, thickness) / 2)) + 2;
     int minX = line[0].first, maxX = minX, minY = line[0].second, maxY = minY;
@@ -441,9 +476,11 @@ void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) 
     if (x0 > x1 || y0 > y1) return;
     const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
     coverage_.assign(static_cast<size_t>(bw) * bh, 0);
-    CPtrListCtrl polyline;
-    for (const auto& [x, y] : line) polyline.AddData(PackPoint(x - x0, y - y0), -1);
-    DrawGradualMultiLine(bw, bh, &polyline, thickness, 0.0, alpha / 255.0, 0.0, coverage_.data());
+    for (auto& [x, y] : line) {
+        x -= x0;
+        y -= y0;
+    }
+    TrackLineRaster::Draw(line, thickness, alpha / 255.0, bw, bh, coverage_.data());
     for (int y = 0; y < bh; ++y) {
         const uint8_t* cov = coverage_.data() + static_cast<size_t>(y) * bw;
         const size_t base = static_cast<size_t>(y + y0) * geom_.width + x0;

@@ -19,6 +19,7 @@
 #include "contracts/ROVA_Common.h"
 #include "view/AreaSlot.h"
 #include "view/MonitorPointEntry.h"
+#include "view/PtrVector.h"
 #include "view/SectorGeometry.h"
 #include "view/TargetTrack.h"
 #include "view/ViewTarget.h"
@@ -100,7 +101,8 @@ public:
     uint32_t Now() const { return clock_(); }
 
 private:
-    void SwapInAreaMap(std::vector<uint32_t>& map, std::vector<int>& first, std::vector<int>& last);
+    void SwapInAreaMap(std::vector<uint32_t>& map, std::vector<uint64_t>& detect, std::vector<int>& first,
+                       std::vector<int>& last);
     void RebuildAreaMapLocked();
     TargetTrack* FindTrack(int64_t id, int* index);
     TargetTrack* CreateTrack(int64_t id);
@@ -124,13 +126,18 @@ private:
     std::vector<uint8_t> fanMask_;
     std::vector<uint32_t> areaMap_;
     AreaSlot slots_[kAreaSlotCount];
-    CPtrArrayCtrl tracks_;  // TargetTrack*, most recently updated first
+    PtrVector tracks_;  // TargetTrack*, most recently updated first, at most kMaxTracks
+    // Bit 0 of the area map packed 64 pixels to a word: the detect-area test of every report
+    // then reads a map small enough to stay in the cache.
+    std::vector<uint64_t> detectBits_;
 
     // Monitor points, under the monitor-point lock.
-    CPtrArrayCtrl monitorPoints_;  // MonitorPointEntry*
+    PtrVector monitorPoints_;  // MonitorPointEntry*, in the order of insertion
 
     // UI thread only.
     std::vector<int> areaRowFirst_, areaRowLast_;
+    RECT slotBox_[kAreaSlotCount] = {};  // plot pixels each slot may cover (right, bottom inclusive)
+    std::vector<uint32_t> spareMap_;   // the previous map, reused by the next rebuild
     std::vector<uint32_t> areaLayer_;  // background with the areas blended, for areaLayerActive_
     uint32_t areaLayerActive_ = 0;
     bool areaLayerValid_ = false;

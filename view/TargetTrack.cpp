@@ -18,23 +18,27 @@ void TargetTrack::RenderDisc(int radius) {
 }
 
 bool TargetTrack::AddNewest(double range, double angle, uint32_t now, int smoothCount) {
-    auto* point = new TrackPoint{range, angle, range, angle, now};
-    if (points_.AddData(point, 0) < 0) {
-        delete point;
-        return false;
+    if (count_ == ring_.size()) {
+        std::vector<TrackPoint> grown(ring_.empty() ? 64 : ring_.size() * 2);
+        for (size_t i = 0; i < count_; ++i) grown[i + 1] = ring_[(head_ + i) & (ring_.size() - 1)];
+        ring_.swap(grown);
+        head_ = 1;
     }
+    head_ = (head_ + ring_.size() - 1) & (ring_.size() - 1);
+    TrackPoint& point = ring_[head_];
+    point = TrackPoint{range, angle, range, angle, now};
+    ++count_;
     if (smoothCount > 1) {
         double sumRange = 0.0, sumAngle = 0.0;
         int used = 0;
-        int count = points_.GetCount();
-        for (int i = 0; i < count && i < smoothCount; ++i) {
+        for (int i = 0; i < PointCount() && i < smoothCount; ++i) {
             const TrackPoint* p = PointAt(i);
             sumRange += p->rawRange;
             sumAngle += p->rawAngle;
             ++used;
         }
-        point->smoothRange = sumRange / used;
-        point->smoothAngle = sumAngle / used;
+        point.smoothRange = sumRange / used;
+        point.smoothAngle = sumAngle / used;
     }
     return true;
 }
@@ -42,15 +46,12 @@ bool TargetTrack::AddNewest(double range, double angle, uint32_t now, int smooth
 void TargetTrack::DropExpired(uint32_t now, uint32_t displayTime) {
     // Points are newest first and every update stamps its points with a later time, so the
     // expired ones are exactly a run at the oldest end.
-    for (int last = points_.GetCount() - 1; last >= 0; --last) {
-        auto* p = static_cast<TrackPoint*>(points_.GetAt(last));
-        if (static_cast<uint32_t>(now - p->time) < displayTime) break;
-        points_.RemoveAt(last);
-        delete p;
+    while (count_ > 0 && static_cast<uint32_t>(now - PointAt(static_cast<int>(count_) - 1)->time) >= displayTime) {
+        --count_;
     }
 }
 
 void TargetTrack::ClearPoints() {
-    for (int i = points_.GetCount() - 1; i >= 0; --i) delete static_cast<TrackPoint*>(points_.GetAt(i));
-    points_.RemoveAll();
+    std::vector<TrackPoint>().swap(ring_);
+    head_ = count_ = 0;
 }

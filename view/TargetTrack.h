@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "contracts/ROVA_Common.h"
 #include "view/TrackPoint.h"
 
 class TargetTrack {
@@ -16,10 +15,14 @@ public:
     int64_t Id() const noexcept { return id_; }
     uint32_t Colour() const noexcept { return colour_; }
 
-    // Points, newest at position 0 (a CPtrListCtrl of TrackPoint pointers owned by the track).
-    int PointCount() const { return points_.GetCount(); }
-    const TrackPoint* PointAt(int index) const { return static_cast<const TrackPoint*>(points_.GetAt(index)); }
-    const TrackPoint* Newest() const { return PointAt(0); }
+    // Points, newest at position 0. They live in a ring that grows by doubling and is reused, so
+    // an update in the steady state (one point in, one out) allocates nothing.
+    int PointCount() const noexcept { return static_cast<int>(count_); }
+    const TrackPoint* PointAt(int index) const noexcept {
+        if (index < 0 || static_cast<size_t>(index) >= count_) return nullptr;
+        return &ring_[(head_ + static_cast<size_t>(index)) & (ring_.size() - 1)];
+    }
+    const TrackPoint* Newest() const noexcept { return PointAt(0); }
     // Inserts a point at the front; with smoothCount above 1 its smoothed values average the raw
     // values of the newest smoothCount points. Returns false when memory ran out.
     bool AddNewest(double range, double angle, uint32_t now, int smoothCount);
@@ -39,5 +42,7 @@ private:
     uint32_t colour_;
     int discRadius_ = 0;
     std::vector<uint32_t> disc_;
-    CPtrListCtrl points_;
+    std::vector<TrackPoint> ring_;  // size a power of two
+    size_t head_ = 0;               // ring index of the newest point
+    size_t count_ = 0;
 };

@@ -7,4 +7,5 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SectorGrid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SectorScene.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TargetTrack.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrackLineRaster.cpp
 )
