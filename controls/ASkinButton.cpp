@@ -156,8 +156,7 @@ void CASkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
                 if (!image) image = m_normalImage.get();
                 if (!image) image = m_backgroundImage.get();
                 if (image) {
-                    GdipDrawImageRectRectI(graphics.get(), image->NativeImage(), 0, 0, width, height, 0, 0,
-                                           image->Width(), image->Height(), UnitPixel, nullptr, nullptr, nullptr);
+                    DrawStretched(graphics.get(), image, width, height);
                 }
                 const RECT local{0, 0, width, height};
                 DrawCaption(item.hDC, graphics.get(), local, disabled);

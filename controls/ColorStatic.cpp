@@ -128,8 +128,7 @@ void CColorStatic::DrawItem(const DRAWITEMSTRUCT& item) {
         rova::GdipGraphicsPtr graphics;
         if (GdipCreateFromHDC(memDc.get(), graphics.out()) != Ok) return;
         if (m_image) {
-            GdipDrawImageRectRectI(graphics.get(), m_image->NativeImage(), 0, 0, width, height, 0, 0, m_image->Width(),
-                                   m_image->Height(), UnitPixel, nullptr, nullptr, nullptr);
+            DrawStretched(graphics.get(), m_image.get(), width, height);
         } else {
             GpSolidFill* brush = nullptr;
             if (GdipCreateSolidFill(ArgbFromColorRef(m_backgroundColor), &brush) == Ok) {

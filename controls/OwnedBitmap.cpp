@@ -1,5 +1,6 @@
 #include "controls/OwnedBitmap.h"
 
+#include "framework/GdiplusRaii.h"
 #include "framework/ResourceLoader.h"
 
 OwnedBitmap LoadPngResource(int id) {
@@ -10,4 +11,16 @@ OwnedBitmap LoadPngResource(int id) {
     OwnedBitmap image(Gdiplus_LoadBitmapFromData(data, size));
     if (image && !Gdiplus_BitmapOK(image.get())) image.reset();
     return image;
+}
+
+void DrawStretched(Gdiplus::GpGraphics* graphics, CGdipBitmap* image, int width, int height) {
+    using namespace Gdiplus;
+    using ImageAttributesPtr = rova::GdipPtr<GpImageAttributes, DllExports::GdipDisposeImageAttributes>;
+    ImageAttributesPtr edgeRepeat;
+    if (DllExports::GdipCreateImageAttributes(edgeRepeat.out()) != Ok ||
+        DllExports::GdipSetImageAttributesWrapMode(edgeRepeat.get(), WrapModeTileFlipXY, 0, FALSE) != Ok) {
+        edgeRepeat.reset();
+    }
+    DllExports::GdipDrawImageRectRectI(graphics, image->NativeImage(), 0, 0, width, height, 0, 0, image->Width(),
+                                       image->Height(), UnitPixel, edgeRepeat.get(), nullptr, nullptr);
 }
