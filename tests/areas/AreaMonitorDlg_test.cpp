@@ -206,3 +206,68 @@ TEST_F(AreaMonitorDlgFixture, CloseHidesAndShowingAgainKeepsTheValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// Answers the platform colour chooser the way an operator would: types the red, green and blue
+// values into its custom-colour fields and presses OK (or Cancel).
+struct ChooserScript {
+    static inline DWORD thread = 0;
+    static inline HWND owner = nullptr;
+    static inline bool ok = true;
+    static inline COLORREF offered = 0;
+    static inline bool found = false;
+    static inline int ticks = 0;
+
+    static BOOL CALLBACK FindChooser(HWND hwnd, LPARAM result) {
+        if (hwnd != owner && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == owner) {
+            *reinterpret_cast<HWND*>(result) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND chooser = nullptr;
+        EnumThreadWindows(thread, FindChooser, reinterpret_cast<LPARAM>(&chooser));
+        if (!chooser) {
+            // Never leave a modal window the script cannot recognise open: the case would hang.
+            HWND active = GetActiveWindow();
+            if (++ticks > 50 && active && active != owner) PostMessageW(active, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        KillTimer(nullptr, id);
+        found = true;
+        const int r = static_cast<int>(GetDlgItemInt(chooser, 706, nullptr, FALSE));
+        const int g = static_cast<int>(GetDlgItemInt(chooser, 707, nullptr, FALSE));
+        const int b = static_cast<int>(GetDlgItemInt(chooser, 708, nullptr, FALSE));
+        offered = RGB(r, g, b);
+        if (ok) {
+            SetDlgItemInt(chooser, 706, 0x12, FALSE);
+            SetDlgItemInt(chooser, 707, 0x34, FALSE);
+            SetDlgItemInt(chooser, 708, 0x56, FALSE);
+        }
+        PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(ok ? IDOK : IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(chooser, ok ? IDOK : IDCANCEL)));
+    }
+};
+
+TEST(AreaMonitorDlgChooserTest, PlatformChooserStartsAtTheColourAndItsAnswerIsTaken) {
+    CAreaMonitorDlg dlg;
+    ASSERT_TRUE(dlg.Create(nullptr));
+    ChooserScript::thread = GetCurrentThreadId();
+    ChooserScript::owner = dlg;
+    for (bool ok : {true, false}) {
+        ChooserScript::ok = ok;
+        ChooserScript::found = false;
+        ChooserScript::ticks = 0;
+        SetTimer(nullptr, 0, 100, ChooserScript::Tick);
+        DoubleClick(dlg, IDC_STATIC_ACTIVE_COLOR);
+        ASSERT_TRUE(ChooserScript::found);
+        EXPECT_EQ(ChooserScript::offered, ok ? 0x54DCu : 0x563412u);
+        EXPECT_EQ(dlg.activeColor, 0x563412u);
+        EXPECT_EQ(dlg.ActiveSwatch().GetBackgroundColor(), 0x563412u);
+    }
+    EXPECT_EQ(dlg.inactiveColor, 0xFFFF00u);
+}
+
+}  // namespace
