@@ -1,6 +1,7 @@
 // The exported functions of the radar library: thin entries into the run controller.
 #include "ROVA_DataProcess.h"
 #include "RadarController.h"
+#include "RadarProtocol.h"
 
 namespace {
 CRadarController& Controller() {
@@ -118,3 +119,17 @@ int ROVA_Interface_RadarDevice_File_SetLoopReadFile(int loop) {
 }
 
 }  // extern "C"
+
+// The checker lives beside the exports: the framing itself stays free of the library's headers,
+// so the native sensor emulator can share it.
+extern "C" uint16_t CheckCmdAckData_RetCode(eRADAR_PROTOCOL_VERSION version, const uint8_t* data, int length,
+                                            uint64_t user) {
+    if (version != RADAR_PROTOCOL_V1) return kRadarAckInvalid;
+    uint8_t type = 0;
+    const uint8_t* payload = nullptr;
+    uint16_t n = 0;
+    if (!CRadarProtocol::ParseFrame(data, length, &type, &payload, &n)) return kRadarAckInvalid;
+    if (type != CRadarProtocol::kTypeAck || n != 3) return kRadarAckInvalid;
+    if (user != 0 && payload[0] != static_cast<uint8_t>(user)) return kRadarAckInvalid;
+    return static_cast<uint16_t>(payload[1] | (payload[2] << 8));
+}

@@ -7,6 +7,7 @@
 #include "FilePlaybackDevice.h"
 #include "RadarConfigFile.h"
 #include "RadarRegisters.h"
+#include "SerialRadarDevice.h"
 #include "SimulatedRadarDevice.h"
 #include "SimulatedSensorControl.h"
 #include "SimulationControl.h"
@@ -51,10 +52,9 @@ int CRadarController::OpenDevice(CBaseStringA* error) {
             device_ = std::make_shared<CSimulatedRadarDevice>(record);
         }
     } else if (record.sourceType == RADAR_SOURCE_COM) {
-        char buffer[160];
-        snprintf(buffer, sizeof buffer, "The sensor on COM%d cannot be opened: this radar library has no serial sensor driver.",
-                 record.detectedDeviceValue);
-        text = buffer;
+        const unsigned long baud = record.deviceBaudRate > 0 ? static_cast<unsigned long>(record.deviceBaudRate) : 921600;
+        auto serial = std::make_shared<CSerialRadarDevice>(record.detectedDeviceValue, baud);
+        if (serial->Open(text)) device_ = std::move(serial);
     } else {
         static const char* const kNames[] = {"", "COM", "LibUSB", "Orbel2", "Orbel4", "USB adapter"};
         const int type = record.sourceType;
@@ -248,7 +248,11 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
         RadarFrame frame;
         const RadarReadResult result = device.ReadFrame(frame, 50);
         if (result == RadarReadResult::Timeout) continue;
-        if (result == RadarReadResult::End) break;
+        if (result == RadarReadResult::End) {
+            // A live sensor that went away ends the run's data; the run stays until stopped.
+            if (!fileSource) counters.liveDataEnds += 1;
+            break;
+        }
         counters.framesAcquired += 1;
         if (paused_) {
             counters.framesDropped += 1;

@@ -15,7 +15,9 @@ struct RadarDiscoveryCandidate {
 
 extern "C" {
 // Fills up to maxCount candidates (candidates may be null to count); returns how many exist.
-// The simulated sensor is a candidate while gRadarParameter.simulatedSensor is set.
+// The serial ports of the machine come first (ascending, without the signal light's port); the
+// simulated sensor is the last candidate while gRadarParameter.simulatedSensor is set.
+// Probes of different candidates may run at the same time.
 ROVA_DATAPROCESS_API int ROVA_RadarDiscovery_ListCandidates(RadarDiscoveryCandidate* candidates, int maxCount);
 // Probes one candidate, waiting at most timeoutMs. Nonzero when a sensor answered.
 ROVA_DATAPROCESS_API int ROVA_RadarDiscovery_Probe(RadarDiscoveryCandidate* candidate, int timeoutMs);

@@ -1,7 +1,5 @@
 #include "RadarProtocol.h"
 
-#include "ROVA_DataProcess.h"
-
 uint16_t CRadarProtocol::Crc16(const uint8_t* data, size_t length) {
     uint16_t crc = 0xFFFF;
     for (size_t i = 0; i < length; ++i) {
@@ -41,16 +39,4 @@ bool CRadarProtocol::ParseFrame(const uint8_t* data, int length, uint8_t* type, 
     *payload = data + 5;
     *payloadLength = n;
     return true;
-}
-
-extern "C" uint16_t CheckCmdAckData_RetCode(eRADAR_PROTOCOL_VERSION version, const uint8_t* data, int length,
-                                            uint64_t user) {
-    if (version != RADAR_PROTOCOL_V1) return kRadarAckInvalid;
-    uint8_t type = 0;
-    const uint8_t* payload = nullptr;
-    uint16_t n = 0;
-    if (!CRadarProtocol::ParseFrame(data, length, &type, &payload, &n)) return kRadarAckInvalid;
-    if (type != CRadarProtocol::kTypeAck || n != 3) return kRadarAckInvalid;
-    if (user != 0 && payload[0] != static_cast<uint8_t>(user)) return kRadarAckInvalid;
-    return static_cast<uint16_t>(payload[1] | (payload[2] << 8));
 }

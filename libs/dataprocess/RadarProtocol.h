@@ -4,9 +4,11 @@
 //
 // The CRC is CRC-16/CCITT-FALSE (polynomial 0x1021, initial 0xFFFF) over length, type and
 // payload. Acknowledgement: type 0x81 with payload command (uint8) and return code (uint16 LE,
-// kRadarAckAccepted, kRadarAckRejected or kRadarAckBusy).
+// kRadarAckAccepted, kRadarAckRejected or kRadarAckBusy). Plain C++: the native sensor emulator
+// shares it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

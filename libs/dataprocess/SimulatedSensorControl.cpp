@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "RadarController.h"
 #include "RadarDeviceDiscovery.h"
+#include "SerialPortList.h"
+#include "SerialRadarDevice.h"
 #include "SimulationControl.h"
 
 extern "C" {
@@ -57,33 +60,48 @@ void ROVA_SimSensor_GetCounters(RadarSimCounters* counters) {
     counters->framesRecorded = s.framesRecorded;
     counters->recordingFailures = s.recordingFailures;
     counters->damagedFrames = s.damagedFrames;
+    counters->liveDataEnds = s.liveDataEnds;
+    counters->serialFramesReceived = s.serialFramesReceived;
+    counters->serialLostFrames = s.serialLostFrames;
+    counters->serialCrcErrors = s.serialCrcErrors;
+    counters->serialSkippedBytes = s.serialSkippedBytes;
 }
 
 int ROVA_RadarDiscovery_ListCandidates(RadarDiscoveryCandidate* candidates, int maxCount) {
     int count = 0;
-    if (gRadarParameter.simulatedSensor) {
+    auto add = [&](int32_t value) {
         if (candidates && count < maxCount) {
             RadarDiscoveryCandidate& c = candidates[count];
             memset(&c, 0, sizeof c);
             c.type = RADAR_SOURCE_COM;
-            c.value = kSimulatedSensorDeviceValue;
-            snprintf(c.port, sizeof c.port, "COM%d", kSimulatedSensorDeviceValue);
+            c.value = value;
+            snprintf(c.port, sizeof c.port, "COM%d", value);
         }
         ++count;
+    };
+    // Real ports first: a sensor on a wire wins over the simulation. The signal light's port is
+    // known not to be a sensor.
+    for (int port : CSerialPortList::Enumerate()) {
+        if (port != gRadarParameter.lightPort) add(port);
     }
+    if (gRadarParameter.simulatedSensor) add(kSimulatedSensorDeviceValue);
     return count;
 }
 
 int ROVA_RadarDiscovery_Probe(RadarDiscoveryCandidate* candidate, int timeoutMs) {
-    if (!candidate) return 0;
-    if (candidate->type == RADAR_SOURCE_COM && candidate->value == kSimulatedSensorDeviceValue) {
+    if (!candidate || candidate->type != RADAR_SOURCE_COM) return 0;
+    if (candidate->value == kSimulatedSensorDeviceValue) {
         // A real probe waits for the identify reply; the simulated one answers after a short moment.
         Sleep(static_cast<DWORD>(std::clamp(timeoutMs, 0, 200)));
         if (!CSimulationControl::Instance().present()) return 0;
         snprintf(candidate->description, sizeof candidate->description, "ROVA simulated mm-wave radar sensor");
         return 1;
     }
-    return 0;
+    const int32_t baud = gRadarParameter.deviceBaudRate > 0 ? gRadarParameter.deviceBaudRate : 921600;
+    std::string model;
+    if (!CSerialRadarDevice::Probe(candidate->value, static_cast<unsigned long>(baud), timeoutMs, &model)) return 0;
+    snprintf(candidate->description, sizeof candidate->description, "%s", model.c_str());
+    return 1;
 }
 
 }  // extern "C"

@@ -31,6 +31,11 @@ struct RadarSimCounters {
     uint64_t framesRecorded;     // frames written to raw files
     uint64_t recordingFailures;  // recordings stopped by a write error (full disk)
     uint64_t damagedFrames;      // damaged frames skipped during playback
+    uint64_t liveDataEnds;       // live runs whose device ended the data (sensor unplugged or silent)
+    uint64_t serialFramesReceived;  // valid detection frames from serial sensors
+    uint64_t serialLostFrames;   // gaps in the serial sensors' frame sequence numbers
+    uint64_t serialCrcErrors;    // damaged frames on serial lines
+    uint64_t serialSkippedBytes; // serial bytes that belonged to no valid frame (line noise)
 };
 
 extern "C" {

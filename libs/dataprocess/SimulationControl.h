@@ -34,6 +34,11 @@ public:
     std::atomic<uint64_t> framesRecorded{0};
     std::atomic<uint64_t> recordingFailures{0};
     std::atomic<uint64_t> damagedFrames{0};
+    std::atomic<uint64_t> liveDataEnds{0};
+    std::atomic<uint64_t> serialFramesReceived{0};
+    std::atomic<uint64_t> serialLostFrames{0};
+    std::atomic<uint64_t> serialCrcErrors{0};
+    std::atomic<uint64_t> serialSkippedBytes{0};
 
 private:
     CSimulationControl() = default;

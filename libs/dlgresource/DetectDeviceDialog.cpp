@@ -1,5 +1,6 @@
 #include "DetectDeviceDialog.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -11,6 +12,8 @@ namespace {
 constexpr UINT WM_DETECT_PROGRESS = WM_APP + 1;
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr int kProbeTimeoutMs = 500;
+constexpr int kMaxCandidates = 300;
+constexpr size_t kProbeThreads = 16;
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
@@ -117,22 +120,43 @@ void CDetectDeviceDialog::Search(HWND window) {
         }
         PostMessageW(window, WM_DETECT_PROGRESS, 0, 0);
     };
-    const int count = ROVA_RadarDiscovery_ListCandidates(nullptr, 0);
-    std::vector<RadarDiscoveryCandidate> candidates(static_cast<size_t>(count > 0 ? count : 0));
-    if (count > 0) ROVA_RadarDiscovery_ListCandidates(candidates.data(), count);
+    std::vector<RadarDiscoveryCandidate> candidates(kMaxCandidates);
+    const int count = ROVA_RadarDiscovery_ListCandidates(candidates.data(), kMaxCandidates);
+    candidates.resize(static_cast<size_t>(std::clamp(count, 0, kMaxCandidates)));
     if (candidates.empty()) post(CDlgText::Get(DlgTextId::DetectNoSources));
+    {
+        std::lock_guard lock(mutex_);
+        probed_ = 0;
+        total_ = static_cast<int>(candidates.size());
+    }
+    // Every candidate is probed at once: a machine with many ports and no sensor is searched in
+    // one probe time. The answer of the earliest candidate wins, so a sensor on a wire is chosen
+    // over the simulation, whatever answers first.
+    std::vector<char> answered(candidates.size(), 0);
+    std::atomic<size_t> next{0};
+    auto probeLoop = [&] {
+        for (size_t i = next++; i < candidates.size() && !cancel_; i = next++) {
+            RadarDiscoveryCandidate& c = candidates[i];
+            post(Format(DlgTextId::DetectProbing, c.port));
+            answered[i] = ROVA_RadarDiscovery_Probe(&c, kProbeTimeoutMs) ? 1 : 0;
+            {
+                std::lock_guard lock(mutex_);
+                probed_ += 1;
+            }
+            post(answered[i] ? Format(DlgTextId::DetectFound, c.port, c.description) : Format(DlgTextId::DetectNoAnswer, c.port));
+        }
+    };
+    std::vector<std::thread> probes;
+    const size_t threads = std::min(candidates.size(), kProbeThreads);
+    for (size_t t = 0; t < threads; ++t) probes.emplace_back(probeLoop);
+    for (std::thread& t : probes) t.join();
     bool found = false;
     RadarDiscoveryCandidate hit{};
-    for (RadarDiscoveryCandidate& c : candidates) {
-        if (cancel_) break;
-        post(Format(DlgTextId::DetectProbing, c.port));
-        if (ROVA_RadarDiscovery_Probe(&c, kProbeTimeoutMs)) {
-            post(Format(DlgTextId::DetectFound, c.port, c.description));
-            hit = c;
+    for (size_t i = 0; i < candidates.size() && !found && !cancel_; ++i) {
+        if (answered[i]) {
+            hit = candidates[i];
             found = true;
-            break;
         }
-        post(Format(DlgTextId::DetectNoAnswer, c.port));
     }
     {
         std::lock_guard lock(mutex_);
@@ -151,14 +175,24 @@ void CDetectDeviceDialog::AddLine(const std::wstring& line) {
 void CDetectDeviceDialog::OnProgress() {
     std::vector<std::wstring> lines;
     bool finished, found;
+    int probed, total;
     {
         std::lock_guard lock(mutex_);
+        probed = probed_;
+        total = total_;
         lines.swap(pendingLines_);
         finished = finished_;
         found = found_;
     }
     for (const std::wstring& line : lines) AddLine(line);
-    if (!finished) return;
+    if (!finished) {
+        if (total > 0) {
+            std::wstring status = CDlgText::Get(DlgTextId::DetectSearching);
+            status += L" " + std::to_wstring(probed) + L"/" + std::to_wstring(total);
+            SetDlgItemTextW(window_, IDC_DETECT_STATUS, status.c_str());
+        }
+        return;
+    }
     if (found) {
         std::wstring status = Format(DlgTextId::DetectFound, result_.port, result_.description);
         SetDlgItemTextW(window_, IDC_DETECT_STATUS, status.c_str());

@@ -1,6 +1,7 @@
-// The detect-device dialog: searches every source the radar library offers on a worker thread,
-// lists what it tries, and ends with the first sensor that answered (closing by itself after a
-// short moment) or, when the operator closes it, without a result.
+// The detect-device dialog: searches every source the radar library offers on a worker thread
+// (probing them side by side), lists what it tries and how far it got, and ends with the first
+// source in the library's order that answered (closing by itself after a short moment) or, when
+// the operator closes it, without a result.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +37,8 @@ private:
     std::mutex mutex_;
     std::vector<std::wstring> pendingLines_;
     bool finished_ = false;
+    int probed_ = 0;  // progress of the search, under mutex_
+    int total_ = 0;
     bool found_ = false;
     RadarDiscoveryCandidate result_{};
     bool autoClose_ = false;

@@ -1,0 +1,269 @@
+#include "SerialRadarDevice.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ROVA_DataProcess.h"
+#include "SimulationControl.h"
+
+static_assert(CSerialSensorProtocol::kAckAccepted == kRadarAckAccepted);
+static_assert(CSerialSensorProtocol::kAckRejected == kRadarAckRejected);
+static_assert(CSerialSensorProtocol::kAckBusy == kRadarAckBusy);
+
+namespace {
+constexpr size_t kFrameQueueLimit = 256;
+constexpr size_t kAckQueueLimit = 16;
+constexpr DWORD kWriteTimeoutMs = 500;
+}  // namespace
+
+CSerialRadarDevice::CSerialRadarDevice(int port, unsigned long baud) : port_(port), baud_(baud) {}
+
+CSerialRadarDevice::~CSerialRadarDevice() {
+    quit_ = true;
+    // Closing wakes a reader blocked in the port.
+    serial_.CloseSerial();
+    if (reader_.joinable()) reader_.join();
+}
+
+std::string CSerialRadarDevice::PortName() const {
+    return "COM" + std::to_string(port_);
+}
+
+bool CSerialRadarDevice::Open(std::string& error) {
+    if (!serial_.OpenSerial(port_, baud_)) {
+        error = "The sensor port " + PortName() +
+                " cannot be opened: it does not exist, or another program is using it. Check the cable and run Detect Device again.";
+        return false;
+    }
+    quit_ = false;
+    reader_ = std::thread(&CSerialRadarDevice::ReaderLoop, this);
+    Send(CSerialSensorProtocol::kTypeIdentify, {});
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(kIdentifyTimeoutMs), [&] { return identified_ || lost_; });
+    if (identified_) return true;
+    lock.unlock();
+    char text[200];
+    snprintf(text, sizeof text,
+             "No radar sensor answers on %s (%lu baud): check that the sensor is connected and powered, then run Detect Device again.",
+             PortName().c_str(), baud_);
+    error = text;
+    quit_ = true;
+    serial_.CloseSerial();
+    reader_.join();
+    return false;
+}
+
+bool CSerialRadarDevice::Probe(int port, unsigned long baud, int timeoutMs, std::string* description) {
+    CSerialUtil serial;
+    if (!serial.OpenSerial(port, baud)) return false;
+    const std::vector<uint8_t> request = CSerialSensorProtocol::Frame(CSerialSensorProtocol::kTypeIdentify);
+    if (serial.Write(request.data(), static_cast<int>(request.size()), static_cast<DWORD>(std::max(timeoutMs, 1))) !=
+        static_cast<int>(request.size()))
+        return false;
+    CSerialFrameParser parser(CSerialSensorProtocol::kMaxPayload);
+    std::vector<CSerialFrameParser::Frame> frames;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max(timeoutMs, 0));
+    uint8_t buffer[512];
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        const int got = serial.Read(buffer, sizeof buffer, static_cast<DWORD>(deadline - now));
+        if (got < 0) return false;
+        frames.clear();
+        parser.Feed(buffer, static_cast<size_t>(got), frames);
+        for (const CSerialFrameParser::Frame& f : frames) {
+            CSerialSensorProtocol::SensorInfo info;
+            if (f.type == CSerialSensorProtocol::kTypeIdentifyReply &&
+                CSerialSensorProtocol::ParseIdentifyReply(f.payload.data(), f.payload.size(), info)) {
+                if (description) *description = info.model.empty() ? "radar sensor" : info.model;
+                return true;
+            }
+        }
+    }
+}
+
+bool CSerialRadarDevice::Send(uint8_t type, const std::vector<uint8_t>& payload) {
+    const std::vector<uint8_t> frame = CSerialSensorProtocol::Frame(type, payload);
+    return serial_.Write(frame.data(), static_cast<int>(frame.size()), kWriteTimeoutMs) == static_cast<int>(frame.size());
+}
+
+std::vector<uint8_t> CSerialRadarDevice::Request(uint8_t type, const std::vector<uint8_t>& payload, int timeoutMs) {
+    {
+        std::lock_guard lock(mutex_);
+        // Acknowledgements of earlier requests that came too late must not answer this one.
+        acks_.clear();
+    }
+    if (!Send(type, payload)) return {};
+    std::unique_lock lock(mutex_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        while (!acks_.empty()) {
+            std::vector<uint8_t> ack = std::move(acks_.front());
+            acks_.pop_front();
+            if (ack.size() > 5 && ack[5] == type) return ack;
+        }
+        if (lost_) return {};
+        if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && acks_.empty()) return {};
+    }
+}
+
+uint16_t CSerialRadarDevice::AckCode(const std::vector<uint8_t>& ack) {
+    uint8_t command = 0;
+    uint16_t code = kRadarAckInvalid;
+    if (ack.size() != 10 || !CSerialSensorProtocol::ParseAck(ack.data() + 5, 3, command, code)) return kRadarAckInvalid;
+    return code;
+}
+
+bool CSerialRadarDevice::StartStream(std::string& error) {
+    {
+        std::lock_guard lock(mutex_);
+        if (lost_) {
+            error = "The sensor on " + PortName() + " has gone away.";
+            return false;
+        }
+        frames_.clear();
+        haveSequence_ = false;
+        streaming_ = true;
+        lastActivity_ = GetTickCount64();
+    }
+    const std::vector<uint8_t> ack = Request(CSerialSensorProtocol::kTypeStartStream, {}, kControlTimeoutMs);
+    if (AckCode(ack) == kRadarAckAccepted) return true;
+    std::lock_guard lock(mutex_);
+    streaming_ = false;
+    error = ack.empty() ? "The sensor on " + PortName() + " does not answer the start request."
+                        : "The sensor on " + PortName() + " refused to start.";
+    return false;
+}
+
+void CSerialRadarDevice::StopStream() {
+    {
+        std::lock_guard lock(mutex_);
+        const bool was = streaming_;
+        streaming_ = false;
+        frames_.clear();
+        if (!was || lost_) return;
+    }
+    Request(CSerialSensorProtocol::kTypeStopStream, {}, 300);
+}
+
+RadarReadResult CSerialRadarDevice::ReadFrame(RadarFrame& frame, uint32_t timeoutMs) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !frames_.empty() || lost_; });
+    if (!frames_.empty()) {
+        frame = std::move(frames_.front());
+        frames_.pop_front();
+        return RadarReadResult::Frame;
+    }
+    if (lost_) return RadarReadResult::End;
+    if (streaming_ && !commandMode_ && GetTickCount64() - lastActivity_ > kSilenceLimitMs) {
+        DbgOutputA(2, "radar sensor on %s silent for %u ms: end of data\r\n", PortName().c_str(), kSilenceLimitMs);
+        return RadarReadResult::End;
+    }
+    return RadarReadResult::Timeout;
+}
+
+bool CSerialRadarDevice::EnterCommandMode(int param, int timeBaseMs) {
+    {
+        std::lock_guard lock(mutex_);
+        if (lost_) return false;
+        commandMode_ = true;
+    }
+    const std::vector<uint8_t> ack =
+        Request(CSerialSensorProtocol::kTypeEnterCommandMode,
+                CSerialSensorProtocol::EnterCommandModePayload(param, static_cast<uint32_t>(std::max(timeBaseMs, 0))),
+                kControlTimeoutMs);
+    if (AckCode(ack) == kRadarAckAccepted) return true;
+    std::lock_guard lock(mutex_);
+    commandMode_ = false;
+    lastActivity_ = GetTickCount64();
+    return false;
+}
+
+std::vector<uint8_t> CSerialRadarDevice::Transact(int command, const uint8_t* payload, size_t length, int timeoutMs) {
+    if (command < 0 || command > 0xFF || length > CSerialSensorProtocol::kMaxPayload) return {};
+    std::vector<uint8_t> body;
+    if (payload && length) body.assign(payload, payload + length);
+    return Request(static_cast<uint8_t>(command), body, timeoutMs);
+}
+
+bool CSerialRadarDevice::LeaveCommandMode() {
+    bool was;
+    {
+        std::lock_guard lock(mutex_);
+        was = commandMode_;
+    }
+    const std::vector<uint8_t> ack = Request(CSerialSensorProtocol::kTypeLeaveCommandMode, {}, kControlTimeoutMs);
+    std::lock_guard lock(mutex_);
+    commandMode_ = false;
+    lastActivity_ = GetTickCount64();  // the sensor needs a moment to stream again
+    return was && AckCode(ack) == kRadarAckAccepted;
+}
+
+void CSerialRadarDevice::Dispatch(CSerialFrameParser::Frame& f) {
+    CSimulationControl& counters = CSimulationControl::Instance();
+    switch (f.type) {
+    case CSerialSensorProtocol::kTypeDetections: {
+        RadarFrame frame;
+        if (!CSerialSensorProtocol::ParseDetections(f.payload.data(), f.payload.size(), frame)) return;
+        frame.ticks = [] {
+            LARGE_INTEGER t;
+            QueryPerformanceCounter(&t);
+            return t.QuadPart;
+        }();
+        counters.serialFramesReceived += 1;
+        if (haveSequence_ && frame.sequence - lastSequence_ > 1 && frame.sequence - lastSequence_ < 0x80000000u)
+            counters.serialLostFrames += frame.sequence - lastSequence_ - 1;
+        haveSequence_ = true;
+        lastSequence_ = frame.sequence;
+        if (!streaming_ || commandMode_) return;
+        if (frames_.size() >= kFrameQueueLimit) frames_.pop_front();
+        frames_.push_back(std::move(frame));
+        break;
+    }
+    case CSerialSensorProtocol::kTypeAck:
+        if (acks_.size() >= kAckQueueLimit) acks_.pop_front();
+        acks_.push_back(std::move(f.bytes));
+        break;
+    case CSerialSensorProtocol::kTypeIdentifyReply: {
+        CSerialSensorProtocol::SensorInfo info;
+        if (CSerialSensorProtocol::ParseIdentifyReply(f.payload.data(), f.payload.size(), info)) {
+            info_ = info;
+            identified_ = true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CSerialRadarDevice::ReaderLoop() {
+    CSimulationControl& counters = CSimulationControl::Instance();
+    CSerialFrameParser parser(CSerialSensorProtocol::kMaxPayload);
+    std::vector<CSerialFrameParser::Frame> frames;
+    uint8_t buffer[4096];
+    uint64_t crcErrors = 0, skipped = 0;
+    while (!quit_) {
+        const int got = serial_.Read(buffer, sizeof buffer, 50);
+        if (got < 0) {
+            if (!quit_) DbgOutputA(2, "radar sensor port %s failed: end of data\r\n", PortName().c_str());
+            std::lock_guard lock(mutex_);
+            lost_ = true;
+            changed_.notify_all();
+            return;
+        }
+        if (got == 0) continue;
+        frames.clear();
+        parser.Feed(buffer, static_cast<size_t>(got), frames);
+        counters.serialCrcErrors += parser.CrcErrors() - crcErrors;
+        counters.serialSkippedBytes += parser.SkippedBytes() - skipped;
+        crcErrors = parser.CrcErrors();
+        skipped = parser.SkippedBytes();
+        std::lock_guard lock(mutex_);
+        lastActivity_ = GetTickCount64();
+        for (CSerialFrameParser::Frame& f : frames) Dispatch(f);
+        changed_.notify_all();
+    }
+}

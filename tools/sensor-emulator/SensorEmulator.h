@@ -1,0 +1,67 @@
+// The sensor module, played on a serial device of this machine (a pseudo terminal that socat
+// links into the Wine prefix as a COM port): answers the identify request, streams detection
+// frames of the walking scene (or of fixed targets) at a given rate, obeys start, stop, command
+// mode and the MCU tracking commands, and injects the faults a real line shows.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "MttTracker.h"
+#include "SceneGenerator.h"
+#include "SerialFrameParser.h"
+#include "SerialSensorProtocol.h"
+
+struct EmulatorOptions {
+    std::string device;            // serial device to play on
+    double framesPerSecond = 15;
+    SceneSettings scene;
+    bool tracks = false;           // send targets tracked by the module instead of raw points
+    int maxTargets = 8;
+    std::vector<RadarPoint> fixedTargets;  // replace the walking scene
+    double noisePercent = 0;       // random bytes between frames, as a share of the bytes sent
+    double dropPercent = 0;        // frames not sent (their sequence numbers are skipped)
+    double corruptPercent = 0;     // frames sent with one byte damaged
+    long silenceAfterFrames = -1;  // from then on the sensor says nothing at all
+    bool streamAtStart = false;    // stream without waiting for the start request
+    std::string model = "ROVA-MR60 mm-wave radar (emulated)";
+    FILE* log = stdout;
+};
+
+class CSensorEmulator {
+public:
+    explicit CSensorEmulator(const EmulatorOptions& options);
+    // Plays until stop becomes nonzero or the device fails. Returns the process exit code.
+    int Run(volatile int& stop);
+
+    struct Totals {
+        uint64_t framesSent = 0, framesDropped = 0, framesCorrupted = 0, noiseBytes = 0;
+    };
+    const Totals& totals() const { return totals_; }
+
+private:
+    void Handle(const CSerialFrameParser::Frame& frame, uint64_t nowMs);
+    void SendFrame(uint64_t nowMs);
+    RadarFrame NextFrame(double dtSeconds);
+    bool Write(const std::vector<uint8_t>& bytes);
+    void Log(const char* format, ...);
+
+    EmulatorOptions options_;
+    int fd_ = -1;
+    std::mt19937 random_;
+    CSceneGenerator scene_;
+    CMttTracker tracker_;
+    int trackLimit_;
+    bool streaming_;
+    bool commandMode_ = false;
+    uint64_t commandModeDeadlineMs_ = 0;
+    uint32_t commandTimeBaseMs_ = 0;
+    uint32_t sequence_ = 0;
+    uint64_t streamStartMs_ = 0;
+    long framesProduced_ = 0;
+    double noiseBudget_ = 0;
+    Totals totals_;
+};
