@@ -17,6 +17,15 @@ inline uint32_t SwapRedBlue(uint32_t v) { return ((v & 0xFF) << 16) | ((v >> 16)
 
 // S over D with coverage c (0..1): the blend of target discs and track lines.
 inline uint32_t BlendOver(uint32_t d, uint32_t s, double c) {
+    if (Alpha(d) == 255) {
+        // Opaque below: d = 1 and e = 1 exactly, so the general formula reduces to this without
+        // a change in any result (multiplying and dividing by 1.0 is exact).
+        auto channel = [&](int shift) {
+            double v = Channel(d, shift) * (1 - c) + Channel(s, shift) * c;
+            return static_cast<int>(std::clamp(v, -1.0, 256.0));
+        };
+        return Pack(255, channel(16), channel(8), channel(0));
+    }
     const double da = Alpha(d) / 255.0;
     const double e = 1 - (1 - da) * (1 - c);
     // Nothing over nothing stays nothing (the formula would divide 0 by 0).

@@ -129,6 +129,12 @@ int main() {
                                       step();
                                       update();
                                   });
+    // Breakdown: the same paint without track lines.
+    SectorScene::Settings noLines = settings;
+    noLines.drawLocus = 0;
+    scene.ApplySettings(0, -180, 0, 15, 20, 1.0, noLines);
+    const double composeNoLines = Median(41, [&] { scene.ComposeFrame(background.data(), frame.data()); });
+    scene.ApplySettings(0, -180, 0, 15, 20, 1.0, settings);
     // The area layer is rebuilt only when the set of active areas changes; its cost for reference.
     const double layer = Median(9, [&] { scene.ComposeFrame(background.data(), frame.data()); },
                                 [&] { scene.BackgroundChanged(); });
@@ -167,6 +173,7 @@ int main() {
     std::printf("frame copy (memcpy %zu bytes)   %9.3f ms\n", background.size() * 4, copy * 1e3);
     std::printf("ComposeFrame                     %9.3f ms   ratio %6.2f   (limit 4)     %s\n", compose * 1e3,
                 compose / copy, compose / copy <= 4 ? "ok" : "OVER");
+    std::printf("  of which without track lines   %9.3f ms   ratio %6.2f\n", composeNoLines * 1e3, composeNoLines / copy);
     std::printf("  with the area layer rebuilt    %9.3f ms   ratio %6.2f   (on a change of active areas)\n",
                 layer * 1e3, layer / copy);
     std::printf("BuildAreaMap                     %9.3f ms   ratio %6.2f   (limit 20)    %s\n", areaMap * 1e3,
