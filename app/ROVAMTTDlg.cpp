@@ -392,10 +392,7 @@ void CROVAMTTDlg::OnDestroy() {
     ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(this);
     // The library must not call a dialog object that is about to go.
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
-    if (m_resultFile) {
-        std::fclose(m_resultFile);
-        m_resultFile = nullptr;
-    }
+    m_results.Close();
     m_backgroundImage.reset();
     ROVA_WaitingDlg_Destroy(m_waitingDlg);
     m_waitingDlg = nullptr;
@@ -438,7 +435,24 @@ LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The whole view until the target view reports its own fan rectangle.
-RECT CROVAMTTDlg::GetViewFanRect() const {
-    return m_targetView.GetClientRect();
+void CROVAMTTDlg::ApplyViewSettings() {
+    ObjectViewSettings view;
+    view.customBackground = m_backgroundImage.get();
+    view.topViewMode = m_settings.topViewMode;
+    view.angleStart = m_settings.angleStart;
+    view.angleStop = m_settings.angleStop;
+    view.angleStep = m_settings.angleStep;
+    view.gateMin = m_settings.gateMin;
+    view.gateMax = m_settings.gateMax;
+    view.drawLocus = m_settings.drawLocus;
+    view.displayTime = static_cast<uint32_t>(m_settings.displayTime);
+    view.sectorCount = m_settings.sectorCount;
+    view.radiusScale = m_settings.radiusScale;
+    view.locusRadiusScale = m_settings.locusRadiusScale;
+    view.smoothCount = m_settings.smoothCount;
+    m_targetView.ApplyViewSettings(view);
+    LoadAreasFromConfig();
+    LoadMonitorPointsFromConfig();
 }
+
+RECT CROVAMTTDlg::GetViewFanRect() const { return m_targetView.GetFanRect(); }

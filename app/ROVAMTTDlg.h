@@ -7,11 +7,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/PolygonCapture.h"
 #include "app/RootSettings.h"
+#include "app/XMLParser.h"
+#include "areas/AreaConfigStore.h"
+#include "areas/AreaMonitorDlg.h"
 #include "areas/AreaMonitorDlgListener.h"
+#include "areas/AreaOverlayController.h"
+#include "areas/PresenceTick.h"
+#include "areas/ViewOverlayAdapter.h"
 #include "areas/AreaVertex.h"
 #include "areas/SerialLightCtrl_YSL.h"
 #include "contracts/ROVA_Common.h"
@@ -22,6 +29,9 @@
 #include "controls/OwnedBitmap.h"
 #include "framework/Dialog.h"
 #include "framework/Raii.h"
+#include "radar/ConfigDlg.h"
+#include "radar/DetectionPipeline.h"
+#include "radar/ResultFile.h"
 #include "radar/TargetSlot.h"
 #include "view/ObjectSectorWnd.h"
 
@@ -92,6 +102,20 @@ protected:
     void StopRun();
     void ResetTargetSlots();
     void UpdateTargetLabels();
+    // Result recording: a new dated file in "Log" at every start; one line per delivered object.
+    void OpenResultFile();
+    void WriteResultLine(const CalibratedObject& object);
+    // The signal light of the run (port and baud rate from the radar record).
+    void OpenLight(int port, unsigned long baudRate) { m_light.OpenLight(port, baudRate); }
+    void CloseLight() { m_light.CloseLight(); }
+    void ShowLamp(int32_t state) { m_light.ShowLamp(state); }
+    // Overlays from appConfig.xml into the view (at the end of every ApplyViewSettings).
+    void LoadAreasFromConfig();
+    void LoadMonitorPointsFromConfig();
+    // The detect area to the library's filters, just before a start.
+    void SendDetectBound();
+    // An error of a run in a message box over the console.
+    void ShowRunError(const std::wstring& text, UINT captionId);
     void ApplyViewSettings();
     void OnPresenceTick();
     void OnPlaybackEnd();
@@ -157,10 +181,14 @@ private:
     tagRADARPARAMETER m_savedRadarParameter;
     RootSettings m_settings;
     wchar_t m_savePath[MAX_PATH] = {};
+    CAreaMonitorDlg m_areaDlg;
+    AreaConfigStore m_areaStore{gAppConfig};
+    CViewOverlayAdapter m_viewOverlay{m_targetView};
+    AreaOverlayController m_areas{m_areaStore, m_viewOverlay};
     CPolygonCapture m_capture;
-    TargetSlot m_targetSlots[kTargetSlotCount];
+    CTargetSlots m_slots;
     CSerialLightCtrl_YSL m_light;
-    uint32_t m_lastTargetTime = 0;
+    PresenceTick m_presence;  // keeps the time of the last target seen
     OwnedBitmap m_backgroundImage;
-    FILE* m_resultFile = nullptr;
+    CResultFile m_results;
 };

@@ -3,7 +3,6 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PolygonCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ROVAMTTApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ROVAMTTDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ROVAMTTDlgPending.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RootSettings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/XMLParser.cpp
 )
