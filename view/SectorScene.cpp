@@ -399,37 +399,44 @@ void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSl
     for (int k = 0; k < kAreaSlotCount; ++k) {
         colour[k] = (activeSlots & (1u << k)) ? slots_[k].activeColour : slots_[k].inactiveColour;
     }
-    // Slots in ascending order, so a higher slot lies over a lower one.
+    // Slots in ascending order, so a higher slot lies over a lower one. Neighbouring pixels mostly
+    // share their background and their slots, so the last result is kept for the next pixel.
+    uint32_t lastBackground = 0, lastBits = 0, lastResult = 0;
     auto compose = [&](uint32_t p, uint32_t bits) {
-        for (; bits; bits &= bits - 1) p = BlendArea(p, colour[__builtin_ctz(bits)]);
-        return p;
+        if (p != lastBackground || bits != lastBits) {
+            lastBackground = p;
+            lastBits = bits;
+            lastResult = BlendAreas(p, bits, colour);
+        }
+        return lastResult;
     };
+    const int rows = std::min(h, static_cast<int>(areaRowFirst_.size()));
     if (!areaLayerValid_ || areaLayer_.size() != total) {
         areaLayer_.resize(total);
         std::memcpy(areaLayer_.data(), background, total * sizeof(uint32_t));
-        for (int y = 0; y < h && y < static_cast<int>(areaRowFirst_.size()); ++y) {
+        for (int y = 0; y < rows; ++y) {
             const size_t base = static_cast<size_t>(y) * w;
             for (int x = areaRowFirst_[y]; x <= areaRowLast_[y]; ++x) {
                 if (uint32_t bits = areaMap_[base + x]) areaLayer_[base + x] = compose(background[base + x], bits);
             }
         }
     } else {
-        // Only the pixels of slots that changed colour are composed again.
+        // Only the pixels of slots that changed colour are composed again, slot box by slot box;
+        // a pixel of several changed slots is done in the box of the lowest of them.
         const uint32_t changed = activeSlots ^ areaLayerActive_;
-        RECT box{w, h, -1, -1};
-        for (int k = 0; k < kAreaSlotCount; ++k) {
-            if (!(changed & (1u << k))) continue;
-            box.left = std::min(box.left, slotBox_[k].left);
-            box.top = std::min(box.top, slotBox_[k].top);
-            box.right = std::max(box.right, slotBox_[k].right);
-            box.bottom = std::max(box.bottom, slotBox_[k].bottom);
-        }
-        for (int y = std::max<int>(0, box.top); y <= box.bottom && y < static_cast<int>(areaRowFirst_.size()); ++y) {
-            const size_t base = static_cast<size_t>(y) * w;
-            const int x1 = std::min<int>(box.right, areaRowLast_[y]);
-            for (int x = std::max<int>(box.left, areaRowFirst_[y]); x <= x1; ++x) {
-                const uint32_t bits = areaMap_[base + x];
-                if (bits & changed) areaLayer_[base + x] = compose(background[base + x], bits);
+        for (uint32_t left = changed; left; left &= left - 1) {
+            const int k = __builtin_ctz(left);
+            const uint32_t lower = (1u << k) - 1;
+            const RECT& box = slotBox_[k];
+            for (int y = std::max<int>(0, box.top); y <= box.bottom && y < rows; ++y) {
+                const size_t base = static_cast<size_t>(y) * w;
+                const int x1 = std::min<int>(box.right, areaRowLast_[y]);
+                for (int x = std::max<int>(box.left, areaRowFirst_[y]); x <= x1; ++x) {
+                    const uint32_t bits = areaMap_[base + x];
+                    if (((bits >> k) & 1u) && !(bits & changed & lower)) {
+                        areaLayer_[base + x] = compose(background[base + x], bits);
+                    }
+                }
             }
         }
     }
@@ -476,21 +483,42 @@ void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) 
     if (x0 > x1 || y0 > y1) return;
     const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
     coverage_.assign(static_cast<size_t>(bw) * bh, 0);
+    coverageFirst_.assign(static_cast<size_t>(bh), bw);
+    coverageLast_.assign(static_cast<size_t>(bh), -1);
     for (auto& [x, y] : line) {
         x -= x0;
         y -= y0;
     }
-    TrackLineRaster::Draw(line, thickness, alpha / 255.0, bw, bh, coverage_.data());
+    TrackLineRaster::Draw(line, thickness, alpha / 255.0, bw, bh, coverage_.data(), coverageFirst_.data(),
+                          coverageLast_.data());
+    // Only the columns the line reached on each row are blended.
     for (int y = 0; y < bh; ++y) {
+        const int xs = coverageFirst_[y], xe = coverageLast_[y];
+        if (xs > xe) continue;
         const uint8_t* cov = coverage_.data() + static_cast<size_t>(y) * bw;
         const size_t base = static_cast<size_t>(y + y0) * geom_.width + x0;
         const uint8_t* mask = fanMask_.data() + base;
         uint32_t* row = out + base;
-        for (int x = 0; x < bw; ++x) {
-            if (cov[x] && mask[x]) row[x] = BlendOver(row[x], kTrackColour, cov[x] / 255.0);
+        for (int x = xs; x <= xe; ++x) {
+            if (cov[x] && mask[x]) row[x] = BlendOverCoverage(row[x], kTrackColour, cov[x]);
         }
     }
 }
+
+namespace {
+// The part of a (2 d + 1) square image centred on (x, y) that lies in a width x height plot:
+// image columns i0..i1 and rows j0..j1 (empty when i0 > i1 or j0 > j1).
+struct ImageClip {
+    int i0, i1, j0, j1;
+    ImageClip(int x, int y, int d, int width, int height) {
+        const int64_t side = 2 * static_cast<int64_t>(d) + 1;
+        i0 = static_cast<int>(std::max<int64_t>(0, static_cast<int64_t>(d) - x));
+        i1 = static_cast<int>(std::min<int64_t>(side - 1, static_cast<int64_t>(width) - 1 - x + d));
+        j0 = static_cast<int>(std::max<int64_t>(0, static_cast<int64_t>(d) - y));
+        j1 = static_cast<int>(std::min<int64_t>(side - 1, static_cast<int64_t>(height) - 1 - y + d));
+    }
+};
+}  // namespace
 
 void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const {
     const TrackPoint* p = track.Newest();
@@ -500,18 +528,17 @@ void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha)
     // The disc is drawn at its own size, so no pixel outside it is ever read.
     const int r = track.DiscRadius(), side = track.DiscSide();
     const uint32_t* disc = track.Disc();
-    for (int j = 0; j < side; ++j) {
-        const int py = y + j - r;
-        if (py < 0 || py >= geom_.height) continue;
-        for (int i = 0; i < side; ++i) {
-            const int px = x + i - r;
-            if (px < 0 || px >= geom_.width) continue;
-            const size_t at = static_cast<size_t>(py) * geom_.width + px;
-            if (!fanMask_[at]) continue;
-            const uint32_t s = disc[j * side + i];
-            if (Alpha(s) == 0) continue;
+    const ImageClip clip(x, y, r, geom_.width, geom_.height);
+    for (int j = clip.j0; j <= clip.j1; ++j) {
+        // Column x - r + i of the row; i >= i0 keeps it at 0 or above.
+        const size_t base = static_cast<size_t>(y + j - r) * geom_.width;
+        const uint32_t* src = disc + static_cast<size_t>(j) * side;
+        for (int i = clip.i0; i <= clip.i1; ++i) {
+            const uint32_t s = src[i];
+            const size_t at = base + static_cast<size_t>(x - r + i);
+            if (Alpha(s) == 0 || !fanMask_[at]) continue;
             const int sa = static_cast<int>(Alpha(s) * static_cast<uint32_t>(alpha)) >> 8;
-            out[at] = BlendOver(out[at], s, sa / 255.0);
+            out[at] = BlendOverCoverage(out[at], s, sa);
         }
     }
 }
@@ -525,15 +552,13 @@ void SectorScene::DrawMonitorPoints(uint32_t* out) const {
         const int d = std::max(0, e->markerRadius), side = 2 * d + 1;
         const std::vector<uint32_t>& image = e->active ? e->activeImage : e->inactiveImage;
         if (image.size() != static_cast<size_t>(side) * side) continue;
-        for (int j = 0; j < side; ++j) {
-            const int py = y - d + j;
-            if (py < 0 || py >= geom_.height) continue;
-            for (int i = 0; i < side; ++i) {
-                const int px = x - d + i;
-                if (px < 0 || px >= geom_.width) continue;
-                const size_t at = static_cast<size_t>(py) * geom_.width + px;
-                const uint32_t s = image[j * side + i];
-                if (fanMask_[at] && Alpha(s) != 0) out[at] = s;
+        const ImageClip clip(x, y, d, geom_.width, geom_.height);
+        for (int j = clip.j0; j <= clip.j1; ++j) {
+            const size_t base = static_cast<size_t>(y + j - d) * geom_.width;
+            const uint32_t* src = image.data() + static_cast<size_t>(j) * side;
+            for (int i = clip.i0; i <= clip.i1; ++i) {
+                const size_t at = base + static_cast<size_t>(x - d + i);
+                if (fanMask_[at] && Alpha(src[i]) != 0) out[at] = src[i];
             }
         }
     }

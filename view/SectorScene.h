@@ -142,5 +142,6 @@ private:
     uint32_t areaLayerActive_ = 0;
     bool areaLayerValid_ = false;
     std::vector<uint8_t> coverage_;  // scratch of the track-line rasteriser
+    std::vector<int> coverageFirst_, coverageLast_;  // its columns reached, per row
     std::vector<uint32_t> slotColours_;
 };
