@@ -1,5 +1,7 @@
 #include "view/AreaMapBuilder.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,6 +30,22 @@ void StartEdge(Edge& e, int64_t y) {
     e.stepR = (e.c1 - e.c0) - e.stepQ * den;
 }
 
+// ORs bit into columns a..b of a row of words, four at a time where the span is long enough.
+inline void OrSpan(uint32_t* row, int a, int b, uint32_t bit) {
+    int x = a;
+    if (b - a >= 7) {
+        const __m128i v = _mm_set1_epi32(static_cast<int>(bit));
+        for (; x + 3 <= b; x += 4) {
+            auto* at = reinterpret_cast<__m128i*>(row + x);
+            _mm_storeu_si128(at, _mm_or_si128(_mm_loadu_si128(at), v));
+        }
+    }
+    for (; x <= b; ++x) row[x] |= bit;
+}
+
+// Bits lo..hi (0 <= lo <= hi <= 63) set.
+inline uint64_t BitRange(int lo, int hi) { return (hi - lo == 63) ? ~0ull : (((1ull << (hi - lo + 1)) - 1) << lo); }
+
 struct RowSpans {
     uint32_t* row;
     int width;
@@ -39,12 +57,10 @@ struct RowSpans {
         if (to < 0 || from >= width || from > to) return;
         int a = static_cast<int>(std::max<int64_t>(from, 0));
         int b = static_cast<int>(std::min<int64_t>(to, width - 1));
-        for (int x = a; x <= b; ++x) row[x] |= bit;
+        OrSpan(row, a, b, bit);
         if (bits) {
             for (int word = a >> 6; word <= (b >> 6); ++word) {
-                int lo = std::max(a, word * 64) - word * 64, hi = std::min(b, word * 64 + 63) - word * 64;
-                uint64_t ones = (hi - lo == 63) ? ~0ull : (((1ull << (hi - lo + 1)) - 1) << lo);
-                bits[word] |= ones;
+                bits[word] |= BitRange(std::max(a, word * 64) - word * 64, std::min(b, word * 64 + 63) - word * 64);
             }
         }
         if (first) {
@@ -60,66 +76,126 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
                                  uint32_t* map, int* rowFirst, int* rowLast, uint64_t* bitPlane) {
     const size_t words = (static_cast<size_t>(width) + 63) / 64;
     if (!v || count < 3 || width <= 0 || height <= 0) return;
-    std::vector<Edge> edges;
-    edges.reserve(static_cast<size_t>(count));
+    // Outside the outline's bounding box no pixel is inside or on it.
+    int64_t minRow = v[0].row, maxRow = v[0].row, minCol = v[0].column, maxCol = v[0].column;
+    for (int i = 1; i < count; ++i) {
+        minRow = std::min<int64_t>(minRow, v[i].row);
+        maxRow = std::max<int64_t>(maxRow, v[i].row);
+        minCol = std::min<int64_t>(minCol, v[i].column);
+        maxCol = std::max<int64_t>(maxCol, v[i].column);
+    }
+    const int top = static_cast<int>(std::max<int64_t>(0, minRow));
+    const int bottom = static_cast<int>(std::min<int64_t>(height - 1, maxRow));
+    const int left = static_cast<int>(std::max<int64_t>(0, minCol));
+    const int right = static_cast<int>(std::min<int64_t>(width - 1, maxCol));
+    if (top > bottom || left > right) return;
+
+    // Edge flags: every edge toggles, on each row it straddles (half-open in rows, as in the
+    // crossing test), one bit at the ceiling of its column; a pixel is inside when an odd number
+    // of crossings lies to its right, which (their number being even) is when an odd number
+    // lies at or left of it: the running parity of the flags. A crossing left of the box flags
+    // the box's first column, one right of it flags nothing. So each edge costs a few operations
+    // per row whatever the shape, with no sorting; the rows then become spans word by word.
+    const int wordLeft = left >> 6, wordCount = (right >> 6) - wordLeft + 1;
+    std::vector<uint64_t> flags(static_cast<size_t>(bottom - top + 1) * wordCount, 0);
+    auto rowOf = [&](int64_t y) {
+        return RowSpans{map + static_cast<size_t>(y) * width, width, rowFirst ? rowFirst + y : nullptr,
+                        rowLast ? rowLast + y : nullptr, bitPlane ? bitPlane + words * y : nullptr};
+    };
     for (int i = 0, j = count - 1; i < count; j = i++) {
         Edge e{v[i].row, v[i].column, v[j].row, v[j].column};
         if (e.r0 > e.r1) {
             std::swap(e.r0, e.r1);
             std::swap(e.c0, e.c1);
         }
-        if (e.r1 < 0 || e.r0 >= height) continue;
-        edges.push_back(e);
-    }
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.r0 < b.r0; });
-
-    std::vector<Edge*> active;
-    std::vector<int64_t> crossings;
-    size_t next = 0;
-    int64_t startRow = edges.empty() ? height : std::max<int64_t>(0, edges.front().r0);
-    for (int64_t y = startRow; y < height; ++y) {
-        while (next < edges.size() && edges[next].r0 <= y) {
-            StartEdge(edges[next], y);
-            active.push_back(&edges[next++]);
-        }
-        for (size_t i = 0; i < active.size();) {
-            if (active[i]->r1 < y) {
-                active[i] = active.back();
-                active.pop_back();
-            } else {
-                ++i;
-            }
-        }
-        if (active.empty()) {
-            if (next == edges.size()) break;
+        if (e.r1 < top || e.r0 > bottom) continue;
+        if (e.r0 == e.r1) {
+            // A horizontal edge (or a repeated vertex): every column of it is on the boundary.
+            rowOf(e.r0).Fill(std::min(e.c0, e.c1), std::max(e.c0, e.c1), bit);
             continue;
         }
-        RowSpans row{map + static_cast<size_t>(y) * width, width, rowFirst ? rowFirst + y : nullptr,
-                     rowLast ? rowLast + y : nullptr, bitPlane ? bitPlane + words * y : nullptr};
-        crossings.clear();
-        for (Edge* e : active) {
-            if (e->r0 == e->r1) {
-                // A horizontal edge (or a repeated vertex) on this row: every column of it is on
-                // the boundary.
-                row.Fill(std::min(e->c0, e->c1), std::max(e->c0, e->c1), bit);
-                continue;
+        const int64_t y0 = std::max<int64_t>(e.r0, top), y1 = std::min<int64_t>(e.r1, bottom);
+        StartEdge(e, y0);
+        const int64_t den = e.r1 - e.r0;
+        for (int64_t y = y0; y <= y1; ++y) {
+            if (e.r == 0) {
+                // The edge passes through the pixel itself.
+                const int64_t c = e.c0 + e.q;
+                if (c >= left && c <= right) {
+                    const int x = static_cast<int>(c);
+                    uint32_t* row = map + static_cast<size_t>(y) * width;
+                    row[x] |= bit;
+                    if (bitPlane) bitPlane[words * y + (x >> 6)] |= 1ull << (x & 63);
+                    if (rowFirst) {
+                        rowFirst[y] = std::min(rowFirst[y], x);
+                        rowLast[y] = std::max(rowLast[y], x);
+                    }
+                }
             }
-            if (e->r == 0) row.Fill(e->c0 + e->q, e->c0 + e->q, bit);  // a pixel on the edge
-            // Edges straddle a row half-open in rows, as in the crossing test; the crossing
-            // counts for the columns left of it, that is up to its ceiling minus one.
-            if (y < e->r1) crossings.push_back(e->c0 + e->q + (e->r > 0 ? 1 : 0));
-            e->q += e->stepQ;
-            e->r += e->stepR;
-            if (e->r >= e->r1 - e->r0) {
-                e->r -= e->r1 - e->r0;
-                ++e->q;
+            if (y < e.r1) {
+                const int64_t c = std::max<int64_t>(e.c0 + e.q + (e.r > 0 ? 1 : 0), left);
+                if (c <= right) {
+                    flags[static_cast<size_t>(y - top) * wordCount + ((c >> 6) - wordLeft)] ^= 1ull << (c & 63);
+                }
+            }
+            e.q += e.stepQ;
+            e.r += e.stepR;
+            if (e.r >= den) {
+                e.r -= den;
+                ++e.q;
             }
         }
-        // A pixel is inside when an odd number of crossings lies to its right, that is between
-        // crossing 2i and 2i+1 (sorted): columns ceil(x[2i]) .. ceil(x[2i+1]) - 1.
-        std::sort(crossings.begin(), crossings.end());
-        for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-            row.Fill(crossings[i], crossings[i + 1] - 1, bit);
+    }
+
+    for (int y = top; y <= bottom; ++y) {
+        const uint64_t* rowFlags = flags.data() + static_cast<size_t>(y - top) * wordCount;
+        uint32_t* row = map + static_cast<size_t>(y) * width;
+        uint64_t* planeRow = bitPlane ? bitPlane + words * y : nullptr;
+        uint64_t carry = 0;  // all ones while the parity left of the word is odd
+        int runStart = -1;   // column where the current inside run began
+        int firstInside = -1, lastInside = -1;
+        for (int w = 0; w < wordCount; ++w) {
+            // Running parity within the word (bit i: xor of bits 0..i), then that of the words before.
+            uint64_t p = rowFlags[w];
+            p ^= p << 1;
+            p ^= p << 2;
+            p ^= p << 4;
+            p ^= p << 8;
+            p ^= p << 16;
+            p ^= p << 32;
+            p ^= carry;
+            carry = (p >> 63) ? ~0ull : 0;
+            const int base = (wordLeft + w) * 64;
+            // Flags right of the box are not kept, so the parity there means nothing.
+            if (base + 63 > right) p &= BitRange(0, right - base);
+            if (planeRow) planeRow[wordLeft + w] |= p;
+            // Runs of ones become spans; a run may go on into the next word.
+            int at = 0;
+            while (at < 64) {
+                if (runStart < 0) {
+                    const uint64_t rest = at == 0 ? p : p >> at;
+                    if (!rest) break;
+                    at += __builtin_ctzll(rest);
+                    runStart = base + at;
+                    if (firstInside < 0) firstInside = runStart;
+                } else {
+                    const uint64_t rest = at == 0 ? ~p : ~p >> at;
+                    if (!rest) break;  // ones to the end of the word
+                    at += __builtin_ctzll(rest);
+                    OrSpan(row, runStart, base + at - 1, bit);
+                    lastInside = base + at - 1;
+                    runStart = -1;
+                }
+            }
+        }
+        if (runStart >= 0) {
+            const int end = std::min(right, (wordLeft + wordCount) * 64 - 1);
+            OrSpan(row, runStart, end, bit);
+            lastInside = end;
+        }
+        if (rowFirst && firstInside >= 0) {
+            rowFirst[y] = std::min(rowFirst[y], firstInside);
+            rowLast[y] = std::max(rowLast[y], lastInside);
         }
     }
 }
