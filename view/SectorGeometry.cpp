@@ -43,18 +43,36 @@ int SectorGeometry::MarkerRadius(double scale) const noexcept {
 }
 
 int SectorGeometry::RoundToInt(double v) noexcept {
+    if (v > -1e9 && v < 1e9) {
+        // round() without the library call: the fraction v - trunc(v) is exact here, and halves
+        // go away from zero.
+        const int t = static_cast<int>(v);
+        const double f = v - t;
+        if (f >= 0.5) return t + 1;
+        if (f <= -0.5) return t - 1;
+        return t;
+    }
     double r = std::round(v);
     if (!(r > -1e9)) return -1000000000;
     if (r > 1e9) return 1000000000;
     return static_cast<int>(r);
 }
 
+void SectorGeometry::SinCos(double a, double* c, double* s) noexcept {
+    *c = std::cos(a);
+    *s = std::sin(a);
+}
+
 bool SectorGeometry::RangeAngleToPixel(double range, double angle, int* x, int* y) const noexcept {
-    double theta = topViewMode ? -360 - angle : angle;
-    theta = theta * kPi / 180;
+    double c, s;
+    SinCos(Theta(angle), &c, &s);
+    return RangeDirectionToPixel(range, c, s, x, y);
+}
+
+bool SectorGeometry::RangeDirectionToPixel(double range, double cosTheta, double sinTheta, int* x, int* y) const noexcept {
     double rho = gateCount > 0 ? range * radius / gateCount : 0.0;
-    *x = RoundToInt(std::cos(theta) * rho + Cx());
-    *y = RoundToInt(std::sin(theta) * rho + Oy());
+    *x = RoundToInt(cosTheta * rho + Cx());
+    *y = RoundToInt(sinTheta * rho + Oy());
     return InPlot(*x, *y);
 }
 

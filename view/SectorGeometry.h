@@ -42,6 +42,16 @@ public:
 
     // Pixel of a range and angle; true when it lies in the plot.
     bool RangeAngleToPixel(double range, double angle, int* x, int* y) const noexcept;
+    // The same with the cosine and sine of Theta(angle) already at hand.
+    bool RangeDirectionToPixel(double range, double cosTheta, double sinTheta, int* x, int* y) const noexcept;
+    // The pixel mapping's angle in radians (mirrored in the top view).
+    double Theta(double angle) const noexcept {
+        double theta = topViewMode ? -360 - angle : angle;
+        return theta * kPi / 180;
+    }
+    // Cosine and sine of a, the one way every caller computes them, so equal angles give equal
+    // results wherever they are computed.
+    static void SinCos(double a, double* c, double* s) noexcept;
     // The unrounded position used by track lines: cos t * range * R / N + cx, sin t * ... + oy.
     void TrackPosition(double range, double angle, double* x, double* y) const noexcept;
     // The view angle of the pixel offset (dx, dy) from the origin, in (-360, 0].

@@ -149,14 +149,13 @@ TargetTrack* SectorScene::CreateTrack(int64_t id) {
 }
 
 void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
-    {
-        CAutoBaseLock lock(monitorLock_);
-        for (int i = 0; i < monitorPoints_.GetCount(); ++i) static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i))->active = 0;
-    }
     CAutoBaseLock lock(targetLock_);
     // The clock is read under the lock: an update that waited for another one must not stamp
     // its points earlier than the points already stored, or they would count as decades old.
     const uint32_t now = clock_();
+    // Target lock, then monitor-point lock: taken once for the whole update.
+    CAutoBaseLock pointLock(monitorLock_);
+    for (int i = 0; i < monitorPoints_.GetCount(); ++i) static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i))->active = 0;
 
     for (int i = tracks_.GetCount() - 1; i >= 0; --i) {
         auto* t = static_cast<TargetTrack*>(tracks_.GetAt(i));
@@ -172,6 +171,9 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
 
     const int count = targets->GetCount();
     const bool detect = slots_[kDetectAreaSlot].used != 0;
+    const size_t words = (static_cast<size_t>(geom_.width) + 63) / 64;
+    // The detect test and the monitor points often want the cosine and sine of the same angle.
+    Direction direction;
     for (int i = 0; i < count; ++i) {
         const auto* v = static_cast<const ViewTarget*>(targets->GetAt(i));
         if (!v) continue;
@@ -179,8 +181,8 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
         if (v->angle < geom_.angleStart || v->angle > geom_.angleStop) continue;
         if (detect) {
             int x, y;
-            if (!geom_.RangeAngleToPixel(v->range, v->angle, &x, &y)) continue;
-            const size_t words = (static_cast<size_t>(geom_.width) + 63) / 64;
+            direction.Set(geom_.Theta(v->angle));
+            if (!geom_.RangeDirectionToPixel(v->range, direction.c, direction.s, &x, &y)) continue;
             if (!((detectBits_[words * y + (x >> 6)] >> (x & 63)) & 1u)) continue;
         }
         int index = -1;
@@ -192,8 +194,7 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
             if (!track) continue;
         }
         if (!track->AddNewest(v->range, v->angle, now, settings_.smoothCount)) continue;
-        CAutoBaseLock pointLock(monitorLock_);
-        MarkMonitorPoints(*track->Newest());
+        MarkMonitorPoints(*track->Newest(), direction);
     }
 }
 
@@ -358,9 +359,9 @@ void SectorScene::ForEachMonitorPoint(const std::function<void(const MonitorPoin
     for (int i = 0; i < monitorPoints_.GetCount(); ++i) visit(*static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(i)));
 }
 
-void SectorScene::MarkMonitorPoints(const TrackPoint& newest) {
-    const double a = newest.smoothAngle * SectorGeometry::kPi / 180;
-    const double px = std::cos(a) * newest.smoothRange, py = std::sin(a) * newest.smoothRange;
+void SectorScene::MarkMonitorPoints(const TrackPoint& newest, Direction& direction) {
+    direction.Set(newest.smoothAngle * SectorGeometry::kPi / 180);
+    const double px = direction.c * newest.smoothRange, py = direction.s * newest.smoothRange;
     for (int i = 0; i < monitorPoints_.GetCount(); ++i) {
         auto* e = static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
         if (e->active) continue;

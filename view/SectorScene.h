@@ -106,7 +106,18 @@ private:
     void RebuildAreaMapLocked();
     TargetTrack* FindTrack(int64_t id, int* index);
     TargetTrack* CreateTrack(int64_t id);
-    void MarkMonitorPoints(const TrackPoint& newest);
+    // Cosine and sine of the last angle asked for, kept for the next request of the same angle.
+    struct Direction {
+        double angle = 0, c = 1, s = 0;
+        bool valid = false;
+        void Set(double a) {
+            if (valid && a == angle) return;
+            angle = a;
+            valid = true;
+            SectorGeometry::SinCos(a, &c, &s);
+        }
+    };
+    void MarkMonitorPoints(const TrackPoint& newest, Direction& direction);
     void RenderMonitorImages(MonitorPointEntry& e) const;
     uint32_t ActiveSlotsLocked() const;
     void RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots);
