@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -40,21 +42,59 @@ TEST(AreaOverlays, VerticesAreStoredInPlotCoordinates) {
     for (uint32_t word : f.scene.AreaMap()) ASSERT_EQ(word, 0u);
 }
 
+// The filler's pixels, the slot-0 bit plane and the row extents must all agree with the polygon
+// test, for outlines of every kind: few vertices on small grids (many collinear and repeated
+// points), spiky stars whose rows cross many edges, and outlines reaching past every side.
 TEST(AreaOverlays, SpanFillingHasTheMembershipOfThePolygonTest) {
     std::mt19937 rng(12345);
     auto integer = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
-    const int w = 97, h = 61;
-    for (int round = 0; round < 300; ++round) {
-        std::vector<AreaVertex> v(static_cast<size_t>(integer(3, 14)));
-        const int spread = round % 3 == 0 ? 8 : 40;  // small grids give many collinear and repeated points
-        for (AreaVertex& a : v) a = {integer(-spread / 2, h + spread) % (h + 20), integer(-spread, w + spread)};
-        if (round % 5 == 0) v.push_back(v.back());  // a repeated vertex
-        std::vector<uint32_t> map(static_cast<size_t>(w) * h, 0);
-        AreaMapBuilder::FillPolygon(v.data(), static_cast<int>(v.size()), w, h, 1u, map.data());
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                bool want = IsPointInPolygonSides(y, x, v.data(), static_cast<int>(v.size())) >= 0;
-                ASSERT_EQ(map[static_cast<size_t>(y) * w + x] != 0, want) << "round " << round << " at " << x << "," << y;
+    const int w = 131, h = 61;  // more than two bit-plane words per row
+    enum Shape { kRandom, kStar, kBeyond };
+    struct Kind {
+        const char* name;
+        Shape shape;
+        int rounds;
+    } kinds[] = {{"random", kRandom, 300}, {"star", kStar, 60}, {"beyond the edges", kBeyond, 60}};
+    for (const Kind& kind : kinds) {
+        for (int round = 0; round < kind.rounds; ++round) {
+            std::vector<AreaVertex> v;
+            if (kind.shape == kRandom) {
+                v.resize(static_cast<size_t>(integer(3, 14)));
+                const int spread = round % 3 == 0 ? 8 : 40;
+                for (AreaVertex& a : v) a = {integer(-spread / 2, h + spread) % (h + 20), integer(-spread, w + spread)};
+            } else {
+                // A star around a centre: every vertex at a random distance, so rows cross many
+                // edges; the far kind puts the centre near or past a border.
+                const int n = integer(20, 300);
+                const double cx = kind.shape == kStar ? integer(20, w - 20) : integer(-20, w + 20);
+                const double cy = kind.shape == kStar ? integer(15, h - 15) : integer(-20, h + 20);
+                const double radius = kind.shape == kStar ? integer(10, 40) : integer(30, 120);
+                for (int i = 0; i < n; ++i) {
+                    const double angle = 2 * 3.141592653589793 * i / n;
+                    const double r = radius * std::uniform_real_distribution<double>(0.2, 1.0)(rng);
+                    v.push_back({static_cast<int32_t>(std::lround(cy + std::sin(angle) * r)),
+                                 static_cast<int32_t>(std::lround(cx + std::cos(angle) * r))});
+                }
+            }
+            if (round % 5 == 0) v.push_back(v.back());  // a repeated vertex
+            std::vector<uint32_t> map(static_cast<size_t>(w) * h, 0);
+            std::vector<int> first(static_cast<size_t>(h), w), last(static_cast<size_t>(h), -1);
+            const size_t words = (w + 63) / 64;
+            std::vector<uint64_t> plane(words * h, 0);
+            AreaMapBuilder::FillPolygon(v.data(), static_cast<int>(v.size()), w, h, 4u, map.data(), first.data(),
+                                        last.data(), plane.data());
+            for (int y = 0; y < h; ++y) {
+                int wantFirst = w, wantLast = -1;
+                for (int x = 0; x < w; ++x) {
+                    const bool want = IsPointInPolygonSides(y, x, v.data(), static_cast<int>(v.size())) >= 0;
+                    if (want) wantFirst = std::min(wantFirst, x), wantLast = x;
+                    ASSERT_EQ(map[static_cast<size_t>(y) * w + x], want ? 4u : 0u)
+                        << kind.name << ", round " << round << " at " << x << "," << y;
+                    ASSERT_EQ((plane[words * y + x / 64] >> (x % 64)) & 1, want ? 1u : 0u)
+                        << kind.name << ", round " << round << " bit plane at " << x << "," << y;
+                }
+                ASSERT_EQ(first[y], wantFirst) << kind.name << ", round " << round << " row " << y;
+                ASSERT_EQ(last[y], wantLast) << kind.name << ", round " << round << " row " << y;
             }
         }
     }

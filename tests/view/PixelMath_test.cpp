@@ -53,6 +53,48 @@ TEST(PixelMath, OverBlend) {
     EXPECT_EQ(BlendOver(0x80FF0000, 0xFF0000FF, 0.5), 0xBF5500A9u);
 }
 
+// The integer blends must give the pixels of the plain formulas for every input: all channel
+// pairs and coverages, over opaque and over partly transparent pixels.
+TEST(PixelMath, OverBlendByCoverageIsTheDoubleBlendForEveryInput) {
+    int mismatches = 0;
+    for (uint32_t k = 0; k < 256; ++k) {
+        for (uint32_t a = 0; a < 256; ++a) {
+            for (uint32_t b = 0; b < 256; ++b) {
+                const uint32_t s = ((a * 13) & 0xFF) << 24 | b << 16 | ((a * 5 + k) & 0xFF) << 8 | (a ^ b);
+                const uint32_t opaque = 0xFF000000u | a << 16 | ((a * 7 + b) & 0xFF) << 8 | (255 - a);
+                const uint32_t translucent = a << 24 | b << 8 | k;
+                for (uint32_t d : {opaque, translucent}) {
+                    if (BlendOverCoverage(d, s, static_cast<int>(k)) != BlendOver(d, s, k / 255.0) && ++mismatches < 5) {
+                        ADD_FAILURE() << std::hex << d << " " << s << " " << k;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(PixelMath, AreaChainIsBlendAreaSlotBySlot) {
+    int mismatches = 0;
+    for (uint32_t a = 0; a < 256; ++a) {
+        for (uint32_t b = 0; b < 256; ++b) {
+            const uint32_t colours[3] = {b << 16 | a << 8 | ((b * 3) & 0xFF), ((b * 7) & 0xFF) << 16 | ((a * 5) & 0xFF) << 8 | b,
+                                         0x12345678};
+            const uint32_t opaque = 0xFF000000u | a << 16 | (b ^ 0x5A) << 8 | (255 - a);
+            const uint32_t translucent = a << 24 | b << 8 | 7;
+            for (uint32_t d : {opaque, translucent}) {
+                for (uint32_t bits = 1; bits < 8; ++bits) {
+                    uint32_t want = d;
+                    for (int k = 0; k < 3; ++k)
+                        if ((bits >> k) & 1) want = BlendArea(want, colours[k]);
+                    if (BlendAreas(d, bits, colours) != want && ++mismatches < 5) ADD_FAILURE() << std::hex << d << " " << bits;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(PixelMath, SwapRedBlue) {
     EXPECT_EQ(SwapRedBlue(0x000000FF), 0x00FF0000u);
     EXPECT_EQ(SwapRedBlue(0x00FFFF00), 0x0000FFFFu);

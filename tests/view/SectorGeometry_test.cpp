@@ -77,6 +77,29 @@ TEST(SectorGeometry, RangeAngleToPixel) {
     EXPECT_FALSE(g.RangeAngleToPixel(40.0, -90, &x, &y));  // beyond the top edge
 }
 
+TEST(SectorGeometry, RoundToIntGoesHalfAwayFromZeroAndSaturates) {
+    struct Case {
+        double v;
+        int want;
+    } cases[] = {
+        {2.5, 3},
+        {-2.5, -3},
+        {0.49999999999999994, 0},  // just below one half: not up
+        {-0.49999999999999994, 0},
+        {-0.5, -1},
+        {-0.3, 0},
+        {1234.5000000001, 1235},
+        {-999999999.4, -999999999},
+        {-999999999.6, -1000000000},
+        {999999999.5, 1000000000},
+        {1e9 + 0.4, 1000000000},
+        {5e15, 1000000000},
+        {-5e15, -1000000000},
+        {std::nan(""), -1000000000},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SectorGeometry::RoundToInt(c.v), c.want) << c.v;
+}
+
 TEST(SectorGeometry, SetGateRangeClamps) {
     struct Case {
         double min, max;
