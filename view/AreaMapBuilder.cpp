@@ -46,29 +46,35 @@ inline void OrSpan(uint32_t* row, int a, int b, uint32_t bit) {
 // Bits lo..hi (0 <= lo <= hi <= 63) set.
 inline uint64_t BitRange(int lo, int hi) { return (hi - lo == 63) ? ~0ull : (((1ull << (hi - lo + 1)) - 1) << lo); }
 
-struct RowSpans {
-    uint32_t* row;
-    int width;
-    int* first;
-    int* last;
-    uint64_t* bits;  // optional bit plane row
+// Lanes of all ones for the set bits of a nibble.
+alignas(16) constexpr uint32_t kNibbleLanes[16][4] = {
+    {0, 0, 0, 0}, {~0u, 0, 0, 0}, {0, ~0u, 0, 0}, {~0u, ~0u, 0, 0}, {0, 0, ~0u, 0}, {~0u, 0, ~0u, 0},
+    {0, ~0u, ~0u, 0}, {~0u, ~0u, ~0u, 0}, {0, 0, 0, ~0u}, {~0u, 0, 0, ~0u}, {0, ~0u, 0, ~0u}, {~0u, ~0u, 0, ~0u},
+    {0, 0, ~0u, ~0u}, {~0u, 0, ~0u, ~0u}, {0, ~0u, ~0u, ~0u}, {~0u, ~0u, ~0u, ~0u}};
 
-    void Fill(int64_t from, int64_t to, uint32_t bit) {
-        if (to < 0 || from >= width || from > to) return;
-        int a = static_cast<int>(std::max<int64_t>(from, 0));
-        int b = static_cast<int>(std::min<int64_t>(to, width - 1));
-        OrSpan(row, a, b, bit);
-        if (bits) {
-            for (int word = a >> 6; word <= (b >> 6); ++word) {
-                bits[word] |= BitRange(std::max(a, word * 64) - word * 64, std::min(b, word * 64 + 63) - word * 64);
-            }
-        }
-        if (first) {
-            *first = std::min(*first, a);
-            *last = std::max(*last, b);
-        }
+// ORs bit into the columns base + i of a row for the set bits i of p (none beyond column last),
+// four columns at a time; runs of a whole word go as one span.
+inline void OrBits(uint32_t* row, int base, uint64_t p, int last, uint32_t bit) {
+    if (p == ~0ull) {
+        OrSpan(row, base, base + 63, bit);
+        return;
     }
-};
+    const __m128i v = _mm_set1_epi32(static_cast<int>(bit));
+    while (p) {
+        const int at = __builtin_ctzll(p) & ~3;
+        const unsigned nibble = static_cast<unsigned>(p >> at) & 15u;
+        p &= ~(15ull << at);
+        if (base + at + 3 > last) {
+            // The row may end within these four columns.
+            for (int i = 0; i < 4; ++i)
+                if ((nibble >> i) & 1u) row[base + at + i] |= bit;
+            continue;
+        }
+        auto* dst = reinterpret_cast<__m128i*>(row + base + at);
+        const __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibbleLanes[nibble]));
+        _mm_storeu_si128(dst, _mm_or_si128(_mm_loadu_si128(dst), _mm_and_si128(lanes, v)));
+    }
+}
 
 }  // namespace
 
@@ -94,13 +100,22 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
     // crossing test), one bit at the ceiling of its column; a pixel is inside when an odd number
     // of crossings lies to its right, which (their number being even) is when an odd number
     // lies at or left of it: the running parity of the flags. A crossing left of the box flags
-    // the box's first column, one right of it flags nothing. So each edge costs a few operations
-    // per row whatever the shape, with no sorting; the rows then become spans word by word.
+    // the box's first column, one right of it flags nothing. Pixels on the outline go into a
+    // second bit set of the same shape. So each edge costs a few operations per row whatever the
+    // shape, with no sorting, in two small bit sets; the map is then written row by row.
     const int wordLeft = left >> 6, wordCount = (right >> 6) - wordLeft + 1;
-    std::vector<uint64_t> flags(static_cast<size_t>(bottom - top + 1) * wordCount, 0);
-    auto rowOf = [&](int64_t y) {
-        return RowSpans{map + static_cast<size_t>(y) * width, width, rowFirst ? rowFirst + y : nullptr,
-                        rowLast ? rowLast + y : nullptr, bitPlane ? bitPlane + words * y : nullptr};
+    const size_t setSize = static_cast<size_t>(bottom - top + 1) * wordCount;
+    // Kept from polygon to polygon: a fresh block of this size per polygon costs more in page
+    // faults than the filling itself.
+    static thread_local std::vector<uint64_t> flags;
+    flags.assign(2 * setSize, 0);
+    uint64_t* const crossing = flags.data();
+    uint64_t* const boundary = flags.data() + setSize;
+    auto mark = [&](uint64_t* set, int64_t y, int64_t c) {
+        set[static_cast<size_t>(y - top) * wordCount + ((c >> 6) - wordLeft)] ^= 1ull << (c & 63);
+    };
+    auto markBoundary = [&](int64_t y, int64_t c) {
+        boundary[static_cast<size_t>(y - top) * wordCount + ((c >> 6) - wordLeft)] |= 1ull << (c & 63);
     };
     for (int i = 0, j = count - 1; i < count; j = i++) {
         Edge e{v[i].row, v[i].column, v[j].row, v[j].column};
@@ -111,7 +126,9 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
         if (e.r1 < top || e.r0 > bottom) continue;
         if (e.r0 == e.r1) {
             // A horizontal edge (or a repeated vertex): every column of it is on the boundary.
-            rowOf(e.r0).Fill(std::min(e.c0, e.c1), std::max(e.c0, e.c1), bit);
+            const int64_t from = std::max<int64_t>(std::min(e.c0, e.c1), left);
+            const int64_t to = std::min<int64_t>(std::max(e.c0, e.c1), right);
+            for (int64_t c = from; c <= to; ++c) markBoundary(e.r0, c);
             continue;
         }
         const int64_t y0 = std::max<int64_t>(e.r0, top), y1 = std::min<int64_t>(e.r1, bottom);
@@ -121,22 +138,11 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
             if (e.r == 0) {
                 // The edge passes through the pixel itself.
                 const int64_t c = e.c0 + e.q;
-                if (c >= left && c <= right) {
-                    const int x = static_cast<int>(c);
-                    uint32_t* row = map + static_cast<size_t>(y) * width;
-                    row[x] |= bit;
-                    if (bitPlane) bitPlane[words * y + (x >> 6)] |= 1ull << (x & 63);
-                    if (rowFirst) {
-                        rowFirst[y] = std::min(rowFirst[y], x);
-                        rowLast[y] = std::max(rowLast[y], x);
-                    }
-                }
+                if (c >= left && c <= right) markBoundary(y, c);
             }
             if (y < e.r1) {
                 const int64_t c = std::max<int64_t>(e.c0 + e.q + (e.r > 0 ? 1 : 0), left);
-                if (c <= right) {
-                    flags[static_cast<size_t>(y - top) * wordCount + ((c >> 6) - wordLeft)] ^= 1ull << (c & 63);
-                }
+                if (c <= right) mark(crossing, y, c);
             }
             e.q += e.stepQ;
             e.r += e.stepR;
@@ -148,15 +154,15 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
     }
 
     for (int y = top; y <= bottom; ++y) {
-        const uint64_t* rowFlags = flags.data() + static_cast<size_t>(y - top) * wordCount;
+        const uint64_t* rowCrossing = crossing + static_cast<size_t>(y - top) * wordCount;
+        const uint64_t* rowBoundary = boundary + static_cast<size_t>(y - top) * wordCount;
         uint32_t* row = map + static_cast<size_t>(y) * width;
         uint64_t* planeRow = bitPlane ? bitPlane + words * y : nullptr;
         uint64_t carry = 0;  // all ones while the parity left of the word is odd
-        int runStart = -1;   // column where the current inside run began
-        int firstInside = -1, lastInside = -1;
+        int firstIn = -1, lastIn = -1;
         for (int w = 0; w < wordCount; ++w) {
             // Running parity within the word (bit i: xor of bits 0..i), then that of the words before.
-            uint64_t p = rowFlags[w];
+            uint64_t p = rowCrossing[w];
             p ^= p << 1;
             p ^= p << 2;
             p ^= p << 4;
@@ -168,34 +174,16 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
             const int base = (wordLeft + w) * 64;
             // Flags right of the box are not kept, so the parity there means nothing.
             if (base + 63 > right) p &= BitRange(0, right - base);
+            p |= rowBoundary[w];
+            if (!p) continue;
             if (planeRow) planeRow[wordLeft + w] |= p;
-            // Runs of ones become spans; a run may go on into the next word.
-            int at = 0;
-            while (at < 64) {
-                if (runStart < 0) {
-                    const uint64_t rest = at == 0 ? p : p >> at;
-                    if (!rest) break;
-                    at += __builtin_ctzll(rest);
-                    runStart = base + at;
-                    if (firstInside < 0) firstInside = runStart;
-                } else {
-                    const uint64_t rest = at == 0 ? ~p : ~p >> at;
-                    if (!rest) break;  // ones to the end of the word
-                    at += __builtin_ctzll(rest);
-                    OrSpan(row, runStart, base + at - 1, bit);
-                    lastInside = base + at - 1;
-                    runStart = -1;
-                }
-            }
+            if (firstIn < 0) firstIn = base + __builtin_ctzll(p);
+            lastIn = base + 63 - __builtin_clzll(p);
+            OrBits(row, base, p, right, bit);
         }
-        if (runStart >= 0) {
-            const int end = std::min(right, (wordLeft + wordCount) * 64 - 1);
-            OrSpan(row, runStart, end, bit);
-            lastInside = end;
-        }
-        if (rowFirst && firstInside >= 0) {
-            rowFirst[y] = std::min(rowFirst[y], firstInside);
-            rowLast[y] = std::max(rowLast[y], lastInside);
+        if (rowFirst && firstIn >= 0) {
+            rowFirst[y] = std::min(rowFirst[y], firstIn);
+            rowLast[y] = std::max(rowLast[y], lastIn);
         }
     }
 }

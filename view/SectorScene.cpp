@@ -119,6 +119,8 @@ void SectorScene::ReleaseLayout() {
     std::vector<uint64_t>().swap(detectBits_);
     std::vector<uint32_t>().swap(areaLayer_);
     std::vector<uint8_t>().swap(coverage_);
+    std::vector<uint32_t>().swap(spareMap_);
+    std::vector<uint64_t>().swap(spareDetect_);
     for (AreaSlot& s : slots_) s = AreaSlot{};
     areaRowFirst_.clear();
     areaRowLast_.clear();
@@ -235,11 +237,11 @@ void SectorScene::SwapInAreaMap(std::vector<uint32_t>& map, std::vector<uint64_t
 void SectorScene::BuildAreaMap() {
     if (!laidOut_) return;
     // Built aside and swapped in: a concurrent update sees the old map or the new one.
+    // The previous buffers are reused: fresh ones of this size cost page faults on every rebuild.
     spareMap_.resize(static_cast<size_t>(geom_.width) * geom_.height);
-    std::vector<int> first, last;
-    std::vector<uint64_t> detect;
-    AreaMapBuilder::Build(slots_, kAreaSlotCount, geom_.width, geom_.height, spareMap_.data(), &first, &last, &detect);
-    SwapInAreaMap(spareMap_, detect, first, last);
+    AreaMapBuilder::Build(slots_, kAreaSlotCount, geom_.width, geom_.height, spareMap_.data(), &spareFirst_,
+                          &spareLast_, &spareDetect_);
+    SwapInAreaMap(spareMap_, spareDetect_, spareFirst_, spareLast_);
     for (int k = 0; k < kAreaSlotCount; ++k) {
         const AreaSlot& s = slots_[k];
         RECT box{geom_.width, geom_.height, -1, -1};

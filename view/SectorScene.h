@@ -149,6 +149,8 @@ private:
     std::vector<int> areaRowFirst_, areaRowLast_;
     RECT slotBox_[kAreaSlotCount] = {};  // plot pixels each slot may cover (right, bottom inclusive)
     std::vector<uint32_t> spareMap_;   // the previous map, reused by the next rebuild
+    std::vector<uint64_t> spareDetect_;  // likewise its detect bit plane and row extents
+    std::vector<int> spareFirst_, spareLast_;
     std::vector<uint32_t> areaLayer_;  // background with the areas blended, for areaLayerActive_
     uint32_t areaLayerActive_ = 0;
     bool areaLayerValid_ = false;

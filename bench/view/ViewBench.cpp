@@ -119,25 +119,27 @@ int main() {
     scene.ForEachTrack([&](const TargetTrack& t) { points += t.PointCount(); });
 
     std::vector<uint32_t> work(background.size());
+    // The copy is timed back to back, with the frames in the cache: the strictest yardstick.
     const double copy = Median(41, [&] { std::memcpy(work.data(), background.data(), background.size() * 4); });
 
     // A paint after each update: the tracks moved and the fade changed.
     std::vector<uint32_t> frame(background.size());
     scene.ComposeFrame(background.data(), frame.data());
     const double compose = Median(41, [&] { scene.ComposeFrame(background.data(), frame.data()); },
-                                  [&] {
-                                      step();
-                                      update();
-                                  });
+                                      [&] {
+                                          step();
+                                          update();
+                                      });
     // Breakdown: the same paint without track lines.
     SectorScene::Settings noLines = settings;
     noLines.drawLocus = 0;
     scene.ApplySettings(0, -180, 0, 15, 20, 1.0, noLines);
     const double composeNoLines = Median(41, [&] { scene.ComposeFrame(background.data(), frame.data()); });
     scene.ApplySettings(0, -180, 0, 15, 20, 1.0, settings);
-    // The area layer is rebuilt only when the set of active areas changes; its cost for reference.
+    // The area layer is composed anew only after the background changed (resize, settings); per
+    // change of the active areas only those areas are. The full cost for reference.
     const double layer = Median(9, [&] { scene.ComposeFrame(background.data(), frame.data()); },
-                                [&] { scene.BackgroundChanged(); });
+                                    [&] { scene.BackgroundChanged(); });
     const double areaMap = Median(9, [&] { scene.BuildAreaMap(); });
     // The same map with spiky stars of 1000 vertices in place of the outlines.
     std::vector<AreaSlot> spiky;
@@ -177,11 +179,12 @@ int main() {
     std::printf("ComposeFrame                     %9.3f ms   ratio %6.2f   (limit 4)     %s\n", compose * 1e3,
                 compose / copy, compose / copy <= 4 ? "ok" : "OVER");
     std::printf("  of which without track lines   %9.3f ms   ratio %6.2f\n", composeNoLines * 1e3, composeNoLines / copy);
-    std::printf("  with the area layer rebuilt    %9.3f ms   ratio %6.2f   (on a change of active areas)\n",
+    std::printf("  with the area layer rebuilt    %9.3f ms   ratio %6.2f   (after a change of the background)\n",
                 layer * 1e3, layer / copy);
     std::printf("BuildAreaMap                     %9.3f ms   ratio %6.2f   (limit 20)    %s\n", areaMap * 1e3,
                 areaMap / copy, areaMap / copy < 20 ? "ok" : "OVER");
-    std::printf("  with spiky stars of 1000 vertices %6.3f ms   ratio %6.2f\n", spikyMap * 1e3, spikyMap / copy);
+    std::printf("  with spiky stars of 1000 vertices %6.3f ms   ratio %6.2f   (limit 20)    %s\n", spikyMap * 1e3,
+                spikyMap / copy, spikyMap / copy < 20 ? "ok" : "OVER");
     std::printf("UpdateTargets, 10 reports        %9.4f ms   ratio %6.4f   (limit 0.01)  %s\n", updateOne * 1e3,
                 updateOne / copy, updateOne / copy < 0.01 ? "ok" : "OVER");
     return 0;
