@@ -20,9 +20,11 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
     if (parent && ::GetWindowRect(parent, &owner)) {
         const int w = self.right - self.left;
         const int h = self.bottom - self.top;
-        ::SetWindowPos(browser, nullptr, owner.left + ((owner.right - owner.left) - w) / 2,
-                       owner.top + ((owner.bottom - owner.top) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // On top as well: the owner covers the whole screen.
+        ::SetWindowPos(browser, HWND_TOP, owner.left + ((owner.right - owner.left) - w) / 2,
+                       owner.top + ((owner.bottom - owner.top) - h) / 2, 0, 0, SWP_NOSIZE);
     }
+    ::SetForegroundWindow(browser);
     return 0;
 }
 
@@ -64,6 +66,7 @@ void CROVAMTTDlg::OnPlayback() {
     const bool converted = WideToAnsi(chosen, folder, MAX_PATH);
     char configPath[MAX_PATH] = {};
     CombinePathNameA(configPath, folder, "FILE_Radar_Config.ini");
+    DbgOutputA(2, "Playback folder \"%s\"\r\n", folder);
     if (ROVA_Interface_RadarCtrl_LoadConfigFromFile(configPath)) {
         gRadarParameter.isFileSource = 1;
         m_settings.gateMin = gRadarParameter.gateMinDefault;

@@ -111,3 +111,38 @@ e2e_dismiss_dialog() {
   xdotool key --clearmodifiers Return
   sleep 0.5
 }
+
+# Clicks button <id> of the console's frontmost other window (a message box: 1 = OK) with the real mouse.
+e2e_click_dialog_button() {
+  local hwnd rect
+  hwnd=$(e2e_probe dialogs | head -1 | cut -d' ' -f1)
+  [ -n "$hwnd" ] || return 1
+  rect=$(e2e_probe rect "$1" "$hwnd") || return 1
+  set -- $rect
+  [ $# -eq 4 ] || return 1
+  xdotool mousemove --sync $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 )) click 1
+  sleep 0.5
+}
+
+# Waits until `e2e_probe state <id>` prints the expected "visible enabled checked".
+e2e_wait_state() {
+  local id=$1 expected=$2 timeout=${3:-10} state=""
+  for _ in $(seq 1 $((timeout * 4))); do
+    state=$(e2e_probe state "$id")
+    [ "$state" = "$expected" ] && return 0
+    sleep 0.25
+  done
+  echo "control $id: state '$state', expected '$expected'" >&2
+  return 1
+}
+
+# Waits until a window of the console matching the extended regular expression shows; prints it.
+e2e_wait_dialog_matching() {
+  local pattern=$1 timeout=${2:-15} line
+  for _ in $(seq 1 $((timeout * 2))); do
+    line=$(e2e_probe dialogs | grep -E "$pattern" | head -1 || true)
+    if [ -n "$line" ]; then echo "$line"; return 0; fi
+    sleep 0.5
+  done
+  return 1
+}

@@ -1,5 +1,6 @@
 // Reads the state of the running console's main window for test scripts.
-//   rova_probe rect <id>      screen rectangle "left top width height" of control <id> (0: the window)
+//   rova_probe rect <id> [hwnd]  screen rectangle "left top width height" of control <id> of the main
+//                             window, or of the window <hwnd> (a dialog listed by "dialogs"); 0: the window
 //   rova_probe text <id>      text of control <id>
 //   rova_probe state <id>     "visible enabled checked" as 0/1 of control <id>
 //   rova_probe dialogs        one line per other visible top-level window of the console's process:
@@ -82,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc < 3) return 1;
     const int id = _wtoi(argv[2]);
-    HWND target = id == 0 ? main : ::GetDlgItem(main, id);
+    HWND owner = argc > 3 ? reinterpret_cast<HWND>(static_cast<uintptr_t>(_wcstoui64(argv[3], nullptr, 10))) : main;
+    HWND target = id == 0 ? owner : ::GetDlgItem(owner, id);
     if (!target) return 3;
     if (command == L"rect") {
         RECT rc{};

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The real console with the simulated sensor, operated with the mouse and keyboard:
+# detect, start (moving targets, live labels, result lines), stop, mode switch, Save Data
+# recording and its playback, the Parameter Setting dialog, and rapid presses.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../e2e_lib.sh"
+
+IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_PLAYBACK=1101; IDC_SAVEDATA=1102; IDC_SAVEPATH=1103
+IDC_LABEL=1084; IDC_LABEL1=1085
+
+e2e_prepare_folder
+printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$E2E_DIR/appConfig.xml"
+e2e_start_console
+e2e_wait_window || e2e_fail "no main window"
+e2e_wait_state $IDC_START "1 0 0" || e2e_fail "Start should be disabled before a detection"
+
+# --- Detect Device finds the simulated sensor and says so.
+e2e_click_control $IDC_DETECT
+msg=$(e2e_wait_dialog_matching "Detected" 20) || e2e_fail "no detection message: $(e2e_probe dialogs)"
+case "$msg" in *"COM Device Detected"*) ;; *) e2e_fail "unexpected detection message: $msg" ;; esac
+e2e_click_dialog_button 1
+e2e_wait_state $IDC_START "1 1 0" || e2e_fail "Start not enabled after detection"
+
+# --- Start: labels come alive within two seconds and the view shows moving discs.
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 1" 10 || e2e_fail "Start not checked while running"
+sleep 2
+label=$(e2e_probe text $IDC_LABEL)
+echo "label: $label"
+echo "$label" | grep -Eq 'distance: *[0-9]+\.[0-9]{2} m' || e2e_fail "label without distance: $label"
+echo "$label" | grep -Eq 'distance: *0\.00 m' && e2e_fail "no target reached the label: $label"
+view=$(e2e_probe rect 1200); set -- $view
+geometry="${3}x${4}+${1}+${2}"
+import -window root -crop "$geometry" "$E2E_DIR/view1.png"
+sleep 1
+import -window root -crop "$geometry" "$E2E_DIR/view2.png"
+changed=$(compare -metric AE "$E2E_DIR/view1.png" "$E2E_DIR/view2.png" null: 2>&1 || true)
+echo "view pixels changed in one second: $changed"
+[ "${changed%%.*}" -gt 200 ] || e2e_fail "the view did not move"
+bright=$(convert "$E2E_DIR/view2.png" -fuzz 8% -fill black +opaque white -fill white -opaque white -format "%[fx:mean*w*h]" info:)
+echo "white disc pixels: $bright"
+[ "${bright%%.*}" -gt 50 ] || e2e_fail "no target discs drawn"
+
+# --- The result file receives lines in the exact format.
+sleep 1
+result=$(ls "$E2E_DIR"/Log/ROVA_MTT_Result_*.txt | head -1)
+[ -s "$result" ] || e2e_fail "no result lines"
+bad=$(grep -cvP '^\[\d\d:\d\d:\d\d\.\d{3}\], -?\d+, -?\d+\.\d\d, -?\d+\.\d\d, -?\d+\.\d\d\r$' "$result" || true)
+[ "$bad" -eq 0 ] || e2e_fail "$bad malformed result lines in $result"
+
+# --- Stop: labels stay, buttons back to the idle-with-device state.
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 0" || e2e_fail "Start still checked after stop"
+e2e_wait_state $IDC_PLAYBACK "1 1 0" || e2e_fail "Playback not enabled after stop"
+e2e_wait_state $IDC_SAVEDATA "1 1 0" || e2e_fail "Save Data not enabled after stop"
+kept=$(e2e_probe text $IDC_LABEL)
+sleep 3
+[ "$(e2e_probe text $IDC_LABEL)" = "$kept" ] || e2e_fail "labels changed after the stop"
+lines=$(wc -l < "$result")
+sleep 1
+[ "$(wc -l < "$result")" -eq "$lines" ] || e2e_fail "result lines written after the stop"
+
+# --- Mode Switch swaps the label layout and runs again.
+e2e_click_control $IDC_MODE
+e2e_wait_state $IDC_LABEL1 "1 1 0" 10 || e2e_fail "multi-target labels not shown"
+[ "$(e2e_probe state $IDC_LABEL | cut -d' ' -f1)" = "0" ] || e2e_fail "single-target label still shown"
+e2e_wait_state $IDC_START "1 1 1" || e2e_fail "Mode Switch did not start a run"
+sleep 2
+e2e_probe text $IDC_LABEL1 | grep -q "Object 1 Information" || e2e_fail "multi-target label text: $(e2e_probe text $IDC_LABEL1)"
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 0" || e2e_fail "stop after mode switch"
+
+# --- Save Data: a recording lands in the save folder.
+e2e_click_control $IDC_SAVEDATA
+e2e_wait_state $IDC_SAVEDATA "1 1 1" || e2e_fail "Save Data not on"
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 1" || e2e_fail "start for recording"
+sleep 3
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 0" || e2e_fail "stop after recording"
+[ -f "$E2E_DIR/SaveData/FILE_Radar_Config.ini" ] || e2e_fail "no FILE_Radar_Config.ini in SaveData: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
+ls "$E2E_DIR"/SaveData/* | grep -vq FILE_Radar_Config.ini || e2e_fail "no raw data recorded"
+e2e_click_control $IDC_SAVEDATA
+e2e_wait_state $IDC_SAVEDATA "1 1 0" || e2e_fail "Save Data not off"
+
+# --- Ctrl+F2: change the algorithm and save; then change and cancel.
+cp "$E2E_DIR/Radar_Config.ini" "$E2E_DIR/before.ini"
+e2e_key ctrl+F2
+e2e_wait_dialog_matching "Parameter Setting" 10 >/dev/null || e2e_fail "Ctrl+F2 opened no dialog: $(e2e_probe dialogs)"
+xdotool key Down
+sleep 0.3
+e2e_click_dialog_button 1
+sleep 1
+grep -q '^PcAlgorithm=1' "$E2E_DIR/Radar_Config.ini" || e2e_fail "Save did not write PC MOD: $(grep -i algorithm "$E2E_DIR/Radar_Config.ini")"
+cp "$E2E_DIR/Radar_Config.ini" "$E2E_DIR/saved.ini"
+e2e_key ctrl+F2
+e2e_wait_dialog 10 >/dev/null || e2e_fail "Ctrl+F2 opened no dialog the second time"
+xdotool key Down
+sleep 0.3
+xdotool key Escape
+sleep 1
+[ -z "$(e2e_probe dialogs)" ] || e2e_fail "Escape left the dialog open"
+cmp -s "$E2E_DIR/Radar_Config.ini" "$E2E_DIR/saved.ini" || e2e_fail "Escape changed Radar_Config.ini"
+
+# --- Rapid presses while targets stream: the console stays responsive and ends stopped.
+end=$(( $(date +%s) + ${E2E_STRESS_SECONDS:-30} ))
+while [ "$(date +%s)" -lt "$end" ]; do
+  for id in $IDC_START $IDC_MODE $IDC_START $IDC_START $IDC_MODE; do
+    e2e_click_control $id || true
+    while msg=$(e2e_probe dialogs | head -1) && [ -n "$msg" ]; do
+      e2e_click_dialog_button 1 || xdotool key Escape
+    done
+  done
+done
+kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the console died under rapid presses"
+if [ "$(e2e_probe state $IDC_START)" = "1 1 1" ]; then e2e_click_control $IDC_START; fi
+e2e_wait_state $IDC_START "1 1 0" || e2e_fail "could not stop after the rapid presses"
+settled=$(e2e_probe text $IDC_LABEL; e2e_probe text $IDC_LABEL1)
+sleep 2.5
+[ "$(e2e_probe text $IDC_LABEL; e2e_probe text $IDC_LABEL1)" = "$settled" ] || e2e_fail "a stale tick changed the labels after the stop"
+
+e2e_key alt+F4
+e2e_wait_exit 20 || e2e_fail "the console did not end"
+
+# --- Playback of the recording: the folder chooser opens on the last folder, the run replays the
+# targets and stops by itself; afterwards the live configuration is back.
+# Wine's folder browser cannot preselect folders outside the prefix's drive C:, so the recording
+# is played back from a copy there.
+rec_name=$(basename "$E2E_DIR")
+rec_dir="$WINEPREFIX/drive_c/$rec_name"
+cp -r "$E2E_DIR/SaveData" "$rec_dir"
+trap 'rm -rf "$rec_dir"; e2e_cleanup' EXIT
+sed -i "s|<AppConfig |<AppConfig DataFilePath=\"C:\\\\$rec_name\" |" "$E2E_DIR/appConfig.xml"
+grep -q "DataFilePath=\"C:\\\\$rec_name\"" "$E2E_DIR/appConfig.xml" || e2e_fail "could not set DataFilePath: $(cat "$E2E_DIR/appConfig.xml")"
+logs_before=$(ls "$E2E_DIR"/Log | wc -l)
+e2e_start_console
+e2e_wait_window || e2e_fail "no main window for playback"
+e2e_click_control $IDC_PLAYBACK
+chooser=$(e2e_wait_dialog 15) || e2e_fail "no folder chooser"
+echo "chooser: $chooser"
+e2e_click_dialog_button 1
+e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "playback did not start"
+[ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start usable during playback"
+e2e_wait_state $IDC_PLAYBACK "1 1 0" 30 || e2e_fail "playback did not stop by itself"
+[ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start enabled after playback without a detected device"
+[ "$(ls "$E2E_DIR"/Log | wc -l)" -gt "$logs_before" ] || e2e_fail "playback wrote no result file"
+replayed=$(ls -t "$E2E_DIR"/Log/*.txt | head -1)
+[ -s "$replayed" ] || e2e_fail "playback delivered no targets"
+e2e_key alt+F4
+e2e_wait_exit 20 || e2e_fail "the console did not end after playback"
+e2e_pass
