@@ -1,4 +1,4 @@
-// GDI+ runs for the whole test program: the colour swatches draw with it.
+// GDI+ runs for the whole test program of a suite that draws with it (linked by those suites).
 #include <gtest/gtest.h>
 
 #include "framework/GdiplusRaii.h"
