@@ -2,9 +2,9 @@
 
 #include <cstring>
 #include <cwchar>
-#include <new>
 
 #include "contracts/ROVA_Common.h"
+#include "framework/AnsiText.h"
 
 namespace {
 // Absent and empty attributes keep the default; unparsable text keeps it too.
@@ -18,36 +18,26 @@ bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept {
     if (!out || outSize <= 0) return false;
     out[0] = '\0';
     if (!text) return false;
-    // Convert in full, then cut at a byte boundary: a path is handed on at most outSize-1 bytes.
-    const int needed = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return false;
-    if (needed <= outSize) return ::WideCharToMultiByte(CP_ACP, 0, text, -1, out, outSize, nullptr, nullptr) > 0;
-    char* full = new (std::nothrow) char[needed];
-    if (!full) return false;
-    const bool ok = ::WideCharToMultiByte(CP_ACP, 0, text, -1, full, needed, nullptr, nullptr) > 0;
-    if (ok) {
-        std::memcpy(out, full, outSize - 1);
-        out[outSize - 1] = '\0';
+    try {
+        const std::string narrow = rova::WideToAnsi(text, static_cast<size_t>(outSize));
+        std::memcpy(out, narrow.c_str(), narrow.size() + 1);
+        return !narrow.empty() || !*text;
+    } catch (...) {
+        return false;
     }
-    delete[] full;
-    return ok;
 }
 
 bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept {
     if (!out || outSize <= 0) return false;
     out[0] = L'\0';
     if (!text) return false;
-    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (needed <= 0) return false;
-    wchar_t* full = new (std::nothrow) wchar_t[needed];
-    if (!full) return false;
-    const bool ok = ::MultiByteToWideChar(CP_ACP, 0, text, -1, full, needed) > 0;
-    if (ok) {
-        wcsncpy(out, full, outSize - 1);
-        out[outSize - 1] = L'\0';
+    try {
+        const std::wstring wide = rova::AnsiToWide(text, static_cast<size_t>(outSize));
+        std::wmemcpy(out, wide.c_str(), wide.size() + 1);
+        return !wide.empty() || !*text;
+    } catch (...) {
+        return false;
     }
-    delete[] full;
-    return ok;
 }
 
 void RootSettings::Reset(double gateMinDefault, double gateMaxDefault) noexcept {

@@ -32,6 +32,7 @@ struct RootSettings {
     static void Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath);
 };
 
-// Wide <-> ANSI code page text, the one conversion pair of the console.
+// The ANSI conversion pair (framework/AnsiText.h) into fixed buffers, cut to outSize - 1 and
+// always terminated; false when the text could not be converted.
 bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept;
 bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept;

@@ -1,5 +1,6 @@
 # The small window framework that stands in for MFC.
 target_sources(rova_framework PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AnsiText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Wnd.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WinApp.cpp

@@ -2,13 +2,16 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/AnsiText.h"
+#include "framework/AnsiText.h"
 #include "imaging/ImageHelpers.h"
 #include "imaging/ImagingSupport.h"
 #include "imaging/LockedBits.h"
 
 using namespace Gdiplus;
 using namespace rova::imaging;
+using rova::AnsiToWide;
+using rova::kPathChars;
+using rova::WideToAnsi;
 
 namespace {
 

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "imaging/AnsiText.h"
+#include "framework/AnsiText.h"
 #include "imaging/ImageHelpers.h"
 #include "imaging/ImagingSupport.h"
 
 using namespace Gdiplus;
 using namespace rova::imaging;
+using rova::AnsiToWide;
+using rova::kPathChars;
+using rova::WideToAnsi;
 
 namespace {
 

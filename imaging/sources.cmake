@@ -1,6 +1,5 @@
 # The Gdiplus_ image helpers, an object library linked straight into the exe so its exports stay.
 target_sources(rova_imaging PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/AnsiText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GdipBitmap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GdipGraphics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageCore.cpp

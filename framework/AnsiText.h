@@ -1,8 +1,9 @@
 #pragma once
-// Narrow text of the helpers' A functions is in the ANSI code page; these two convert it.
+// Narrow text (paths for the libraries, appConfig.xml, the image helpers' A functions) is in the
+// ANSI code page; every conversion goes through these two.
 #include <string>
 
-namespace rova::imaging {
+namespace rova {
 
 // Path buffers hold MAX_PATH characters with the terminator; longer text is cut to fit.
 constexpr size_t kPathChars = 260;
@@ -12,4 +13,4 @@ std::wstring AnsiToWide(const char* text, size_t maxChars = 0);
 // text converted to the ANSI code page; with maxBytes, cut to maxBytes - 1 bytes.
 std::string WideToAnsi(const wchar_t* text, size_t maxBytes = 0);
 
-}  // namespace rova::imaging
+}  // namespace rova

@@ -1,8 +1,8 @@
-#include "imaging/AnsiText.h"
+#include "framework/AnsiText.h"
 
 #include <windows.h>
 
-namespace rova::imaging {
+namespace rova {
 
 std::wstring AnsiToWide(const char* text, size_t maxChars) {
     std::wstring wide;
@@ -38,4 +38,4 @@ std::string WideToAnsi(const wchar_t* text, size_t maxBytes) {
     return narrow;
 }
 
-}  // namespace rova::imaging
+}  // namespace rova
