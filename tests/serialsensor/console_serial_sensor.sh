@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The real console against the sensor emulator on COM7, operated with the mouse:
+#   Detect Device reports "COM Device Detected" and writes port 7 into "Radar_Config.ini" once
+#   (a second detection of the same port leaves the file alone); Start streams the emulator's
+#   fixed targets into the labels; Mode Switch sends the MCU tracking command over the wire and the
+#   emulator acknowledges it; Stop ends the stream. Then, with 1 % noise bytes on the line, the
+#   labels still follow the targets; and with the emulator killed mid-run the console keeps
+#   answering and the run can be stopped.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+source "$here/../e2e_lib.sh"
+for tool in socat g++ xdotool; do
+  command -v $tool >/dev/null || e2e_fail "$tool is not installed"
+done
+
+IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_LABEL=1084; IDC_LABEL1=1085
+work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
+link="$WINEPREFIX/dosdevices/com7"
+socat_pid=""
+emu_pid=""
+stop_emulator() {
+  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null && wait "$emu_pid" 2>/dev/null
+  emu_pid=""
+}
+stop_line() {
+  stop_emulator
+  [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null && wait "$socat_pid" 2>/dev/null
+  socat_pid=""
+  rm -f "$link" "$work/sensor"
+}
+# Ends only what this script started.
+cleanup() {
+  e2e_cleanup
+  stop_line
+  rm -rf "$work"
+  return 0
+}
+trap cleanup EXIT
+
+"$root/tools/sensor-emulator/build.sh" "$work/sensor-emulator" || e2e_fail "the emulator did not build"
+mkdir -p "$WINEPREFIX/dosdevices"
+start_line() {
+  rm -f "$link" "$work/sensor"
+  socat pty,raw,echo=0,link="$link" pty,raw,echo=0,link="$work/sensor" &
+  socat_pid=$!
+  for _ in $(seq 1 50); do [ -e "$link" ] && [ -e "$work/sensor" ] && break; sleep 0.1; done
+  [ -e "$work/sensor" ] || e2e_fail "socat did not create the port links"
+}
+# start_emulator <log> [options...]
+start_emulator() {
+  local log=$1; shift
+  : > "$log"
+  "$work/sensor-emulator" --log "$log" "$@" "$work/sensor" &
+  emu_pid=$!
+  for _ in $(seq 1 50); do grep -q '^READY' "$log" 2>/dev/null && break; sleep 0.1; done
+  grep -q '^READY' "$log" || e2e_fail "the emulator did not start"
+}
+frames() { grep -c '^FRAME' "$1"; }
+# The emulator's fixed targets stand at 3 m and 5 m: a label distance in that band came over the wire.
+label_follows_targets() {
+  local text distance
+  text=$(e2e_probe text "$1")
+  distance=$(echo "$text" | grep -Eo 'distance: *[0-9]+\.[0-9]{2}' | grep -Eo '[0-9]+\.[0-9]{2}' | head -1)
+  [ -n "$distance" ] && awk -v d="$distance" 'BEGIN { exit !(d >= 2.5 && d <= 5.5) }'
+}
+wait_label_follows() {
+  for _ in $(seq 1 20); do label_follows_targets "$1" && return 0; sleep 0.25; done
+  return 1
+}
+# Detect Device, answered with OK; waits until the console acted on it (Start enabled).
+detect() {
+  e2e_click_control $IDC_DETECT || e2e_fail "Detect Device not found"
+  local msg
+  msg=$(e2e_wait_dialog_matching "Detected" 20) || e2e_fail "no detection message: $(e2e_probe dialogs)"
+  case "$msg" in *"COM Device Detected"*) ;; *) e2e_fail "unexpected detection message: $msg" ;; esac
+  e2e_click_dialog_button 1 || e2e_fail "the message box has no OK button"
+  e2e_wait_state $IDC_START "1 1 0" 15 || e2e_fail "Start not enabled after the detection"
+}
+ini_value() { grep -E '^DetectedDeviceValue=' "$ini" | cut -d= -f2 | tr -d '\r'; }
+
+start_line
+log="$work/sensor.log"
+start_emulator "$log" --tracks --fixed "3.0,10,-0.5;5.0,-20,0.8" --fps 20
+
+e2e_prepare_folder
+ini="$E2E_DIR/Radar_Config.ini"
+[ -f "$ini" ] || e2e_fail "no Radar_Config.ini beside the console"
+[ "$(ini_value)" != "7" ] || e2e_fail "the configuration names port 7 before any detection"
+# Tracking on the module, so Mode Switch sends the MCU tracking command.
+sed -i 's/^AlgorithmOnMcu=.*/AlgorithmOnMcu=10/' "$ini"
+printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$E2E_DIR/appConfig.xml"
+e2e_start_console
+e2e_wait_window || e2e_fail "no main window appeared"
+e2e_wait_state $IDC_START "1 0 0" || e2e_fail "Start should be disabled before a detection"
+
+# --- Detect Device finds the sensor on COM7 and remembers the port, once.
+detect
+[ "$(ini_value)" = "7" ] || e2e_fail "port 7 not written: $(ini_value); sensor log: $(grep -v '^FRAME' "$log")"
+grep -q '^IDENTIFY' "$log" || e2e_fail "the emulator was never asked to identify itself"
+stamp=$(stat -c '%Y.%N %i %s' "$ini"; md5sum < "$ini")
+sleep 1.1
+detect
+[ "$(stat -c '%Y.%N %i %s' "$ini"; md5sum < "$ini")" = "$stamp" ] || e2e_fail "the second detection of the same port wrote the file again"
+
+# --- Start streams the emulator's targets into the labels.
+e2e_click_control $IDC_START || e2e_fail "Start not found"
+e2e_wait_state $IDC_START "1 1 1" 10 || e2e_fail "Start is not checked during the run"
+grep -q '^START 0x10 ACK 0' "$log" || e2e_fail "the emulator was not started: $(grep -v '^FRAME' "$log")"
+wait_label_follows $IDC_LABEL || e2e_fail "the label does not show the emulator's targets: $(e2e_probe text $IDC_LABEL)"
+echo "label: $(e2e_probe text $IDC_LABEL | tr '\n' ' ')"
+
+# --- Mode Switch: the tracking command travels over the wire and is acknowledged.
+commands_before=$(grep -cE '^COMMAND 0x(80|90) ACK 0$' "$log")
+e2e_click_control $IDC_MODE || e2e_fail "Mode Switch not found"
+e2e_wait_state $IDC_LABEL1 "1 1 0" 10 || e2e_fail "multi-target labels not shown after Mode Switch"
+for _ in $(seq 1 20); do
+  [ "$(grep -cE '^COMMAND 0x(80|90) ACK 0$' "$log")" -gt "$commands_before" ] && break
+  sleep 0.25
+done
+[ "$(grep -cE '^COMMAND 0x(80|90) ACK 0$' "$log")" -gt "$commands_before" ] ||
+  e2e_fail "Mode Switch sent no acknowledged tracking command: $(grep -v '^FRAME' "$log")"
+grep -q '^COMMAND 0x90 ACK 0$' "$log" || e2e_fail "the multi-target mode did not send 0x90"
+wait_label_follows $IDC_LABEL1 || e2e_fail "the multi-target label does not follow: $(e2e_probe text $IDC_LABEL1)"
+
+# --- Stop ends the stream.
+e2e_click_control $IDC_START || e2e_fail "Start not found"
+e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "Start is still checked after the stop"
+sleep 0.5
+last_stop=$(grep -n '^STOP' "$log" | tail -1 | cut -d: -f1)
+[ -n "$last_stop" ] || e2e_fail "the emulator was never stopped"
+tail -n +"$last_stop" "$log" | grep -q '^FRAME' && e2e_fail "frames were sent after Stop"
+grep -v '^FRAME' "$log"
+
+# --- 1 % noise bytes on the line: the run goes on and the labels follow the targets.
+stop_emulator
+log="$work/noise.log"
+start_emulator "$log" --tracks --fixed "3.0,10,-0.5;5.0,-20,0.8" --fps 20 --noise 1 --seed 5
+e2e_click_control $IDC_START || e2e_fail "Start not found"
+e2e_wait_state $IDC_START "1 1 1" 10 || e2e_fail "Start is not checked on the noisy line"
+wait_label_follows $IDC_LABEL1 || e2e_fail "no targets through the noise: $(e2e_probe text $IDC_LABEL1)"
+sleep 2
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "the run on the noisy line did not stop"
+stop_emulator
+grep -Eq '^SUMMARY .*noise=[1-9]' "$log" || e2e_fail "no noise was injected: $(grep -v '^FRAME' "$log")"
+grep '^SUMMARY' "$log"
+
+# --- The emulator killed mid-run: the console keeps answering and the run can be stopped.
+log="$work/kill.log"
+start_emulator "$log" --tracks --fixed "3.0,10,-0.5;5.0,-20,0.8" --fps 20
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 1" 10 || e2e_fail "Start is not checked before the kill"
+sleep 1
+kill -9 "$emu_pid" 2>/dev/null
+wait "$emu_pid" 2>/dev/null
+emu_pid=""
+sleep 3  # past the two seconds of silence that end the run's data
+e2e_probe state $IDC_START | grep -q '^1 1 1$' || e2e_fail "the console does not answer after the kill: $(e2e_probe state $IDC_START)"
+e2e_click_control $IDC_START
+e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "the run could not be stopped after the sensor went away"
+# Still alive: the main window answers and a fresh detection falls back to what is there.
+e2e_probe text $IDC_LABEL1 >/dev/null || e2e_fail "the console stopped answering"
+kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the console ended"
+e2e_pass
