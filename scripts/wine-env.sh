@@ -40,4 +40,15 @@ if [ ! -f "$WINEPREFIX/.rova-ready" ]; then
   wineserver -w 2>/dev/null || true
   touch "$WINEPREFIX/.rova-ready"
 fi
+if [ ! -f "$WINEPREFIX/.rova-fontlink" ]; then
+  # Message boxes and the library's dialogs use the system's Latin fonts: Chinese texts in them
+  # need a linked font, or they show as empty boxes.
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "wqy-zenhei.ttc,WenQuanYi Zen Hei" /f >/dev/null 2>&1 || true
+  done
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  touch "$WINEPREFIX/.rova-fontlink"
+fi
 unset _rova_root _rova_build

@@ -16,19 +16,9 @@ done
 
 IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_LABEL=1084; IDC_LABEL1=1085
 work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
-link="$WINEPREFIX/dosdevices/com7"
-socat_pid=""
-emu_pid=""
-stop_emulator() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null && wait "$emu_pid" 2>/dev/null
-  emu_pid=""
-}
-stop_line() {
-  stop_emulator
-  [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null && wait "$socat_pid" 2>/dev/null
-  socat_pid=""
-  rm -f "$link" "$work/sensor"
-}
+port=7
+fail() { e2e_fail "$@"; }
+source "$here/emulator_line.sh"
 # Ends only what this script started.
 cleanup() {
   e2e_cleanup
@@ -38,25 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$root/tools/sensor-emulator/build.sh" "$work/sensor-emulator" || e2e_fail "the emulator did not build"
-mkdir -p "$WINEPREFIX/dosdevices"
-start_line() {
-  rm -f "$link" "$work/sensor"
-  socat pty,raw,echo=0,link="$link" pty,raw,echo=0,link="$work/sensor" &
-  socat_pid=$!
-  for _ in $(seq 1 50); do [ -e "$link" ] && [ -e "$work/sensor" ] && break; sleep 0.1; done
-  [ -e "$work/sensor" ] || e2e_fail "socat did not create the port links"
-}
-# start_emulator <log> [options...]
-start_emulator() {
-  local log=$1; shift
-  : > "$log"
-  "$work/sensor-emulator" --log "$log" "$@" "$work/sensor" &
-  emu_pid=$!
-  for _ in $(seq 1 50); do grep -q '^READY' "$log" 2>/dev/null && break; sleep 0.1; done
-  grep -q '^READY' "$log" || e2e_fail "the emulator did not start"
-}
-frames() { grep -c '^FRAME' "$1"; }
+build_emulator
 # The emulator's fixed targets stand at 3 m and 5 m: a label distance in that band came over the wire.
 label_follows_targets() {
   local text distance

@@ -23,49 +23,16 @@ done
 
 port=7
 work=$(mktemp -d /tmp/rova_sensor.XXXXXX)
-dev="$WINEPREFIX/dosdevices"
-link="$dev/com$port"
-mkdir -p "$dev"
-socat_pid=""
-emu_pid=""
-watch_pid=""
-stop_emulator() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null && wait "$emu_pid" 2>/dev/null
-  emu_pid=""
-}
-stop_line() {
-  stop_emulator
-  [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null && wait "$watch_pid" 2>/dev/null
-  watch_pid=""
-  [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null && wait "$socat_pid" 2>/dev/null
-  socat_pid=""
-  rm -f "$link" "$work/sensor"
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$here/emulator_line.sh"
 cleanup() {
   stop_line
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$root/tools/sensor-emulator/build.sh" "$work/sensor-emulator" || fail "the emulator did not build"
+build_emulator
 
-start_line() {
-  rm -f "$link" "$work/sensor"
-  socat pty,raw,echo=0,link="$link" pty,raw,echo=0,link="$work/sensor" &
-  socat_pid=$!
-  for _ in $(seq 1 50); do [ -e "$link" ] && [ -e "$work/sensor" ] && break; sleep 0.1; done
-  [ -e "$link" ] && [ -e "$work/sensor" ] || fail "socat did not create the port links"
-}
-# start_emulator <log> [options...]
-start_emulator() {
-  local log=$1; shift
-  : > "$log"
-  "$work/sensor-emulator" --log "$log" "$@" "$work/sensor" &
-  emu_pid=$!
-  for _ in $(seq 1 50); do grep -q '^READY' "$log" 2>/dev/null && break; sleep 0.1; done
-  grep -q '^READY' "$log" || fail "the emulator did not start"
-}
 # run_case <gtest case>: runs one SerialSensorLink case, which must pass and not be skipped.
 run_case() {
   local out="$work/wine.out"
