@@ -51,4 +51,11 @@ if [ ! -f "$WINEPREFIX/.rova-fontlink" ]; then
   wineserver -w 2>/dev/null || true
   touch "$WINEPREFIX/.rova-fontlink"
 fi
-unset _rova_root _rova_build
+# On the virtual display no window manager runs: Wine must not wait for one, or every dialog that
+# closes stalls for seconds. On a desktop the window manager frames the windows as usual.
+_rova_managed=$([ -n "${ROVA_XVFB_PID:-}" ] && echo N || echo Y)
+if [ "$(cat "$WINEPREFIX/.rova-managed" 2>/dev/null)" != "$_rova_managed" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$_rova_managed" /f >/dev/null 2>&1 || true
+  echo "$_rova_managed" > "$WINEPREFIX/.rova-managed"
+fi
+unset _rova_root _rova_build _rova_managed
