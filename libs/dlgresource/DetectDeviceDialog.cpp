@@ -13,7 +13,7 @@ constexpr UINT WM_DETECT_PROGRESS = WM_APP + 1;
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr int kProbeTimeoutMs = 500;
 constexpr int kMaxCandidates = 300;
-constexpr size_t kProbeThreads = 16;
+constexpr size_t kProbeThreads = kMaxCandidates;  // every candidate at once
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
@@ -118,7 +118,7 @@ void CDetectDeviceDialog::Search(HWND window) {
             std::lock_guard lock(mutex_);
             if (!line.empty()) pendingLines_.push_back(std::move(line));
         }
-        PostMessageW(window, WM_DETECT_PROGRESS, 0, 0);
+        if (!progressPosted_.exchange(true) && !PostMessageW(window, WM_DETECT_PROGRESS, 0, 0)) progressPosted_ = false;
     };
     std::vector<RadarDiscoveryCandidate> candidates(kMaxCandidates);
     const int count = ROVA_RadarDiscovery_ListCandidates(candidates.data(), kMaxCandidates);
@@ -173,6 +173,7 @@ void CDetectDeviceDialog::AddLine(const std::wstring& line) {
 }
 
 void CDetectDeviceDialog::OnProgress() {
+    progressPosted_ = false;
     std::vector<std::wstring> lines;
     bool finished, found;
     int probed, total;
@@ -184,7 +185,13 @@ void CDetectDeviceDialog::OnProgress() {
         finished = finished_;
         found = found_;
     }
-    for (const std::wstring& line : lines) AddLine(line);
+    if (!lines.empty()) {
+        HWND log = GetDlgItem(window_, IDC_DETECT_LOG);
+        SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+        for (const std::wstring& line : lines) AddLine(line);
+        SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(log, nullptr, TRUE);
+    }
     if (!finished) {
         if (total > 0) {
             std::wstring status = CDlgText::Get(DlgTextId::DetectSearching);

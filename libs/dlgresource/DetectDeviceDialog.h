@@ -34,6 +34,8 @@ private:
     HWND window_ = nullptr;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
+    // One progress message in the queue at a time: it takes every line gathered until it is handled.
+    std::atomic<bool> progressPosted_{false};
     std::mutex mutex_;
     std::vector<std::wstring> pendingLines_;
     bool finished_ = false;
