@@ -4,8 +4,8 @@
 #   (a second detection of the same port leaves the file alone); Start streams the emulator's
 #   fixed targets into the labels; Mode Switch sends the MCU tracking command over the wire and the
 #   emulator acknowledges it; Stop ends the stream. Then, with 1 % noise bytes on the line, the
-#   labels still follow the targets; and with the emulator killed mid-run the console keeps
-#   answering and the run can be stopped.
+#   labels still follow the targets; with the emulator killed mid-run the console keeps answering
+#   and the run can be stopped; with the port gone, Start says which port cannot be opened.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -131,7 +131,13 @@ sleep 3  # past the two seconds of silence that end the run's data
 e2e_probe state $IDC_START | grep -q '^1 1 1$' || e2e_fail "the console does not answer after the kill: $(e2e_probe state $IDC_START)"
 e2e_click_control $IDC_START
 e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "the run could not be stopped after the sensor went away"
-# Still alive: the main window answers and a fresh detection falls back to what is there.
-e2e_probe text $IDC_LABEL1 >/dev/null || e2e_fail "the console stopped answering"
 kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the console ended"
+
+# --- The sensor's port is gone (cable pulled): Start explains it and the run stays off.
+stop_line
+e2e_click_control $IDC_START
+msg=$(e2e_wait_dialog_matching "Fail to Start Device" 15) || e2e_fail "no start failure shown: $(e2e_probe dialogs)"
+case "$msg" in *"COM7 cannot be opened"*) ;; *) e2e_fail "the failure does not name the port: $msg" ;; esac
+e2e_click_dialog_button 1 || e2e_fail "the failure message has no OK button"
+e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "Start is checked after the failed start"
 e2e_pass
