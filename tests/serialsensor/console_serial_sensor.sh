@@ -18,7 +18,7 @@ IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_LABEL=1084; IDC_LABEL1=1085
 work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
 port=7
 fail() { e2e_fail "$@"; }
-source "$here/emulator_line.sh"
+source "$here/../emulator_line.sh"
 # Ends only what this script started.
 cleanup() {
   e2e_cleanup

@@ -24,7 +24,7 @@ done
 port=7
 work=$(mktemp -d /tmp/rova_sensor.XXXXXX)
 fail() { echo "FAIL: $*" >&2; exit 1; }
-source "$here/emulator_line.sh"
+source "$here/../emulator_line.sh"
 cleanup() {
   stop_line
   rm -rf "$work"
