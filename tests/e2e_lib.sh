@@ -22,7 +22,13 @@ e2e_cleanup() {
   if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null; then
     kill "$E2E_PID" 2>/dev/null || true
     sleep 0.5
-    pkill -f "ROVA_MTT.exe" 2>/dev/null || true
+  fi
+  # Only the consoles started from this script's folder: other runs on the machine keep theirs.
+  if [ -n "$E2E_DIR" ]; then
+    local pid
+    for pid in $(pgrep -f "ROVA_MTT.exe" 2>/dev/null); do
+      [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$E2E_DIR" ] && kill "$pid" 2>/dev/null
+    done
   fi
   [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_DIR"
   return 0
