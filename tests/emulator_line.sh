@@ -38,3 +38,10 @@ start_emulator() {
   for _ in $(seq 1 50); do grep -q '^READY' "$log" 2>/dev/null && break; sleep 0.1; done
   grep -q '^READY' "$log" || fail "the emulator did not start"
 }
+# For the scripts that drive the console (after e2e_lib.sh): failures go through e2e_fail, and on
+# exit the console, the line and the work folder go; then the emulator is built.
+emu_e2e_setup() {
+  fail() { e2e_fail "$@"; }
+  trap 'e2e_cleanup; stop_line; rm -rf "$work"' EXIT
+  build_emulator
+}

@@ -15,17 +15,8 @@ IDC_DETECT=1090; IDC_START=1091; IDC_AREAS=1092; IDC_VIEW=1200
 IDC_ADD_LIGHT_AREA=2006; IDC_SET_DETECT_AREA=2008
 work=$(mktemp -d /tmp/rova_area_targets.XXXXXX)
 port=8
-fail() { e2e_fail "$@"; }
 source "$here/../emulator_line.sh"
-cleanup() {
-  e2e_cleanup
-  stop_line
-  rm -rf "$work"
-  return 0
-}
-trap cleanup EXIT
-
-build_emulator
+emu_e2e_setup
 start_line
 # Targets tracked by the module: the console shows a target standing still (its own tracking
 # reports only targets that moved), and the detect bound applies to them as well.

@@ -17,18 +17,8 @@ done
 IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_LABEL=1084; IDC_LABEL1=1085
 work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
 port=7
-fail() { e2e_fail "$@"; }
 source "$here/../emulator_line.sh"
-# Ends only what this script started.
-cleanup() {
-  e2e_cleanup
-  stop_line
-  rm -rf "$work"
-  return 0
-}
-trap cleanup EXIT
-
-build_emulator
+emu_e2e_setup
 # The emulator's fixed targets stand at 3 m and 5 m: a label distance in that band came over the wire.
 label_follows_targets() {
   local text distance
