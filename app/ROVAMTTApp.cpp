@@ -3,11 +3,14 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/ROVAMTTDlg.h"
 #include "app/XMLParser.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DlgResource.h"
+#include "framework/AnsiText.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/Raii.h"
 #include "framework/ResourceLoader.h"
@@ -49,6 +52,22 @@ void CROVAMTTApp::LoadSettingsDocument() {
     }
 }
 
+void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
+    std::wstring text;
+    if (copy.empty()) {
+        text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
+    } else {
+        const std::wstring format = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
+        const std::wstring where = rova::AnsiToWide(copy.c_str(), MAX_PATH);
+        std::vector<wchar_t> buffer(format.size() + where.size() + 1);
+        _snwprintf(buffer.data(), buffer.size(), format.c_str(), where.c_str());
+        buffer.back() = L'\0';
+        text = buffer.data();
+    }
+    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
 void CROVAMTTApp::SelectLanguage(LANGID lang) noexcept {
     wchar_t languages[8] = {};
     wsprintfW(languages, L"%04x", lang);
@@ -77,6 +96,7 @@ BOOL CROVAMTTApp::InitInstance() {
     BaseInitInstance();
 
     SelectLanguage(LanguageFromSetting(gAppConfig.AppConfig().GetAttributeText("Language")));
+    if (gAppConfig.LoadedDamaged()) ReportDamagedSettings(gAppConfig.DamagedCopy());
 
     if (!SocketInit()) {
         const std::wstring text = CResourceLoader::LoadString(IDS_SOCKETS_INIT_FAILED);
