@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "MttTracker.h"
+#include "BenchFolder.h"
 #include "ROVA_DataProcess.h"
 #include "RawFrameCodec.h"
 #include "SimulatedSensorControl.h"
@@ -33,18 +34,6 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-void RemoveFolder(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + "\\" + data.cFileName).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 RadarFrame Frame(uint32_t sequence, int points) {
