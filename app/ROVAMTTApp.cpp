@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/ROVAMTTDlg.h"
 #include "app/XMLParser.h"
@@ -57,12 +56,10 @@ void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
     if (copy.empty()) {
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
     } else {
-        const std::wstring format = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
-        const std::wstring where = rova::AnsiToWide(copy.c_str(), MAX_PATH);
-        std::vector<wchar_t> buffer(format.size() + where.size() + 1);
-        _snwprintf(buffer.data(), buffer.size(), format.c_str(), where.c_str());
-        buffer.back() = L'\0';
-        text = buffer.data();
+        // The text names the copy where it says "%s"; no printf, whose wide %s differs between run-times.
+        text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
+        const size_t at = text.find(L"%s");
+        if (at != std::wstring::npos) text.replace(at, 2, rova::AnsiToWide(copy.c_str(), MAX_PATH));
     }
     const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
     ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
