@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/RootSettings.h"
-#include "app/XMLParser.h"
 #include "areas/AreaConfigStore.h"
 
 namespace {
