@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 #include "app/ROVAMTTDlg.h"
 #include "app/XMLParser.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DlgResource.h"
+#include "framework/AnsiText.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/Raii.h"
 #include "framework/ResourceLoader.h"
@@ -49,6 +51,20 @@ void CROVAMTTApp::LoadSettingsDocument() {
     }
 }
 
+void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
+    std::wstring text;
+    if (copy.empty()) {
+        text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
+    } else {
+        // The text names the copy where it says "%s"; no printf, whose wide %s differs between run-times.
+        text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
+        const size_t at = text.find(L"%s");
+        if (at != std::wstring::npos) text.replace(at, 2, rova::AnsiToWide(copy.c_str(), MAX_PATH));
+    }
+    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
 void CROVAMTTApp::SelectLanguage(LANGID lang) noexcept {
     wchar_t languages[8] = {};
     wsprintfW(languages, L"%04x", lang);
@@ -77,6 +93,7 @@ BOOL CROVAMTTApp::InitInstance() {
     BaseInitInstance();
 
     SelectLanguage(LanguageFromSetting(gAppConfig.AppConfig().GetAttributeText("Language")));
+    if (gAppConfig.LoadedDamaged()) ReportDamagedSettings(gAppConfig.DamagedCopy());
 
     if (!SocketInit()) {
         const std::wstring text = CResourceLoader::LoadString(IDS_SOCKETS_INIT_FAILED);

@@ -1,6 +1,8 @@
 #pragma once
 // The application object: loads the settings, keeps a single instance, selects the UI language,
 // starts GDI+ and runs the main dialog modally.
+#include <string>
+
 #include "framework/WinApp.h"
 
 class CROVAMTTApp : public CWinApp {
@@ -19,4 +21,7 @@ public:
     static void LoadSettingsDocument();
     // Applies the language for every later resource lookup.
     static void SelectLanguage(LANGID lang) noexcept;
+    // Tells the operator once, in the chosen language, that the settings file was damaged and
+    // where its untouched copy is.
+    static void ReportDamagedSettings(const std::string& copy);
 };

@@ -12,6 +12,12 @@ void ReadValue(const XMLNode& node, const char* name, void* target, int type) {
     const char* text = node.GetAttributeText(name);
     if (text && *text) DigtalStringToValue(text, -1, target, type);
 }
+
+// The ranges are documented beside the defaults in RootSettings.h.
+template <typename T>
+void Clamp(T& value, T low, T high) {
+    value = value < low ? low : (value > high ? high : value);
+}
 }  // namespace
 
 bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept {
@@ -73,6 +79,16 @@ void RootSettings::Load(const XMLNode& appConfig) {
     ReadValue(appConfig, "ObjectWnd_DisplayTime", &displayTime, kDigitalTypeInt32);
     ReadValue(appConfig, "ObjectWnd_SmoothCount", &smoothCount, kDigitalTypeInt32);
     ReadValue(appConfig, "AlgorithmAreaEnable", &algorithmAreaEnable, kDigitalTypeFlag);
+    Clamp(angleStart, -360, 360);
+    Clamp(angleStop, -360, 360);
+    Clamp(angleStep, -360, 360);
+    Clamp(sectorCount, 1, 1000);
+    Clamp(gateMin, -1e5, 1e5);
+    Clamp(gateMax, -1e5, 1e5);
+    Clamp(radiusScale, 0.0, 100.0);
+    Clamp(locusRadiusScale, 0.0, 100.0);
+    Clamp(displayTime, 0, 600000);
+    Clamp(smoothCount, 1, 1000);
 }
 
 void RootSettings::Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath) {

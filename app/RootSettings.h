@@ -5,22 +5,26 @@
 
 #include "app/XMLParser.h"
 
+// Each number read from the file is clamped into the range beside its default, wide enough for
+// every sensible view and narrow enough that no value can ask for unbounded memory or time (the
+// marker discs and trails grow with the scales, the kept points with the display time). The view
+// narrows some of them further when it applies them.
 struct RootSettings {
     int saveData = 0;
     wchar_t saveDataPath[MAX_PATH] = {};
     int objectCountType = 1;
     int topViewMode = 1;
     int drawLocus = 1;
-    int angleStart = -150;
-    int angleStop = -30;
-    int angleStep = 10;
-    int sectorCount = 20;
-    double gateMin = 0.0;
-    double gateMax = 0.0;
-    double radiusScale = 1.0;
-    double locusRadiusScale = 0.5;
-    int displayTime = 2000;
-    int smoothCount = 3;
+    int angleStart = -150;         // -360 to 360 degrees
+    int angleStop = -30;           // -360 to 360 degrees
+    int angleStep = 10;            // -360 to 360 degrees
+    int sectorCount = 20;          // 1 to 1000 rings
+    double gateMin = 0.0;          // -100000 to 100000 gates
+    double gateMax = 0.0;          // -100000 to 100000 gates
+    double radiusScale = 1.0;      // 0 to 100
+    double locusRadiusScale = 0.5; // 0 to 100
+    int displayTime = 2000;        // 0 to 600000 ms
+    int smoothCount = 3;           // 1 to 1000
     int algorithmAreaEnable = 0;
 
     // Defaults of the table, with the visible gate range from the radar record.

@@ -14,10 +14,12 @@ namespace {
 constexpr char kConfigName[] = "appConfig.xml";
 
 struct FileWriter : pugi::xml_writer {
-    FILE* file = nullptr;
+    HANDLE file = INVALID_HANDLE_VALUE;
     bool failed = false;
     void write(const void* data, size_t size) override {
-        if (!failed && fwrite(data, 1, size, file) != size) failed = true;
+        DWORD written = 0;
+        if (!failed && (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written != size))
+            failed = true;
     }
 };
 
@@ -121,11 +123,49 @@ void XMLParser::LoadFromMemory(const void* data, size_t size) {
     if (data && size) m_document.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
 }
 
+namespace {
+// Keeps the damaged bytes beside the settings file under a name no later save touches.
+std::string KeepDamagedCopy(const char* path, const void* data, size_t size) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char stamp[32];
+    snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond);
+    const std::string base = std::string(path) + ".damaged-" + stamp;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string copy = attempt ? base + "-" + std::to_string(attempt) : base;
+        HANDLE file = ::CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (::GetLastError() == ERROR_FILE_EXISTS) continue;
+            return {};
+        }
+        DWORD written = 0;
+        const bool ok = ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size &&
+                        ::FlushFileBuffers(file);
+        ::CloseHandle(file);
+        if (ok) return copy;
+        ::DeleteFileA(copy.c_str());
+        return {};
+    }
+    return {};
+}
+}  // namespace
+
 void XMLParser::LoadFromFile(const char* path) {
+    m_damagedCopy.clear();
+    m_loadedDamaged = false;
     void* block = nullptr;
     const int64_t size = ReadFileDataA(path, &block);
     if (block) {
-        LoadFromMemory(block, size > 0 ? static_cast<size_t>(size) : 0);
+        const size_t length = size > 0 ? static_cast<size_t>(size) : 0;
+        m_document.reset();
+        pugi::xml_parse_result result;
+        if (length) result = m_document.load_buffer(block, length, pugi::parse_default, pugi::encoding_auto);
+        // An empty file is damage too: a power cut during a save leaves one.
+        if (!result || !length) {
+            m_loadedDamaged = true;
+            m_damagedCopy = KeepDamagedCopy(path, block, length);
+        }
         ReleaseFileData(block);
     }
 }
@@ -147,13 +187,15 @@ bool XMLParser::SaveToFile(const char* path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
     std::string temp = std::string(path) + ".tmp";
-    FILE* file = fopen(temp.c_str(), "wb");
-    if (!file) return false;
+    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
     FileWriter writer;
     writer.file = file;
     m_document.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
-    bool ok = !writer.failed && fflush(file) == 0;
-    ok = (fclose(file) == 0) && ok;
+    // Forced to the disk before the swap: otherwise a power cut can leave the new name pointing at
+    // blocks never written.
+    bool ok = !writer.failed && ::FlushFileBuffers(file);
+    ok = ::CloseHandle(file) && ok;
     if (ok) ok = ::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) ::DeleteFileA(temp.c_str());
     return ok;

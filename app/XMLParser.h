@@ -54,11 +54,15 @@ public:
     XMLParser& operator=(const XMLParser&) = delete;
 
     // Reads "appConfig.xml" from the exe's folder; a missing or broken file leaves what the parser built.
+    // A file that does not parse completely is first copied untouched beside itself (see
+    // LoadFromFile), so the next save cannot cost the operator what came after the damage.
     void LoadConfig();
     // Writes the whole document to "appConfig.xml". The old file is replaced only once the new one
     // is completely on disk, so a failed write never leaves a truncated settings file.
     bool SaveConfig();
     // Same, for an explicit path (tests, tools).
+    // A file that exists but does not parse completely is copied byte for byte to
+    // "<path>.damaged-<YYYYMMDD-HHMMSS>" before anything else happens; DamagedCopy() then names it.
     void LoadFromFile(const char* path);
     bool SaveToFile(const char* path);
     void LoadFromMemory(const void* data, size_t size);
@@ -69,9 +73,16 @@ public:
     // The "AppConfig" element, looked up afresh; null when missing.
     XMLNode AppConfig() { return Document().FindChild("AppConfig"); }
     static std::string ConfigPath();
+    // Where the last load kept the damaged file; empty when the file parsed completely (or was
+    // missing), or when the copy could not be made.
+    const std::string& DamagedCopy() const noexcept { return m_damagedCopy; }
+    // True when the last load found the file damaged, whether or not the copy succeeded.
+    bool LoadedDamaged() const noexcept { return m_loadedDamaged; }
 
 private:
     pugi::xml_document m_document;
+    std::string m_damagedCopy;
+    bool m_loadedDamaged = false;
 };
 
 extern XMLParser gAppConfig;

@@ -124,6 +124,7 @@ void AreaConfigStore::LoadMonitorPoints(IAreaOverlayTarget& view) {
         const uint32_t text = ReadColor(element, "TextColor", kDefaultTextColor);
         double radiusScale = 1.0;
         ReadNumber(element, "RadiusScale", &radiusScale, kDigitalTypeDouble);
+        radiusScale = std::clamp(radiusScale, kMinPointRadiusScale, kMaxPointRadiusScale);
 
         const int count = element.ParsePointPairs(kPosition, kDigitalTypeDouble, nullptr, 0);
         if (count <= 0) return;

@@ -18,6 +18,10 @@ constexpr uint32_t kDefaultTextColor = 0xFFFFFF;
 // Loaded vertices are limited to this distance from the fan corner, so that the view's conversion
 // to plot coordinates and its polygon arithmetic cannot overflow on a damaged file.
 constexpr int32_t kMaxVertexCoordinate = 1 << 24;
+// A monitor point's "RadiusScale" (default 1) is clamped to this range: the marker disc grows with
+// it, and a damaged or hand-edited file must not ask for a disc of millions of pixels.
+constexpr double kMinPointRadiusScale = 0.0;
+constexpr double kMaxPointRadiusScale = 100.0;
 
 class AreaConfigStore {
 public:

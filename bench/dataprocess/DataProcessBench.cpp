@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFolder.h"
 #include "ROVA_DataProcess.h"
 #include "SimulatedSensorControl.h"
 
@@ -56,18 +57,6 @@ void SelectSimulated(int intervalMs) {
     gRadarParameter.algorithmOnMcu = 10;  // frames of tracked targets: every frame carries objects
     gRadarParameter.simSeed = 3;
     ROVA_SimSensor_SetFrameInterval(intervalMs);
-}
-
-void RemoveFolder(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + "\\" + data.cFileName).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ int64_t Now() {
 }
 // A jump in time stamps larger than this (or backwards) is the seam between two recordings.
 constexpr uint64_t kMaxGapUs = 5'000'000;
+// Work of one ReadFrame call before it hands control back (and a Stop is seen).
+constexpr size_t kWorkPerCall = 4u << 20;
+constexpr int kOpensPerCall = 16;
 }  // namespace
 
 CFilePlaybackDevice::CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop)
@@ -75,6 +78,8 @@ bool CFilePlaybackDevice::StartStream(std::string& error) {
     passStarted_ = false;
     fileOpen_ = false;
     ended_ = false;
+    skipFrames_ = 0;
+    reader_.Close();
     pending_ = false;
     clockSet_ = false;
     return true;
@@ -90,23 +95,29 @@ void CFilePlaybackDevice::ReportProgress(bool force) {
     source_->OnFileRadarReadProcess(filePercent, std::min(100.0, totalPercent));
 }
 
-bool CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
+CFilePlaybackDevice::Next CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
+    // Bytes examined and files opened per call: a few milliseconds of work at most.
+    size_t work = kWorkPerCall;
+    int opens = kOpensPerCall;
     for (;;) {
         if (!passStarted_) {
             if (source_) source_->OnFileRadarReadLoopStart(user_);
             passStarted_ = true;
             fileIndex_ = 0;
             doneBytes_ = 0;
+            passFrames_ = 0;
         }
         if (!fileOpen_) {
             if (fileIndex_ >= files_.size()) {
-                if (loop_ && !files_.empty()) {
+                // A loop over files without one intact frame would spin for ever: it ends instead.
+                if (loop_ && passFrames_ > 0) {
                     passStarted_ = false;
                     clockSet_ = false;
                     continue;
                 }
-                return false;
+                return Next::End;
             }
+            if (opens-- <= 0) return Next::Busy;
             std::string& path = files_[fileIndex_];
             int skip = 0;
             const int read = source_ ? source_->OnFileRadarReadFileStart(path.data(), &skip, user_) : 1;
@@ -117,22 +128,33 @@ bool CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
                 continue;
             }
             fileOpen_ = true;
+            skipFrames_ = skip;
             lastProgressTicks_ = Now();
-            for (RadarFrame skipped; skip > 0 && reader_.Next(skipped); --skip) {
-            }
         }
         const int damagedBefore = reader_.DamagedFrames();
-        const bool got = reader_.Next(frame);
+        const size_t positionBefore = reader_.Position();
+        const CRawDataReader::Result result = reader_.Step(frame, work);
         CSimulationControl::Instance().damagedFrames += static_cast<uint64_t>(reader_.DamagedFrames() - damagedBefore);
-        if (got) {
+        const size_t used = reader_.Position() - positionBefore;
+        work -= std::min(work, std::max<size_t>(used, 1));
+        if (result == CRawDataReader::Result::Busy) return Next::Busy;
+        if (result == CRawDataReader::Result::Frame) {
+            if (skipFrames_ > 0) {
+                --skipFrames_;
+                if (work == 0) return Next::Busy;
+                continue;
+            }
+            ++passFrames_;
             ReportProgress(false);
-            return true;
+            return Next::Frame;
         }
         ReportProgress(true);
         if (source_) source_->OnFileRadarReadFileEnd(files_[fileIndex_].data(), user_);
+        reader_.Close();
         fileOpen_ = false;
         doneBytes_ += sizes_[fileIndex_];
         ++fileIndex_;
+        if (work == 0) return Next::Busy;
     }
 }
 
@@ -142,7 +164,9 @@ RadarReadResult CFilePlaybackDevice::ReadFrame(RadarFrame& frame, uint32_t timeo
         return RadarReadResult::End;
     }
     if (!pending_) {
-        if (!NextFrame(pendingFrame_)) {
+        const Next next = NextFrame(pendingFrame_);
+        if (next == Next::Busy) return RadarReadResult::Timeout;
+        if (next == Next::End) {
             ended_ = true;
             if (source_) source_->OnFileRadarReadEnd(user_);
             return RadarReadResult::End;

@@ -28,7 +28,10 @@ public:
     bool LeaveCommandMode() override { return false; }
 
 private:
-    bool NextFrame(RadarFrame& frame);  // advances files and raises the file events
+    enum class Next { Frame, End, Busy };
+    // Advances files and raises the file events; Busy when this call's share of work is used up,
+    // so that ReadFrame returns in time for a Stop whatever the files hold.
+    Next NextFrame(RadarFrame& frame);
     void ReportProgress(bool force);
 
     std::string folder_;
@@ -46,6 +49,8 @@ private:
     bool passStarted_ = false;
     bool fileOpen_ = false;
     bool ended_ = false;
+    uint64_t passFrames_ = 0;  // frames delivered in the current pass over the files
+    int skipFrames_ = 0;       // frames still to skip at the start of the open file
     CRawDataReader reader_;
     int64_t lastProgressTicks_ = 0;
 

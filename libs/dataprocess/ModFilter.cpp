@@ -10,9 +10,13 @@ void CModFilter::Configure(double minSpeed, double gateSize, int maxObjects) {
     maxObjects_ = maxObjects > 0 ? maxObjects : 1;
 }
 
-std::vector<RadarPoint> CModFilter::Process(const std::vector<RadarPoint>& points) const {
+std::vector<RadarPoint> CModFilter::Process(const std::vector<RadarPoint>& points) {
     std::vector<RadarPoint> moving;
     for (const RadarPoint& p : points) {
+        if (!IsFinitePoint(p)) {
+            ++rejected_;
+            continue;
+        }
         if (std::fabs(p.velocity) >= minSpeed_) moving.push_back(p);
     }
     std::vector<RadarPoint> out;

@@ -30,6 +30,10 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
     dt = std::clamp(dt, 0.001, 1.0);
     std::vector<RadarPoint> inside;
     for (const RadarPoint& p : points) {
+        if (!IsFinitePoint(p)) {
+            ++rejected_;
+            continue;
+        }
         // Clutter removal: returns without Doppler are walls and furniture, not targets.
         if (settings_.removeStatic && std::fabs(p.velocity) < kStaticSpeed) continue;
         if (bound_.Contains(p)) inside.push_back(p);
@@ -44,28 +48,38 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
         measurements.push_back({b.distance * std::sin(b.angle * kDeg), b.distance * std::cos(b.angle * kDeg), b.velocity, b.snr, false});
     }
 
-    // Predict, then associate greedily: the globally closest track/measurement pair first.
+    // Predict.
     for (Track& t : tracks_) {
         t.x += t.vx * dt;
         t.y += t.vy * dt;
     }
     std::vector<bool> trackUsed(tracks_.size(), false);
-    for (;;) {
-        double best = settings_.associationGateMeters;
-        int bestTrack = -1, bestMeasurement = -1;
-        for (size_t i = 0; i < tracks_.size(); ++i) {
-            if (trackUsed[i]) continue;
-            for (size_t j = 0; j < measurements.size(); ++j) {
-                if (measurements[j].used) continue;
-                const double d = std::hypot(tracks_[i].x - measurements[j].x, tracks_[i].y - measurements[j].y);
-                if (d <= best) {
-                    best = d;
-                    bestTrack = static_cast<int>(i);
-                    bestMeasurement = static_cast<int>(j);
-                }
-            }
+    // Greedy association, the globally closest track/body pair first: every pair within the gate
+    // once, in order of distance (on a tie the later pair, as a scan keeping the last best would).
+    struct Pair {
+        double distance;
+        uint32_t track, measurement;
+    };
+    std::vector<Pair> pairs;
+    const double gate = settings_.associationGateMeters;
+    const double gateSquared = gate * gate;
+    for (size_t i = 0; i < tracks_.size() && gate >= 0; ++i) {
+        for (size_t j = 0; j < measurements.size(); ++j) {
+            const double dx = tracks_[i].x - measurements[j].x, dy = tracks_[i].y - measurements[j].y;
+            // The squared test rejects the far pairs cheaply; hypot decides at the edge.
+            if (dx * dx + dy * dy > gateSquared * 1.0000001) continue;
+            const double d = std::hypot(dx, dy);
+            if (d <= gate) pairs.push_back({d, static_cast<uint32_t>(i), static_cast<uint32_t>(j)});
         }
-        if (bestTrack < 0) break;
+    }
+    std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
+        if (a.distance != b.distance) return a.distance < b.distance;
+        if (a.track != b.track) return a.track > b.track;
+        return a.measurement > b.measurement;
+    });
+    for (const Pair& pair : pairs) {
+        if (trackUsed[pair.track] || measurements[pair.measurement].used) continue;
+        const int bestTrack = static_cast<int>(pair.track), bestMeasurement = static_cast<int>(pair.measurement);
         Track& t = tracks_[bestTrack];
         Measurement& m = measurements[bestMeasurement];
         const double alpha = 1.0 - settings_.smoothing;
@@ -95,6 +109,7 @@ std::vector<RadarPoint> CMttTracker::Process(const std::vector<RadarPoint>& poin
                                  [&](const Track& t) { return t.misses > settings_.holdFrames; }),
                   tracks_.end());
     for (const Measurement& m : measurements) {
+        if (tracks_.size() >= kMaxTracks) break;
         if (!m.used) tracks_.push_back({nextId_++, m.x, m.y, 0, 0, m.x, m.y, m.doppler, 1, 0, false, m.snr});
     }
 

@@ -5,6 +5,9 @@
 // confirmFrames frames and has moved at least 0.3 m, while it missed at most two frames; it is
 // dropped after holdFrames frames without a detection. With clutter removal, points without
 // Doppler (walls, furniture) are ignored. Velocity is the smoothed measured radial speed.
+// Work per frame is bounded whatever the frame holds: points with NaN or infinite numbers are
+// dropped and counted, at most kMaxTracks tracks are kept, and association looks at each
+// track/body pair once.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +33,12 @@ public:
     CDetectBound& Bound() { return bound_; }
     // Reports at most maxTargets tracks (limit: 0 = the configured maxTargets), lowest ids first.
     std::vector<RadarPoint> Process(const std::vector<RadarPoint>& points, double dtSeconds, int limit = 0);
+    // Points dropped so far because a number of theirs was NaN or infinite.
+    uint64_t RejectedPoints() const { return rejected_; }
+    size_t TrackCount() const { return tracks_.size(); }
+
+    // More tracks than any scene the sensor can resolve; bodies beyond it start no track.
+    static constexpr size_t kMaxTracks = 256;
 
 private:
     struct Track {
@@ -47,4 +56,5 @@ private:
     CDetectBound bound_;
     std::vector<Track> tracks_;
     int64_t nextId_ = 1;
+    uint64_t rejected_ = 0;
 };

@@ -11,15 +11,20 @@ std::vector<RadarPoint> CPointClusterer::Cluster(const std::vector<RadarPoint>& 
                                                  double gateSize) {
     struct Sum {
         double x = 0, y = 0, v = 0, snr = 0;
+        double cx = 0, cy = 0;  // the centre, kept so the search needs no division
         int n = 0;
     };
     std::vector<Sum> sums;
+    sums.reserve(points.size());
+    // Squared distances: the search runs points x clusters times per frame.
+    const double radiusSquared = radius * radius;
     for (const RadarPoint& p : points) {
         const double x = p.distance * std::sin(p.angle * kDeg), y = p.distance * std::cos(p.angle * kDeg);
         Sum* best = nullptr;
-        double bestDistance = radius;
+        double bestDistance = radiusSquared;
         for (Sum& s : sums) {
-            const double d = std::hypot(s.x / s.n - x, s.y / s.n - y);
+            const double dx = s.cx - x, dy = s.cy - y;
+            const double d = dx * dx + dy * dy;
             if (d <= bestDistance) {
                 bestDistance = d;
                 best = &s;
@@ -34,6 +39,8 @@ std::vector<RadarPoint> CPointClusterer::Cluster(const std::vector<RadarPoint>& 
         best->v += p.velocity;
         best->snr = std::max(best->snr, p.snr);
         best->n += 1;
+        best->cx = best->x / best->n;
+        best->cy = best->y / best->n;
     }
     std::vector<RadarPoint> out;
     out.reserve(sums.size());

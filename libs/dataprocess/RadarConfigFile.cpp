@@ -36,6 +36,10 @@ struct KeyDef {
 constexpr double kIntMin = std::numeric_limits<int32_t>::min();
 constexpr double kIntMax = std::numeric_limits<int32_t>::max();
 
+// minimum and maximum bound every number the file may hold; a value outside them makes the file
+// malformed, so a hand edit cannot ask for more gates, a wider bound, more simulated targets or a
+// longer command-mode time than the library handles in bounded memory and time. The ranges are
+// written into the file's comments beside each key; the defaults are in RadarParameter.cpp.
 const KeyDef kKeys[] = {
     {"Device", "SourceType", KeyKind::Int32, FIELD(sourceType), 0, 5,
      "Kind of the detected device: 0 none, 1 serial (COM), 2 LibUSB, 3 Orbel2, 4 Orbel4, 5 USB adapter."},
@@ -157,6 +161,26 @@ std::string FormatDouble(double v) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
     return std::string(buffer, result.ptr);
+}
+
+std::string FormatLimit(double v) {
+    if (v == static_cast<double>(static_cast<long long>(v))) return std::to_string(static_cast<long long>(v));
+    return FormatDouble(v);
+}
+
+// The key's comment, with its accepted range when that is narrower than its type's.
+std::string CommentOf(const KeyDef& def) {
+    bool bounded = false;
+    switch (def.kind) {
+    case KeyKind::Int32: bounded = def.minimum > kIntMin || def.maximum < kIntMax; break;
+    case KeyKind::UInt32: bounded = def.minimum > 0 || def.maximum < 4294967295.0; break;
+    case KeyKind::Double: bounded = true; break;
+    case KeyKind::Int64:
+    case KeyKind::Text: break;
+    }
+    std::string comment = def.comment;
+    if (bounded) comment += " From " + FormatLimit(def.minimum) + " to " + FormatLimit(def.maximum) + ".";
+    return comment;
 }
 
 std::string FormatField(const tagRADARPARAMETER& record, const KeyDef& def) {
@@ -281,7 +305,7 @@ std::string CRadarConfigFile::Serialize(const tagRADARPARAMETER& record) {
         } else {
             for (const KeyDef& def : kKeys) {
                 if (strcmp(def.section, section) != 0) continue;
-                out += std::string("; ") + def.comment + "\r\n";
+                out += "; " + CommentOf(def) + "\r\n";
                 out += std::string(def.key) + "=" + FormatField(record, def) + "\r\n";
             }
         }

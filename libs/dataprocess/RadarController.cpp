@@ -309,22 +309,32 @@ void CRadarController::ProcessFrame(RunContext& run, const RadarFrame& frame, ui
     CListenerList* listeners = nullptr;
     {
         std::lock_guard lock(filterMutex_);
+        uint64_t rejected = 0;
         if (frame.kind == RadarFrameKind::Tracks) {
             listeners = &resultListeners_;
             for (const RadarPoint& p : frame.points) {
-                if (mpt_.Contains(p)) objects.push_back(p);
+                if (!IsFinitePoint(p)) {
+                    ++rejected;
+                } else if (mpt_.Contains(p)) {
+                    objects.push_back(p);
+                }
             }
         } else if (objectDetect_) {
             if (run.pcAlgorithm == 1) {
                 listeners = &modListeners_;
+                const uint64_t before = mod_.RejectedPoints();
                 objects = mod_.Process(frame.points);
+                rejected = mod_.RejectedPoints() - before;
             } else {
                 listeners = &mttListeners_;
                 double dt = (frame.timestampUs - lastStampUs) / 1e6;
                 if (lastStampUs == 0 || frame.timestampUs <= lastStampUs || dt > 1.0) dt = 0.066;
+                const uint64_t before = mtt_.RejectedPoints();
                 objects = mtt_.Process(frame.points, dt);
+                rejected = mtt_.RejectedPoints() - before;
             }
         }
+        CSimulationControl::Instance().nonFinitePoints += rejected;
     }
     lastStampUs = frame.timestampUs;
     if (listeners) Deliver(*listeners, objects, frame);

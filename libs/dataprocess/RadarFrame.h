@@ -2,6 +2,7 @@
 // played back), recorded, filtered and delivered.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct RadarPoint {
     double angle = 0;      // raw degrees, positive to the right
     double snr = 0;        // dB
 };
+
+// A point whose numbers are all finite. Recorded and serial frames are checked only for their
+// framing, so NaN and infinities can arrive; the filters drop such points (and count them).
+inline bool IsFinitePoint(const RadarPoint& p) {
+    return std::isfinite(p.gate) && std::isfinite(p.distance) && std::isfinite(p.velocity) && std::isfinite(p.angle) &&
+           std::isfinite(p.snr);
+}
 
 struct RadarFrame {
     RadarFrameKind kind = RadarFrameKind::Detections;

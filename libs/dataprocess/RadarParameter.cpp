@@ -43,6 +43,8 @@ extern "C" int ROVA_Interface_RadarParameter_Init(tagRADARPARAMETER* record) {
     }
     record->auxList.RemoveAll();
 
+    // The defaults. The range each value of Radar_Config.ini must lie in is beside its key in
+    // RadarConfigFile.cpp (and in the file's comments).
     record->isFileSource = 0;
     record->simulatedSensor = 1;
     record->simTargetCount = 3;

@@ -6,50 +6,81 @@
 
 #include "RawFrameCodec.h"
 
+namespace {
+constexpr size_t kChunk = 1u << 20;
+}
+
+CRawDataReader::~CRawDataReader() {
+    Close();
+}
+
+void CRawDataReader::Close() {
+    if (file_) CloseHandle(static_cast<HANDLE>(file_));
+    file_ = nullptr;
+}
+
 bool CRawDataReader::Open(const std::string& path) {
+    Close();
     data_.clear();
-    position_ = 0;
-    damaged_ = 0;
+    fileSize_ = 0;
+    complete_ = false;
+    scanner_.Reset(CRawFrameCodec::kFileHeaderSize);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    file_ = file;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= (1LL << 30);
-    if (ok) {
-        data_.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < data_.size()) {
-            DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(data_.size() - done, 1 << 24));
-            ok = ReadFile(file, data_.data() + done, want, &got, nullptr) && got > 0;
-            done += got;
-        }
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > kMaxFileBytes) {
+        Close();
+        return false;
     }
-    CloseHandle(file);
-    if (!ok || !CRawFrameCodec::DecodeFileHeader(data_.data(), data_.size(), nullptr)) {
+    fileSize_ = static_cast<uint64_t>(size.QuadPart);
+    // Only the frames present when the file was opened are read: a file still being written ends there.
+    if (!ReadMore(CRawFrameCodec::kFileHeaderSize) ||
+        !CRawFrameCodec::DecodeFileHeader(data_.data(), data_.size(), nullptr)) {
+        Close();
         data_.clear();
         return false;
     }
-    position_ = CRawFrameCodec::kFileHeaderSize;
     return true;
 }
 
-bool CRawDataReader::Next(RadarFrame& frame) {
-    bool inDamage = false;
-    while (position_ < data_.size()) {
-        size_t consumed = 0;
-        const auto result =
-            CRawFrameCodec::DecodeFrame(data_.data() + position_, data_.size() - position_, frame, &consumed);
-        if (result == CRawFrameCodec::DecodeResult::Ok) {
-            position_ += consumed;
-            return true;
-        }
-        // Bad or cut short: search for the next record that checks out.
-        if (!inDamage) {
-            inDamage = true;
-            ++damaged_;
-        }
-        ++position_;
+bool CRawDataReader::ReadMore(size_t chunk) {
+    if (complete_) return true;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk, fileSize_ - data_.size()));
+    const size_t before = data_.size();
+    data_.resize(before + want);
+    DWORD got = 0;
+    const bool ok = file_ && (want == 0 || ReadFile(static_cast<HANDLE>(file_), data_.data() + before,
+                                                     static_cast<DWORD>(want), &got, nullptr));
+    data_.resize(before + got);
+    // A file cut shorter since it was opened ends where it ends now.
+    if (!ok || got < want || data_.size() >= fileSize_) {
+        complete_ = true;
+        Close();
     }
-    return false;
+    return ok;
+}
+
+CRawDataReader::Result CRawDataReader::Step(RadarFrame& frame, size_t work) {
+    size_t allowance = std::max<size_t>(work, 1);
+    for (;;) {
+        switch (scanner_.Next(data_.data(), data_.size(), complete_, frame, &allowance)) {
+        case CRawFrameScanner::Step::Frame: return Result::Frame;
+        case CRawFrameScanner::Step::End: return Result::End;
+        case CRawFrameScanner::Step::Busy: return Result::Busy;
+        case CRawFrameScanner::Step::NeedMore:
+            ReadMore(kChunk);
+            allowance -= std::min(allowance, kChunk / 16);  // reading costs too, far less than scanning
+            if (allowance == 0) return Result::Busy;
+            break;
+        }
+    }
+}
+
+bool CRawDataReader::Next(RadarFrame& frame) {
+    for (;;) {
+        const Result r = Step(frame, 1u << 22);
+        if (r != Result::Busy) return r == Result::Frame;
+    }
 }

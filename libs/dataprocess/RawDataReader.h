@@ -1,4 +1,7 @@
-// Reads the frames of one raw data file, skipping damage (see RawDataFormat.md).
+// Reads the frames of one raw data file, skipping damage (see RawDataFormat.md). The file is read
+// piece by piece as the frames are asked for, and each call does a bounded amount of work, so a
+// caller that must stay responsive (a playback being stopped) is never held up by a large or
+// hostile file.
 #pragma once
 
 #include <cstdint>
@@ -6,21 +9,38 @@
 #include <vector>
 
 #include "RadarFrame.h"
+#include "RawFrameScanner.h"
 
 class CRawDataReader {
 public:
-    // Loads the file. False when it cannot be read or is not a raw data file of a known version.
+    CRawDataReader() = default;
+    ~CRawDataReader();
+    CRawDataReader(const CRawDataReader&) = delete;
+    CRawDataReader& operator=(const CRawDataReader&) = delete;
+
+    // Opens the file. False when it cannot be read or is not a raw data file of a known version.
     bool Open(const std::string& path);
+    void Close();
+
+    enum class Result { Frame, End, Busy };
+    // Next intact frame within about `work` bytes examined; Busy when that ran out first.
+    Result Step(RadarFrame& frame, size_t work);
     // Next intact frame; false at the end of the file.
     bool Next(RadarFrame& frame);
 
-    size_t Position() const { return position_; }
-    size_t Size() const { return data_.size(); }
+    size_t Position() const { return scanner_.Position(); }
+    size_t Size() const { return static_cast<size_t>(fileSize_); }
     // Damaged stretches skipped so far (each counts once however many bytes it spans).
-    int DamagedFrames() const { return damaged_; }
+    int DamagedFrames() const { return scanner_.DamagedFrames(); }
+
+    static constexpr uint64_t kMaxFileBytes = 1ull << 30;
 
 private:
+    bool ReadMore(size_t chunk);
+
+    void* file_ = nullptr;  // HANDLE; null when closed
+    uint64_t fileSize_ = 0;
+    bool complete_ = false;
     std::vector<uint8_t> data_;
-    size_t position_ = 0;
-    int damaged_ = 0;
+    CRawFrameScanner scanner_;
 };

@@ -65,6 +65,7 @@ void ROVA_SimSensor_GetCounters(RadarSimCounters* counters) {
     counters->serialLostFrames = s.serialLostFrames;
     counters->serialCrcErrors = s.serialCrcErrors;
     counters->serialSkippedBytes = s.serialSkippedBytes;
+    counters->nonFinitePoints = s.nonFinitePoints;
 }
 
 int ROVA_RadarDiscovery_ListCandidates(RadarDiscoveryCandidate* candidates, int maxCount) {

@@ -36,6 +36,7 @@ struct RadarSimCounters {
     uint64_t serialLostFrames;   // gaps in the serial sensors' frame sequence numbers
     uint64_t serialCrcErrors;    // damaged frames on serial lines
     uint64_t serialSkippedBytes; // serial bytes that belonged to no valid frame (line noise)
+    uint64_t nonFinitePoints;    // points dropped before the filters for a NaN or infinite number
 };
 
 extern "C" {

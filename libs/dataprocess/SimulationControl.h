@@ -39,6 +39,7 @@ public:
     std::atomic<uint64_t> serialLostFrames{0};
     std::atomic<uint64_t> serialCrcErrors{0};
     std::atomic<uint64_t> serialSkippedBytes{0};
+    std::atomic<uint64_t> nonFinitePoints{0};
 
 private:
     CSimulationControl() = default;

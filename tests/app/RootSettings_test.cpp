@@ -65,6 +65,38 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
     EXPECT_EQ(s.algorithmAreaEnable, 1);
 }
 
+TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
+    const struct {
+        const char* attributes;
+        int RootSettings::*intField;
+        double RootSettings::*realField;
+        double expected;
+    } cases[] = {
+        {"ObjectWnd_RadiusScale=\"100000\"", nullptr, &RootSettings::radiusScale, 100.0},
+        {"ObjectWnd_RadiusScale=\"-3\"", nullptr, &RootSettings::radiusScale, 0.0},
+        {"ObjectWnd_LocusRadiusScale=\"1e300\"", nullptr, &RootSettings::locusRadiusScale, 100.0},
+        {"ObjectWnd_GateMax=\"1e300\"", nullptr, &RootSettings::gateMax, 1e5},
+        {"ObjectWnd_GateMin=\"-1e300\"", nullptr, &RootSettings::gateMin, -1e5},
+        {"ObjectWnd_SectorCount=\"2000000000\"", &RootSettings::sectorCount, nullptr, 1000},
+        {"ObjectWnd_SectorCount=\"0\"", &RootSettings::sectorCount, nullptr, 1},
+        {"ObjectWnd_DisplayTime=\"2147483647\"", &RootSettings::displayTime, nullptr, 600000},
+        {"ObjectWnd_DisplayTime=\"-5\"", &RootSettings::displayTime, nullptr, 0},
+        {"ObjectWnd_SmoothCount=\"-7\"", &RootSettings::smoothCount, nullptr, 1},
+        {"ObjectWnd_AngleStart=\"-2000000000\"", &RootSettings::angleStart, nullptr, -360},
+        {"ObjectWnd_AngleStop=\"2000000000\"", &RootSettings::angleStop, nullptr, 360},
+        {"ObjectWnd_AngleStep=\"99999\"", &RootSettings::angleStep, nullptr, 360},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        const RootSettings s = LoadFrom(std::string("<AppConfig ") + c.attributes + "/>");
+        if (c.intField) {
+            EXPECT_EQ(s.*c.intField, static_cast<int>(c.expected));
+        } else {
+            EXPECT_DOUBLE_EQ(s.*c.realField, c.expected);
+        }
+    }
+}
+
 TEST(RootSettingsTest, ObjectCountTypeAcceptsOnlySingleOrMulti) {
     const struct {
         const char* text;

@@ -92,6 +92,68 @@ TEST(XMLParserTest, AFileThatCannotBeReplacedIsLeftIntact) {
     EXPECT_EQ(::GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The damaged files in folder, by name.
+std::vector<std::string> DamagedCopies(const TempFolder& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(dir.fileA("appConfig.xml.damaged-*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(data.cFileName);
+    while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+TEST(XMLParserTest, APartlyReadableFileIsKeptUntouchedBeforeTheNextSave) {
+    TempFolder dir;
+    const std::string path = dir.fileA("appConfig.xml");
+    // A hand edit: 30 monitor areas, one of them closed with the wrong end tag.
+    std::string text = "<?xml version=\"1.0\"?>\n<AppConfig Language=\"ENG\">\n";
+    for (int i = 0; i < 30; ++i) {
+        text += "\t<MonitorArea Points=\"" + std::to_string(i) + ",1;5,6;7,8\">";
+        text += i == 2 ? "</MonitorAera>\n" : "</MonitorArea>\n";
+    }
+    text += "</AppConfig>\n";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << text;
+    }
+    // What the start does: load, add AppConfig when none came out, save.
+    XMLParser doc;
+    doc.LoadFromFile(path.c_str());
+    EXPECT_TRUE(doc.LoadedDamaged());
+    ASSERT_FALSE(doc.AppConfig().IsNull());
+    ASSERT_TRUE(doc.SaveToFile(path.c_str()));
+
+    const std::vector<std::string> copies = DamagedCopies(dir);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(dir.fileA(copies[0]), doc.DamagedCopy());
+    EXPECT_EQ(ReadAll(doc.DamagedCopy()), text) << "the copy holds every byte of the damaged file";
+
+    // A second damaged load in the same second keeps the first copy and adds another.
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << "<AppConfig><Broken></AppConfig>";
+    }
+    XMLParser again;
+    again.LoadFromFile(path.c_str());
+    EXPECT_TRUE(again.LoadedDamaged());
+    EXPECT_EQ(DamagedCopies(dir).size(), 2u);
+    EXPECT_EQ(ReadAll(dir.fileA(copies[0])), text);
+    EXPECT_EQ(ReadAll(again.DamagedCopy()), "<AppConfig><Broken></AppConfig>");
+
+    // A sound file leaves no copy and no damage behind.
+    ASSERT_TRUE(again.SaveToFile(path.c_str()));
+    XMLParser sound;
+    sound.LoadFromFile(path.c_str());
+    EXPECT_FALSE(sound.LoadedDamaged());
+    EXPECT_TRUE(sound.DamagedCopy().empty());
+    EXPECT_EQ(DamagedCopies(dir).size(), 2u);
+    XMLParser missing;
+    missing.LoadFromFile(dir.fileA("absent.xml").c_str());
+    EXPECT_FALSE(missing.LoadedDamaged());
+}
+
 TEST(XMLParserTest, HostileFilesNeverCrashTheLoad) {
     TempFolder dir;
     struct Case {

@@ -178,9 +178,13 @@ TEST_F(StoreFixture, MonitorPointsAreNumberedPerElementWithTheirColoursAndScale)
           "<MonitorPoint Enable=\"1\" InactiveColor=\"255\" ActiveColor=\"1\" TextColor=\"2\" RadiusScale=\"2.5\""
           " Position=\"7.5, -45.25; \"/>"
           "<MonitorPoint Enable=\"1\" RadiusScale=\"big\" Position=\"1,1\"/>"
+          "<MonitorPoint Enable=\"1\" RadiusScale=\"100000\" Position=\"2,2\"/>"
+          "<MonitorPoint Enable=\"1\" RadiusScale=\"-4\" Position=\"2,2\"/>"
           "</AppConfig>");
     store.LoadMonitorPoints(view);
-    ASSERT_EQ(view.points.size(), 4u);
+    ASSERT_EQ(view.points.size(), 6u);
+    EXPECT_EQ(view.points[4].radiusScale, kMaxPointRadiusScale) << "clamped: the disc would not fit in memory";
+    EXPECT_EQ(view.points[5].radiusScale, kMinPointRadiusScale);
     const FakePoint& p0 = view.points[0];
     EXPECT_EQ(p0.label, L"1");
     EXPECT_EQ(p0.range, 3.0);

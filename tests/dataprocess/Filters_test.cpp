@@ -106,6 +106,73 @@ TEST(MttTracker, DetectBoundKeepsTracksFromBeingBornOutside) {
     EXPECT_EQ(ids.size(), 1u);
 }
 
+// Recorded and serial frames are checked for framing only: NaN and infinities must stop at the
+// filters (counted), never reach a listener.
+std::vector<RadarPoint> PoisonedPoints() {
+    const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    std::vector<RadarPoint> points;
+    for (double b : bad) {
+        for (int field = 0; field < 5; ++field) {
+            RadarPoint p = PointAt(12, 1, 0.9);
+            double* fields[] = {&p.gate, &p.distance, &p.velocity, &p.angle, &p.snr};
+            *fields[field] = b;
+            points.push_back(p);
+        }
+    }
+    return points;
+}
+
+void ExpectFinite(const std::vector<RadarPoint>& objects) {
+    for (const RadarPoint& o : objects) EXPECT_TRUE(IsFinitePoint(o)) << o.distance << " " << o.angle << " " << o.velocity;
+}
+
+TEST(Filters, NonFiniteNumbersAreDroppedAndCounted) {
+    const std::vector<RadarPoint> poison = PoisonedPoints();
+    CModFilter mod;
+    mod.Configure(0.10, 0.25, 64);
+    CMttTracker tracker;
+    MttSettings settings;
+    settings.maxTargets = 64;
+    tracker.Configure(settings);
+    size_t reported = 0;
+    for (int frame = 0; frame < 12; ++frame) {
+        std::vector<RadarPoint> points = {PointAt(10 + 0.2 * frame, 0, 0.8), PointAt(20, -8 + 0.2 * frame, -0.6)};
+        points.insert(points.begin() + 1, poison.begin(), poison.end());
+        const std::vector<RadarPoint> moving = mod.Process(points);
+        ExpectFinite(moving);
+        EXPECT_EQ(moving.size(), 2u) << "a poisoned point neither joins nor makes a body";
+        const std::vector<RadarPoint> tracks = tracker.Process(points, 0.066);
+        ExpectFinite(tracks);
+        reported += tracks.size();
+    }
+    EXPECT_GT(reported, 0u) << "the good walkers are still tracked";
+    EXPECT_EQ(mod.RejectedPoints(), 12 * poison.size());
+    EXPECT_EQ(tracker.RejectedPoints(), 12 * poison.size());
+}
+
+// A thousand well spread points in every frame: the tracker keeps a bounded set of tracks, so
+// the association cannot grow into a billion distance checks.
+TEST(MttTracker, TracksStayBoundedWhenEveryFrameIsFullOfSpreadPoints) {
+    CMttTracker tracker;
+    MttSettings settings;
+    tracker.Configure(settings);
+    for (int frame = 0; frame < 15; ++frame) {
+        std::vector<RadarPoint> points;
+        for (int i = 0; i < 1024; ++i) {
+            // A new scatter every frame: 1024 bodies at least 1.2 m apart, none near the last frame's.
+            RadarPoint p;
+            const double x = -40 + 2.5 * (i % 32) + 1.2 * (frame % 2), y = 2 + 2.5 * (i / 32) + 1.2 * (frame % 2);
+            p.distance = std::hypot(x, y);
+            p.gate = p.distance / 0.25;
+            p.angle = std::atan2(x, y) / kDeg;
+            p.velocity = 0.8;
+            points.push_back(p);
+        }
+        tracker.Process(points, 0.05);
+        EXPECT_LE(tracker.TrackCount(), CMttTracker::kMaxTracks);
+    }
+}
+
 // Through the library: the filters copy the polygon, count 0 clears it, and the MTT stream of a
 // run drops a scripted walker outside the bound while keeping the one inside.
 class FilterBoundThroughLibrary : public RadarLibraryTest {};

@@ -73,7 +73,13 @@ TEST(RadarParameter, IniRoundTripKeepsEveryField) {
     ASSERT_TRUE(ROVA_Interface_RadarParameter_LoadFromFile(path.c_str(), b.get()));
     // The plain bytes before the first embedded list hold every named field and the registers.
     EXPECT_EQ(0, memcmp(a.get(), b.get(), 6472));
-    EXPECT_NE(ReadText(path).find("; Number of range gates N."), std::string::npos) << "keys are commented";
+    const std::string text = ReadText(path);
+    EXPECT_NE(text.find("; Number of range gates N."), std::string::npos) << "keys are commented";
+    // The clamps are documented beside the keys they bound.
+    for (const char* range : {"; Number of range gates N. From 1 to 1024.\r\nGateCount=",
+                              "From 0.001 to 100.\r\nGateSizeMeters=", "From 1 to 65536.\r\nBoundLimit=",
+                              "From 0 to 16.\r\nTargetCount="})
+        EXPECT_NE(text.find(range), std::string::npos) << range;
 }
 
 TEST(RadarParameter, UnknownKeysAndSectionsSurviveLoadAndSave) {

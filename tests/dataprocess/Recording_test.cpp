@@ -157,6 +157,33 @@ TEST_F(Recording, LoopedPlaybackStartsOverUntilStopped) {
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
 }
 
+// A loop over files in which no frame checks out has nothing to repeat: it ends like a single
+// pass, and Stop comes back at once.
+TEST_F(Recording, LoopOverFilesWithoutAnIntactFrameEnds) {
+    const std::string rec = folder_ + "\\broken";
+    CreateDirectoryA(rec.c_str(), nullptr);
+    const std::vector<uint8_t> header = CRawFrameCodec::EncodeFileHeader(64, 0);
+    WriteText(rec + "\\ROVA_Raw_0_header_only.rvraw", std::string(header.begin(), header.end()));
+    WriteText(rec + "\\ROVA_Raw_1_foreign.rvraw", "this is not a recording at all");
+    WriteText(rec + "\\ROVA_Raw_2_junk.rvraw", std::string(header.begin(), header.end()) + "RVFM junk RVFM");
+    EventLog log;
+    ROVA_Interface_RadarParameter_Init(&gRadarParameter);
+    gRadarParameter.isFileSource = 1;
+    strcpy(gRadarParameter.dataPath, rec.c_str());
+    ROVA_SimSensor_SetPlaybackSpeed(0);
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(&log, 0);
+    ROVA_Interface_RadarDevice_File_SetLoopReadFile(1);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_Start());
+    for (int i = 0; i < 5000 && !log.ended; ++i) Sleep(1);
+    EXPECT_TRUE(log.ended) << "the loop must end when a whole pass found no frame";
+    EXPECT_EQ(log.loops, 1);
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarCtrl_CloseDevice();
+    ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
+}
+
 // Damage in the middle, garbage between frames and a cut-off end: every intact frame still
 // arrives, the damaged ones are skipped, files that are not recordings are passed over.
 TEST_F(Recording, DamagedRecordingsAreReadUpToTheDamage) {

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the native fuzz targets with the host clang into the given folder.
+# Usage: fuzz/build.sh <build folder>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+out=${1:?usage: fuzz/build.sh <build folder>}
+if [ ! -f "$out/build.ninja" ]; then
+  cmake -S "$here" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build "$out" | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+test "${PIPESTATUS[0]}" -eq 0
