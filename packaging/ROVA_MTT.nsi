@@ -33,6 +33,7 @@ InstallDir "$LOCALAPPDATA\Programs\ROVA_MTT"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+BrandingText "${PRODUCT} ${VERSION}"
 
 !define MUI_ICON "${__FILEDIR__}/../res/art/ROVA_MTT.ico"
 !define MUI_UNICON "${__FILEDIR__}/../res/art/ROVA_MTT.ico"

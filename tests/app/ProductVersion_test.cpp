@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "RovaVersion.h"
@@ -37,7 +39,22 @@ TEST(ProductVersionTest, EveryShippedBinaryCarriesTheBuildVersion) {
     wchar_t numbers[64] = {};
     wsprintfW(numbers, L"%u.%u.%u.0", ROVA_VERSION_MAJOR, ROVA_VERSION_MINOR, ROVA_VERSION_PATCH);
     const std::wstring fixed = std::wstring(numbers) + L" " + numbers;
-    for (const wchar_t* name : {L"ROVA_MTT.exe", L"ROVA_Common.dll", L"ROVA_DataProcess.dll", L"ROVA_DlgResource.dll"}) {
+    // What the packages ship: every ROVA_*.exe and ROVA_*.dll (a new console tool needs
+    // rova_add_version_resource in its CMakeLists).
+    std::vector<std::wstring> shipped;
+    for (const wchar_t* pattern : {L"ROVA_*.exe", L"ROVA_*.dll"}) {
+        WIN32_FIND_DATAW found = {};
+        HANDLE search = ::FindFirstFileW(pattern, &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            // Windows matches names without case; the developer tool rova_probe.exe does not ship.
+            if (std::wstring_view(found.cFileName).starts_with(L"ROVA_")) shipped.push_back(found.cFileName);
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    for (const wchar_t* name : {L"ROVA_MTT.exe", L"ROVA_Common.dll", L"ROVA_DataProcess.dll", L"ROVA_DlgResource.dll"})
+        EXPECT_NE(std::find(shipped.begin(), shipped.end(), name), shipped.end()) << "missing " << name;
+    for (const std::wstring& name : shipped) {
         SCOPED_TRACE(name);
         EXPECT_EQ(ReadProductVersion(name), Widen(ROVA_VERSION_TEXT));
         EXPECT_EQ(FixedVersions(name), fixed);

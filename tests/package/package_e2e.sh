@@ -69,15 +69,17 @@ uninstall() {
 }
 same() { cmp -s "$1" "$2" || e2e_fail "$3"; }
 
-# Starts the console from FOLDER, waits for its main window, closes it with Alt+F4.
-run_console() {
+# Starts the console from FOLDER and waits for its main window.
+start_console() {
   local folder=$1
   (cd "$folder" && exec wine ./ROVA_MTT.exe) >/dev/null 2>&1 &
   E2E_PID=$!
   e2e_wait_window 60 || e2e_fail "no main window of the console in $folder"
   [ -f "$folder/appConfig.xml" ] || e2e_fail "console in $folder wrote no appConfig.xml beside itself"
+}
+close_console() {
   e2e_key alt+F4
-  e2e_wait_exit 20 || e2e_fail "Alt+F4 did not end the console in $folder"
+  e2e_wait_exit 20 || e2e_fail "Alt+F4 did not end the console"
 }
 
 # What the packages must hold: the build's binaries without debug information.
@@ -129,7 +131,12 @@ program_kb=$(( $(cat "${program[@]/#/$inst/}" | wc -c) / 1024 ))
 [ "$size" -ge "$program_kb" ] || e2e_fail "EstimatedSize $size KB is below the program's $program_kb KB"
 echo "installed $version over 0.9.0: $size KB registered"
 
-run_console "$inst"
+start_console "$inst"
+# Its files are in use while it runs: a silent setup stops without touching them.
+touch -d @0 "$inst/ROVA_MTT.exe"
+wine "$setup" /S && e2e_fail "silent setup went ahead while the console ran"
+[ "$(stat -c %Y "$inst/ROVA_MTT.exe")" = 0 ] || e2e_fail "setup replaced the running console's exe"
+close_console
 
 # ---- silent uninstall keeps the operator's files --------------------------------------------
 uninstall
@@ -154,5 +161,6 @@ portable="$tmp/USB stick/ROVA_MTT-$version"
 expected=$(printf '%s\n' "${program[@]}" Radar_Config.ini | sort)
 [ "$(ls "$portable" | sort)" = "$expected" ] || e2e_fail "zip holds: $(ls "$portable" | tr '\n' ' ')"
 for f in "${program[@]}" Radar_Config.ini; do same "$portable/$f" "$tmp/shipped/$f" "zipped $f is not the build's"; done
-run_console "$portable"
+start_console "$portable"
+close_console
 e2e_pass
