@@ -27,6 +27,7 @@ mapfile -t program < <(cd "$ROVA_BIN_DIR" && ls ROVA_*.exe ROVA_*.dll)
 E2E_DIR=$(mktemp -d /tmp/rova_package.XXXXXX)
 tmp=$E2E_DIR
 # Wine must not touch the real home (desktop, start-menu entries of the host) nor other prefixes.
+export XAUTHORITY=${XAUTHORITY:-$HOME/.Xauthority}
 export HOME=$tmp/home
 mkdir -p "$HOME"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
