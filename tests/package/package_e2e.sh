@@ -32,7 +32,11 @@ export HOME=$tmp/home
 mkdir -p "$HOME"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && [ -d "$tmp/prefix" ] && WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null || true
+  if [ -d "$tmp/prefix" ]; then
+    # Ends only this prefix's programs, and waits for them before the folder goes.
+    WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null || true
+    WINEPREFIX=$tmp/prefix timeout 20 wineserver -w 2>/dev/null || true
+  fi
   e2e_cleanup
 }
 trap cleanup EXIT
