@@ -53,6 +53,11 @@ if [ ! -f "$template/.rova-ready" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
   )
+  # Wine links Desktop, Documents and the like to the home folder it saw, a temporary one here:
+  # the prefix gets folders of its own instead.
+  find "$template.new/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r link; do
+    rm "$link" && mkdir "$link"
+  done
   rm -rf "$template"
   mv "$template.new" "$template"
   touch "$template/.rova-ready"
