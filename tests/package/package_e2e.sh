@@ -6,7 +6,8 @@
 # - a silent uninstall removes the program, its shortcut and its installed-apps entry and keeps the
 #   operator's files;
 # - a radar configuration the operator never changed follows the new release's default on upgrade
-#   and goes with the program on uninstall;
+#   and goes with the program on uninstall; the uninstaller with its pages asks before it removes
+#   the operator's files and removes them on Yes;
 # - the portable zip unpacked into any folder runs the same way.
 # Uses dist/ROVA_MTT-<version>-setup.exe and -portable.zip (scripts/package, called by scripts/test).
 set -euo pipefail
@@ -162,8 +163,27 @@ rm -rf "$inst"
 install "$old_setup"
 install "$setup"
 same "$inst/Radar_Config.ini" "$ROVA_BIN_DIR/Radar_Config.ini" "upgrade kept the older release's default radar configuration"
-uninstall
-[ ! -e "$inst" ] || e2e_fail "uninstall without operator's files left: $(ls -A "$inst")"
+
+# ---- an uninstall with its pages asks before it removes the operator's files ------------------
+printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$inst/appConfig.xml"
+uninstall_windows() { xdotool search --onlyvisible --name "ROVA MTT .* Uninstall" 2>/dev/null | wc -l; }
+wait_uninstall_windows() {
+  for _ in $(seq 1 100); do [ "$(uninstall_windows)" -ge "$1" ] && return 0; sleep 0.2; done
+  return 1
+}
+wine "$inst/uninstall.exe" >/dev/null 2>&1 &
+wait_uninstall_windows 1 || e2e_fail "the uninstaller showed no window"
+sleep 0.5
+xdotool key --clearmodifiers Return   # confirm page: Uninstall
+wait_uninstall_windows 2 || e2e_fail "the uninstaller did not ask about the operator's files"
+[ -f "$inst/appConfig.xml" ] || e2e_fail "the operator's files went before the answer"
+sleep 0.5
+xdotool key --clearmodifiers Tab Return   # from the default No to Yes
+sleep 1
+xdotool key --clearmodifiers Return   # finish page: Close
+timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
+[ ! -e "$inst" ] || e2e_fail "uninstall answered Yes left: $(ls -A "$inst")"
+wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
 
 # ---- portable zip ------------------------------------------------------------------------------
 unzip -q "$zip" -d "$tmp/USB stick"
