@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/ProductVersion.h"
 #include "app/XMLParser.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -276,7 +277,7 @@ bool CROVAMTTDlg::OnSysCommand(UINT command) {
 
 void CROVAMTTDlg::ShowAboutDialog() {
     const std::wstring title = CResourceLoader::LoadString(IDS_ABOUT_TITLE);
-    const std::wstring text = CResourceLoader::LoadString(IDS_ABOUT_TEXT);
+    const std::wstring text = ComposeAboutText(CResourceLoader::LoadString(IDS_ABOUT_TEXT), OwnProductVersion());
     ::MessageBoxW(m_hWnd, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 

@@ -3,6 +3,7 @@
 file(GLOB ROVA_RESOURCE_DEPENDS CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h ${CMAKE_SOURCE_DIR}/res/*.manifest
   ${CMAKE_SOURCE_DIR}/res/art/*.ico ${CMAKE_SOURCE_DIR}/res/art/enu/*.png ${CMAKE_SOURCE_DIR}/res/art/chs/*.png)
+list(APPEND ROVA_RESOURCE_DEPENDS ${ROVA_VERSION_HEADER})
 
 # Marks the resource script as depending on those files for targets created in the given folders
 # (source file properties are per folder) and in the calling folder.

@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <cmath>
+#include <string>
 #include <thread>
 
 #include "WindowTestSupport.h"
 #include "AreaVertexCompare.h"
+#include "RovaVersion.h"
 #include "app/ROVAMTTDlg.h"
 #include "app/XMLParser.h"
 #include "res/resource.h"
@@ -128,12 +130,18 @@ TEST_F(MainDialogTest, StartsIdleInSingleTargetModeWithTheAboutItem) {
         ASSERT_GT(::GetMenuStringW(menu, CROVAMTTDlg::kAboutCommand, text, 64, MF_BYCOMMAND), 0);
         EXPECT_STREQ(text, L"About(&A)...");
     }
-    // Its command opens the About box, owned by the console.
+    // Its command opens the About box, owned by the console, naming the build's version.
     std::atomic<bool> aboutSeen{false};
+    std::wstring aboutText;
     std::thread closer([&] {
         for (int i = 0; i < 250 && !aboutSeen; ++i) {
             HWND box = ::FindWindowW(L"#32770", L"About ROVA MTT");
             if (box && ::IsWindowVisible(box)) {
+                for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                    wchar_t text[256] = {};
+                    ::GetWindowTextW(child, text, 256);
+                    aboutText += text;
+                }
                 aboutSeen = ::GetWindow(box, GW_OWNER) == dlg.GetSafeHwnd();
                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                 break;
@@ -144,6 +152,9 @@ TEST_F(MainDialogTest, StartsIdleInSingleTargetModeWithTheAboutItem) {
     ::SendMessageW(dlg, WM_SYSCOMMAND, CROVAMTTDlg::kAboutCommand, 0);
     closer.join();
     EXPECT_TRUE(aboutSeen);
+    const std::string version = ROVA_VERSION_TEXT;
+    EXPECT_NE(aboutText.find(L"Version " + std::wstring(version.begin(), version.end())), std::wstring::npos)
+        << "About box text: " << aboutText;
     // The free surface is the dialog colour and drags the window.
     const RECT view = ChildRect(dlg, IDC_TARGET_VIEW);
     EXPECT_EQ(ClientPixel(dlg, view.left / 2, view.bottom - 2), RGB(42, 50, 60));

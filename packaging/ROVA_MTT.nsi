@@ -1,0 +1,232 @@
+; The ROVA MTT installer. Built by scripts/package, which stages the files and passes:
+;   VERSION          the build's version text (1.2.0 or 1.2.0+1a2b3c4), shown and registered
+;   NUMERIC_VERSION  its numbers (1.2.0), for the installer's own version resource
+;   STAGE            folder holding the program files and shipped.nsh (the lists of them)
+;   OUTFILE          the setup.exe to write
+;
+; Per user and without administrator rights, into the user's local programs folder: the console
+; keeps appConfig.xml, Radar_Config.ini, Log\ and SaveData\ beside its exe, which a folder under
+; Program Files would not allow. The pages are English or Simplified Chinese by the system language.
+; 64-bit like the console: Windows that cannot run the console cannot run its installer either.
+Target amd64-unicode
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+
+!define PRODUCT "ROVA MTT"
+!define PUBLISHER "ROVA"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ROVA_MTT"
+!define SHORTCUT "ROVA MTT.lnk"
+; The console's single-instance mutex: while it is held the program files are in use.
+!define INSTANCE_MUTEX "Global\{6B3E2A91-4F0C-4D7B-9A55-1C2E8D7F30A4}"
+
+!include "${STAGE}/shipped.nsh"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\ROVA_MTT"
+; An upgrade goes where the earlier version is.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+BrandingText "${PRODUCT} ${VERSION}"
+
+!define MUI_ICON "${__FILEDIR__}/../res/art/ROVA_MTT.ico"
+!define MUI_UNICON "${__FILEDIR__}/../res/art/ROVA_MTT.ico"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\ROVA_MTT.exe"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the one used when the system's is neither.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+LangString SectionProgram ${LANG_ENGLISH} "ROVA MTT console"
+LangString SectionProgram ${LANG_SIMPCHINESE} "ROVA MTT 控制台"
+LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
+LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
+LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and choose Retry."
+LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
+LangString RemoveOperatorFiles ${LANG_ENGLISH} "Also remove your settings, radar configuration, logs and recordings from $INSTDIR?"
+LangString RemoveOperatorFiles ${LANG_SIMPCHINESE} "是否同时删除 $INSTDIR 中的设置、雷达配置、日志和记录数据？"
+
+VIProductVersion "${NUMERIC_VERSION}.0"
+VIFileVersion "${NUMERIC_VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) ${PUBLISHER}"
+
+; ---- shared by the installer and the uninstaller -------------------------------------------
+
+!macro DefineHelpers UN
+; Waits until no console runs: its files cannot be replaced or removed while it does. A silent
+; run cannot ask, so it stops with an error instead.
+Function ${UN}WaitForConsoleToClose
+  ${Do}
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p.r0'
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r0)'
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ConsoleRunning)" /SD IDCANCEL IDRETRY +2
+    Abort
+  ${Loop}
+FunctionEnd
+
+; Stack in: file A, file B (B on top). Stack out: 1 when both exist and hold the same bytes, else 0.
+Function ${UN}FilesEqual
+  Exch $R1
+  Exch
+  Exch $R0
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  Push $R6
+  StrCpy $R6 0
+  ClearErrors
+  FileOpen $R2 $R0 r
+  ${IfNot} ${Errors}
+    FileOpen $R3 $R1 r
+    ${IfNot} ${Errors}
+      FileSeek $R2 0 END $R4
+      FileSeek $R3 0 END $R5
+      ${If} $R4 = $R5
+        FileSeek $R2 0 SET
+        FileSeek $R3 0 SET
+        StrCpy $R6 1
+        ${Do}
+          ClearErrors
+          FileReadByte $R2 $R4
+          ${If} ${Errors}
+            ${Break}
+          ${EndIf}
+          FileReadByte $R3 $R5
+          ${If} $R4 <> $R5
+            StrCpy $R6 0
+            ${Break}
+          ${EndIf}
+        ${Loop}
+      ${EndIf}
+      FileClose $R3
+    ${EndIf}
+    FileClose $R2
+  ${EndIf}
+  StrCpy $R0 $R6
+  Pop $R6
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+!macroend
+!insertmacro DefineHelpers ""
+!insertmacro DefineHelpers "un."
+
+; ---- install ---------------------------------------------------------------------------------
+
+Function .onInit
+  Call WaitForConsoleToClose
+FunctionEnd
+
+Section "!$(SectionProgram)" SectionProgram
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  !insertmacro ShipProgramFiles
+
+  ; The radar configuration is the operator's once changed. Defaults\ keeps the copy this version
+  ; ships; the one beside the exe is replaced only while it still equals the copy the earlier
+  ; version shipped. Without that copy (an unknown earlier install) the existing file stays.
+  StrCpy $0 1
+  ${If} ${FileExists} "$INSTDIR\Radar_Config.ini"
+    StrCpy $0 0
+    ${If} ${FileExists} "$INSTDIR\Defaults\Radar_Config.ini"
+      Push "$INSTDIR\Radar_Config.ini"
+      Push "$INSTDIR\Defaults\Radar_Config.ini"
+      Call FilesEqual
+      Pop $0
+    ${EndIf}
+  ${EndIf}
+  SetOutPath "$INSTDIR\Defaults"
+  File "${STAGE}/Radar_Config.ini"
+  ${If} $0 = 1
+    SetOutPath "$INSTDIR"
+    File "${STAGE}/Radar_Config.ini"
+  ${EndIf}
+  SetOutPath "$INSTDIR"
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\ROVA_MTT.exe" "" "$INSTDIR\ROVA_MTT.exe" 0
+
+  ; The entry in the installed-apps list.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\ROVA_MTT.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Size of the program folder's own files in KB; logs and recordings in subfolders do not count.
+  ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section /o "$(SectionDesktop)" SectionDesktop
+  CreateShortcut "$DESKTOP\${SHORTCUT}" "$INSTDIR\ROVA_MTT.exe" "" "$INSTDIR\ROVA_MTT.exe" 0
+SectionEnd
+
+; ---- uninstall -------------------------------------------------------------------------------
+
+Function un.onInit
+  Call un.WaitForConsoleToClose
+FunctionEnd
+
+Section "Uninstall"
+  !insertmacro RemoveProgramFiles
+  ; A radar configuration the operator never changed is the program's own.
+  Push "$INSTDIR\Radar_Config.ini"
+  Push "$INSTDIR\Defaults\Radar_Config.ini"
+  Call un.FilesEqual
+  Pop $0
+  ${If} $0 = 1
+    Delete "$INSTDIR\Radar_Config.ini"
+  ${EndIf}
+  Delete "$INSTDIR\Defaults\Radar_Config.ini"
+  RMDir "$INSTDIR\Defaults"
+  Delete "$INSTDIR\uninstall.exe"
+  Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$DESKTOP\${SHORTCUT}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  ; The operator's files go only when the operator says so; a silent uninstall keeps them.
+  ${If} ${FileExists} "$INSTDIR\appConfig.xml"
+  ${OrIf} ${FileExists} "$INSTDIR\Radar_Config.ini"
+  ${OrIf} ${FileExists} "$INSTDIR\Log\*.*"
+  ${OrIf} ${FileExists} "$INSTDIR\SaveData\*.*"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveOperatorFiles)" /SD IDNO IDNO keepOperatorFiles
+    Delete "$INSTDIR\appConfig.xml"
+    Delete "$INSTDIR\Radar_Config.ini"
+    RMDir /r "$INSTDIR\Log"
+    RMDir /r "$INSTDIR\SaveData"
+    keepOperatorFiles:
+  ${EndIf}
+  RMDir "$INSTDIR"
+SectionEnd
