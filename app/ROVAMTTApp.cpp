@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/GdiplusRaii.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
 

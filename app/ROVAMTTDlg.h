@@ -12,7 +12,7 @@
 
 #include "app/PolygonCapture.h"
 #include "app/RootSettings.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "areas/AreaConfigStore.h"
 #include "areas/AreaMonitorDlg.h"
 #include "areas/AreaMonitorDlgListener.h"

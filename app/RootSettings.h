@@ -3,7 +3,7 @@
 // two values written back on exit.
 #include <windows.h>
 
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 
 struct RootSettings {
     int saveData = 0;

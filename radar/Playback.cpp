@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "framework/Raii.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "WindowTestSupport.h"
 #include "AreaVertexCompare.h"
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "res/resource.h"
 
 using namespace mwtest;

@@ -12,7 +12,7 @@
 
 #include "app/ROVAMTTApp.h"
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/ResourceLoader.h"

@@ -1,0 +1,5 @@
+# The settings store: appConfig.xml as a document (XMLParser, XMLNode, gAppConfig), read by every
+# room above it.
+target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/XMLParser.cpp
+)
