@@ -1,7 +1,8 @@
-# Application shell: startup, root settings, main dialog frame.
+# Application shell: startup, main dialog frame.
 target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FolderBrowser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainRunWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PolygonCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ROVAMTTApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ROVAMTTDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RootSettings.cpp
 )
