@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real console with the simulated sensor, operated with the mouse and keyboard:
 # detect, start (moving targets, live labels, result lines), stop, mode switch, Save Data
-# recording and its playback, the Parameter Setting dialog, and rapid presses.
+# recording and its playback (and Stop pressed as it ends), the Parameter Setting dialog, and rapid
+# presses.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e_lib.sh"
@@ -149,12 +150,35 @@ chooser=$(e2e_wait_dialog 15) || e2e_fail "no folder chooser"
 echo "chooser: $chooser"
 e2e_click_dialog_button 1
 e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "playback did not start"
+started_ms=$(date +%s%3N)
 [ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start usable during playback"
 e2e_wait_state $IDC_PLAYBACK "1 1 0" 30 || e2e_fail "playback did not stop by itself"
+playback_ms=$(( $(date +%s%3N) - started_ms ))
+echo "the playback took $playback_ms ms"
 [ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start enabled after playback without a detected device"
 [ "$(ls "$E2E_DIR"/Log | wc -l)" -gt "$logs_before" ] || e2e_fail "playback wrote no result file"
 replayed=$(ls -t "$E2E_DIR"/Log/*.txt | head -1)
 [ -s "$replayed" ] || e2e_fail "playback delivered no targets"
+
+# --- Stop pressed as the playback reaches its end: whichever comes first, the end of a playback
+# only ever stops. (A press that comes after the end opens the folder chooser, which is cancelled.)
+e2e_click_control $IDC_PLAYBACK
+e2e_wait_dialog 15 >/dev/null || e2e_fail "no folder chooser for the second playback"
+e2e_click_dialog_button 1
+e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "the second playback did not start"
+sleep "$(awk -v ms="$playback_ms" 'BEGIN { s = (ms - 250) / 1000; print (s > 0 ? s : 0) }')"
+e2e_click_control $IDC_PLAYBACK
+sleep 1
+if e2e_probe dialogs | grep -q "Browse"; then
+  echo "the press came after the end of the playback"
+  xdotool key --clearmodifiers Escape
+  sleep 0.5
+fi
+e2e_wait_state $IDC_PLAYBACK "1 1 0" 10 || e2e_fail "Playback still pressed after the stop at the end"
+sleep 1.5
+[ -z "$(e2e_probe dialogs)" ] || e2e_fail "something started after the end of the playback: $(e2e_probe dialogs)"
+[ "$(e2e_probe state $IDC_PLAYBACK)" = "1 1 0" ] || e2e_fail "a run started after the end of the playback"
+[ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start enabled after the playback without a detected device"
 e2e_key alt+F4
 e2e_wait_exit 20 || e2e_fail "the console did not end after playback"
 e2e_pass
