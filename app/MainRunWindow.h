@@ -12,7 +12,7 @@ public:
     static constexpr UINT kPresenceTimerMs = 1000;
     static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
 
-    explicit CMainRunWindow(CROVAMTTDlg& dialog) noexcept : dialog_(dialog) {}
+    explicit CMainRunWindow(CROVAMTTDlg& dialog) noexcept : m_dialog(dialog) {}
 
     void ApplyRunButtons(const RunButtons& buttons) override;
     void ShowWaiting(const std::wstring& text) override;
@@ -30,5 +30,5 @@ public:
     void DrainRunMessages() override;
 
 private:
-    CROVAMTTDlg& dialog_;
+    CROVAMTTDlg& m_dialog;
 };

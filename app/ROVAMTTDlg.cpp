@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/FolderBrowser.h"
+#include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "settings/XMLParser.h"
 #include "res/resource.h"
@@ -36,13 +37,7 @@ constexpr ButtonSkin kButtonSkins[] = {
     {IDC_BTN_SAVE_PATH, IDB_SAVE_PATH_NORMAL, IDB_SAVE_PATH_PRESSED, IDB_SAVE_PATH_DISABLED, 0},
 };
 
-std::string ConfigPathA() {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetProgramPathA(0, folder);
-    CombinePathNameA(path, folder, "Radar_Config.ini");
-    return path;
-}
+std::string ConfigPathA() { return ProgramFileA("Radar_Config.ini"); }
 
 RECT ChildRectInParent(HWND child, HWND parent) {
     RECT rc{};
@@ -167,11 +162,8 @@ void CROVAMTTDlg::SaveRootSettings() {
 }
 
 void CROVAMTTDlg::LoadBackgroundImage() {
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t path[MAX_PATH] = {};
-    GetProgramPathW(0, folder);
-    CombinePathNameW(path, folder, L"\\Custom_Background\\SectorBackGround.png");
-    m_backgroundImage.reset(Gdiplus_LoadBitmapFromFileW(path));
+    const std::wstring path = ProgramFileW(L"\\Custom_Background\\SectorBackGround.png");
+    m_backgroundImage.reset(Gdiplus_LoadBitmapFromFileW(path.c_str()));
 }
 
 void CROVAMTTDlg::ApplyArtwork() {
@@ -207,11 +199,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_waitingDlg = ROVA_WaitingDlg_Create(m_hWnd);
     CreateAreaMonitorDialog();
     LoadBackgroundImage();
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t savePath[MAX_PATH] = {};
-    GetProgramPathW(0, folder);
-    CombinePathNameW(savePath, folder, L"SaveData");
-    m_run.SetSavePath(savePath);
+    m_run.SetSavePath(ProgramFileW(L"SaveData").c_str());
     ApplyArtwork();
 
     SetCheck(m_btnSaveData, m_settings.saveData != 0);

@@ -4,24 +4,24 @@
 #include "contracts/ROVA_DataProcess.h"
 
 void CAreaOperations::OnApplyGateRange(double gateMin, double gateMax, uint64_t) {
-    settings_.gateMin = gateMin;
-    settings_.gateMax = gateMax;
-    areas_.ApplyGateRange(gateMin, gateMax, gRadarParameter.gateCount);
+    m_settings.gateMin = gateMin;
+    m_settings.gateMax = gateMax;
+    m_areas.ApplyGateRange(gateMin, gateMax, gRadarParameter.gateCount);
 }
 
-void CAreaOperations::OnAddLightArea(uint32_t, uint32_t, uint64_t) { capture_.BeginPolygonCapture(CaptureLightArea); }
+void CAreaOperations::OnAddLightArea(uint32_t, uint32_t, uint64_t) { m_capture.BeginPolygonCapture(CaptureLightArea); }
 
-void CAreaOperations::OnClearLightArea(uint64_t) { areas_.ClearLightAreas(); }
+void CAreaOperations::OnClearLightArea(uint64_t) { m_areas.ClearLightAreas(); }
 
 void CAreaOperations::OnSetDetectArea(uint32_t, uint32_t, uint64_t) {
-    areas_.DeleteDetectArea();
-    capture_.BeginPolygonCapture(CaptureDetectArea);
+    m_areas.DeleteDetectArea();
+    m_capture.BeginPolygonCapture(CaptureDetectArea);
 }
 
-void CAreaOperations::OnDelDetectArea(uint64_t) { areas_.DeleteDetectArea(); }
+void CAreaOperations::OnDelDetectArea(uint64_t) { m_areas.DeleteDetectArea(); }
 
 void CAreaOperations::FinishCapturedPolygon(CaptureMode mode, const AreaVertex* vertices, int count) {
-    areas_.FinishPolygon(mode, vertices, count, dialog_.inactiveColor, dialog_.activeColor);
+    m_areas.FinishPolygon(mode, vertices, count, m_dialog.inactiveColor, m_dialog.activeColor);
 }
 
 void CAreaOperations::SendDetectBound() {
@@ -29,6 +29,6 @@ void CAreaOperations::SendDetectBound() {
     params.gateCount = gRadarParameter.gateCount;
     params.boundLimit = gRadarParameter.boundLimit;
     params.angleSlope = gRadarParameter.angleSlope;
-    params.topViewMode = settings_.topViewMode;
-    areas_.SendDetectBound(params);
+    params.topViewMode = m_settings.topViewMode;
+    m_areas.SendDetectBound(params);
 }

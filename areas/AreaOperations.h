@@ -22,7 +22,7 @@ class CAreaOperations : public IAreaMonitorDlgListener {
 public:
     CAreaOperations(AreaOverlayController& areas, RootSettings& settings, CAreaMonitorDlg& dialog,
                     IPolygonCaptureHost& capture) noexcept
-        : areas_(areas), settings_(settings), dialog_(dialog), capture_(capture) {}
+        : m_areas(areas), m_settings(settings), m_dialog(dialog), m_capture(capture) {}
 
     void OnApplyGateRange(double gateMin, double gateMax, uint64_t context) override;
     void OnAddLightArea(uint32_t inactiveColor, uint32_t activeColor, uint64_t context) override;
@@ -37,8 +37,8 @@ public:
     void SendDetectBound();
 
 private:
-    AreaOverlayController& areas_;
-    RootSettings& settings_;
-    CAreaMonitorDlg& dialog_;
-    IPolygonCaptureHost& capture_;
+    AreaOverlayController& m_areas;
+    RootSettings& m_settings;
+    CAreaMonitorDlg& m_dialog;
+    IPolygonCaptureHost& m_capture;
 };

@@ -9,7 +9,7 @@
 
 CDetectionSink::CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
                                CObjectSectorWnd& view)
-    : window_(window), engine_(engine), slots_(slots), results_(results), view_(view) {
+    : m_window(window), m_engine(engine), m_slots(slots), m_results(results), m_view(view) {
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(this, 0);
     ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
     ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(this, 0);
@@ -27,22 +27,22 @@ CDetectionSink::~CDetectionSink() {
 void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
     std::vector<ViewTarget> targets;
     targets.reserve(objects ? objects->GetCount() : 0);
-    ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, slots_,
+    ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, m_slots,
                     [&](int, const CalibratedObject& object) {
                         ViewTarget target;
                         target.id = object.objectId;
                         target.range = object.gate;
                         target.angle = object.angle - 90.0;
                         targets.push_back(target);
-                        results_.WriteLine(object.objectId, object.distance, object.angle, object.velocity);
+                        m_results.WriteLine(object.objectId, object.distance, object.angle, object.velocity);
                     });
     CPtrListCtrl list;
     for (ViewTarget& t : targets) list.AddData(&t, -1);
-    view_.UpdateTargets(&list);
+    m_view.UpdateTargets(&list);
     list.RemoveAll();
-    ::PostMessageW(window_, WM_PRESENCE_TICK, 0, 0);
+    ::PostMessageW(m_window, WM_PRESENCE_TICK, 0, 0);
 }
 
 void CDetectionSink::OnFileRadarReadEnd(uint64_t) {
-    engine_.DelayPostMsg(kPlaybackEndDelayMs, window_, window_, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+    m_engine.DelayPostMsg(kPlaybackEndDelayMs, m_window, m_window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
 }

@@ -29,9 +29,9 @@ public:
     void OnFileRadarReadEnd(uint64_t user) override;
 
 private:
-    HWND window_;
-    CDelayPostMsgEngine& engine_;
-    CTargetSlots& slots_;
-    CResultFile& results_;
-    CObjectSectorWnd& view_;
+    HWND m_window;
+    CDelayPostMsgEngine& m_engine;
+    CTargetSlots& m_slots;
+    CResultFile& m_results;
+    CObjectSectorWnd& m_view;
 };

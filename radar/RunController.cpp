@@ -5,19 +5,12 @@
 
 #include "areas/SerialLightPort.h"
 #include "contracts/ROVA_Common.h"
+#include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
 #include "settings/XMLParser.h"
 
 namespace {
-std::string ProgramFolderA(const char* name) {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetProgramPathA(0, folder);
-    CombinePathNameA(path, folder, name);
-    return path;
-}
-
 std::wstring LibraryText(const CBaseStringA& text) {
     wchar_t wide[1024] = {};
     AnsiToWide(text.GetString(), wide, 1024);
@@ -26,40 +19,40 @@ std::wstring LibraryText(const CBaseStringA& text) {
 }  // namespace
 
 CRunController::CRunController(IRunWindow& window, RootSettings& settings, std::unique_ptr<ILightPort> lightPort)
-    : window_(window),
-      settings_(settings),
-      resultFolder_(ProgramFolderA("Log")),
-      settingsFile_(XMLParser::ConfigPath()),
-      light_(lightPort ? std::move(lightPort) : std::make_unique<SerialLightPort>()) {
+    : m_window(window),
+      m_settings(settings),
+      m_resultFolder(ProgramFileA("Log")),
+      m_settingsFile(XMLParser::ConfigPath()),
+      m_light(lightPort ? std::move(lightPort) : std::make_unique<SerialLightPort>()) {
     SaveRadarRecord();
 }
 
-void CRunController::SaveRadarRecord() { ROVA_Interface_RadarParameter_Copy(&savedRecord_, &gRadarParameter); }
+void CRunController::SaveRadarRecord() { ROVA_Interface_RadarParameter_Copy(&m_savedRecord, &gRadarParameter); }
 
-void CRunController::RestoreRadarRecord() { ROVA_Interface_RadarParameter_Copy(&gRadarParameter, &savedRecord_); }
+void CRunController::RestoreRadarRecord() { ROVA_Interface_RadarParameter_Copy(&gRadarParameter, &m_savedRecord); }
 
 void CRunController::SetSavePath(const wchar_t* path) {
-    wcsncpy(savePath_, path ? path : L"", MAX_PATH - 1);
-    savePath_[MAX_PATH - 1] = L'\0';
+    wcsncpy(m_savePath, path ? path : L"", MAX_PATH - 1);
+    m_savePath[MAX_PATH - 1] = L'\0';
 }
 
 bool CRunController::IsRunning() const {
-    return phase_ != RunPhase::Idle || ROVA_Interface_RadarCtrl_IsStarted() != 0;
+    return m_phase != RunPhase::Idle || ROVA_Interface_RadarCtrl_IsStarted() != 0;
 }
 
 RunButtons CRunController::Buttons() const {
-    RunButtons buttons = RunButtonsFor(phase_, gRadarParameter.sourceType != 0);
-    if (phase_ != RunPhase::Idle) buttons.pause.checked = ROVA_Interface_RadarCtrl_IsPaused() != 0;
+    RunButtons buttons = RunButtonsFor(m_phase, gRadarParameter.sourceType != 0);
+    if (m_phase != RunPhase::Idle) buttons.pause.checked = ROVA_Interface_RadarCtrl_IsPaused() != 0;
     return buttons;
 }
 
 void CRunController::OpenResultFile() {
-    results_.Open(resultFolder_.c_str());  // no file: the run goes on without results
+    m_results.Open(m_resultFolder.c_str());  // no file: the run goes on without results
 }
 
 bool CRunController::FailStart() {
-    phase_ = RunPhase::Idle;
-    window_.ApplyRunButtons(Buttons());
+    m_phase = RunPhase::Idle;
+    m_window.ApplyRunButtons(Buttons());
     return false;
 }
 
@@ -68,7 +61,7 @@ void CRunController::SendTrackingCommand() {
     void* device = ROVA_Interface_RadarDevice_GetDefault();
     ROVA_Interface_RadarCtrl_Pause();
     ROVA_Interface_RadarDevice_StartCmdMode(device, gRadarParameter.cmdModeParam, gRadarParameter.cmdModeTimeBase * 150);
-    const int command = settings_.objectCountType == 1 ? kMcuTrackingSingle : kMcuTrackingMulti;
+    const int command = m_settings.objectCountType == 1 ? kMcuTrackingSingle : kMcuTrackingMulti;
     ROVA_Interface_RadarDevice_Protocol_SendCommand(device, command, nullptr, 0, CheckCmdAckData_RetCode, 0,
                                                     kMcuCommandTimeoutMs);
     ROVA_Interface_RadarDevice_StopCmdMode(device);
@@ -76,34 +69,34 @@ void CRunController::SendTrackingCommand() {
 }
 
 bool CRunController::StartRun() {
-    busy_ = true;
+    m_busy = true;
     struct Done {
         bool& busy;
         ~Done() { busy = false; }
-    } done{busy_};
+    } done{m_busy};
 
-    window_.ShowWaiting(CResourceLoader::LoadString(IDS_STARTING_SENSOR));
+    m_window.ShowWaiting(CResourceLoader::LoadString(IDS_STARTING_SENSOR));
     if (!ROVA_Interface_RadarCtrl_IsConfigLoad()) {
-        window_.HideWaiting();
-        window_.ShowRunError(CResourceLoader::LoadString(IDS_CONFIG_NOT_LOADED), IDS_ERROR);
+        m_window.HideWaiting();
+        m_window.ShowRunError(CResourceLoader::LoadString(IDS_CONFIG_NOT_LOADED), IDS_ERROR);
         return FailStart();
     }
     if (gRadarParameter.isFileSource == 0) {
-        gRadarParameter.saveRawData = settings_.saveData;
-        if (settings_.saveData) WideToAnsi(savePath_, gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+        gRadarParameter.saveRawData = m_settings.saveData;
+        if (m_settings.saveData) WideToAnsi(m_savePath, gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
     }
     CBaseStringA error;
     if (!ROVA_Interface_RadarCtrl_OpenDevice(&error)) {
-        window_.HideWaiting();
-        window_.ShowRunError(LibraryText(error), IDS_START_DEVICE_FAILED);
+        m_window.HideWaiting();
+        m_window.ShowRunError(LibraryText(error), IDS_START_DEVICE_FAILED);
         return FailStart();
     }
-    window_.HideWaiting();
+    m_window.HideWaiting();
 
     OpenResultFile();
-    window_.ApplyViewSettings();
-    slots_.Reset();
-    window_.UpdateTargetLabels(slots_.Snapshot());
+    m_window.ApplyViewSettings();
+    m_slots.Reset();
+    m_window.UpdateTargetLabels(m_slots.Snapshot());
 
     if (gRadarParameter.algorithmOnMcu == 10) {
         ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(0);
@@ -111,7 +104,7 @@ bool CRunController::StartRun() {
     } else {
         ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(1);
     }
-    window_.SendDetectBound();
+    m_window.SendDetectBound();
     if (!ROVA_Interface_RadarCtrl_Start()) {
         // A refused start is a failed start: the device is closed again (the library takes back a
         // start that may have reached the sensor late) and the empty result file goes.
@@ -119,38 +112,38 @@ bool CRunController::StartRun() {
         ROVA_Interface_RadarCtrl_GetLastError(&why);
         ROVA_Interface_RadarCtrl_Stop();
         ROVA_Interface_RadarCtrl_CloseDevice();
-        results_.Close();
-        window_.ShowRunError(LibraryText(why), IDS_START_DEVICE_FAILED);
+        m_results.Close();
+        m_window.ShowRunError(LibraryText(why), IDS_START_DEVICE_FAILED);
         return FailStart();
     }
 
-    phase_ = gRadarParameter.isFileSource == 1 ? RunPhase::Playback : RunPhase::Live;
-    window_.ApplyRunButtons(Buttons());
-    light_.OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
-    window_.StartPresenceTimer();
+    m_phase = gRadarParameter.isFileSource == 1 ? RunPhase::Playback : RunPhase::Live;
+    m_window.ApplyRunButtons(Buttons());
+    m_light.OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
+    m_window.StartPresenceTimer();
     return true;
 }
 
 void CRunController::StopRun() {
-    busy_ = true;
-    light_.CloseLight();
+    m_busy = true;
+    m_light.CloseLight();
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
-    phase_ = RunPhase::Idle;
+    m_phase = RunPhase::Idle;
 
     RestoreRadarRecord();
-    settings_.gateMin = gRadarParameter.gateMinDefault;
-    settings_.gateMax = gRadarParameter.gateMaxDefault;
-    window_.ApplyRunButtons(Buttons());
-    window_.ClearTargets();
+    m_settings.gateMin = gRadarParameter.gateMinDefault;
+    m_settings.gateMax = gRadarParameter.gateMaxDefault;
+    m_window.ApplyRunButtons(Buttons());
+    m_window.ClearTargets();
 
     // Nothing the stopped run posted may be handled later. The delayed posts go first: one that
     // lands between the drain and the cancel would survive the drain.
-    window_.CancelPlaybackEndPosts();
-    window_.DrainRunMessages();
-    window_.StopPresenceTimer();
-    busy_ = false;
+    m_window.CancelPlaybackEndPosts();
+    m_window.DrainRunMessages();
+    m_window.StopPresenceTimer();
+    m_busy = false;
 }
 
 void CRunController::StopIfRunning() {
@@ -158,9 +151,9 @@ void CRunController::StopIfRunning() {
 }
 
 void CRunController::OnStartStop() {
-    if (busy_) {
+    if (m_busy) {
         // A press while a start or stop is under way changes nothing, not even its own check.
-        window_.ApplyRunButtons(Buttons());
+        m_window.ApplyRunButtons(Buttons());
         return;
     }
     if (IsRunning()) {
@@ -171,53 +164,53 @@ void CRunController::OnStartStop() {
 }
 
 void CRunController::OnModeSwitch() {
-    if (busy_) return;
+    if (m_busy) return;
     StopRun();
-    settings_.objectCountType = settings_.objectCountType == 3 ? 1 : 3;
+    m_settings.objectCountType = m_settings.objectCountType == 3 ? 1 : 3;
     StartRun();
-    window_.ApplyModeDisplay();
-    window_.UpdateTargetLabels(slots_.Snapshot());
+    m_window.ApplyModeDisplay();
+    m_window.UpdateTargetLabels(m_slots.Snapshot());
 }
 
 void CRunController::OnPause() {
-    if (busy_ || !ROVA_Interface_RadarCtrl_IsStarted()) return;
+    if (m_busy || !ROVA_Interface_RadarCtrl_IsStarted()) return;
     if (ROVA_Interface_RadarCtrl_IsPaused()) {
         ROVA_Interface_RadarCtrl_Resume();
     } else {
         ROVA_Interface_RadarCtrl_Pause();
     }
-    window_.ApplyRunButtons(Buttons());
+    m_window.ApplyRunButtons(Buttons());
 }
 
 void CRunController::StartPlayback(const char* folder, bool converted) {
-    if (busy_) return;
+    if (m_busy) return;
     char configPath[MAX_PATH] = {};
     CombinePathNameA(configPath, folder, "FILE_Radar_Config.ini");
     DbgOutputA(2, "Playback folder \"%s\"\r\n", folder);
     if (ROVA_Interface_RadarCtrl_LoadConfigFromFile(configPath)) {
         gRadarParameter.isFileSource = 1;
-        settings_.gateMin = gRadarParameter.gateMinDefault;
-        settings_.gateMax = gRadarParameter.gateMaxDefault;
+        m_settings.gateMin = gRadarParameter.gateMinDefault;
+        m_settings.gateMax = gRadarParameter.gateMaxDefault;
         if (converted) {
             snprintf(gRadarParameter.dataPath, sizeof gRadarParameter.dataPath, "%s", folder);
         } else {
             gRadarParameter.dataPath[0] = '\0';
         }
         gAppConfig.AppConfig().SetAttributeText("DataFilePath", gRadarParameter.dataPath);
-        gAppConfig.SaveToFile(settingsFile_.c_str());
+        gAppConfig.SaveToFile(m_settingsFile.c_str());
         if (StartRun()) return;
     }
     RestoreRadarRecord();
-    phase_ = RunPhase::Idle;
-    window_.ApplyRunButtons(Buttons());
+    m_phase = RunPhase::Idle;
+    m_window.ApplyRunButtons(Buttons());
 }
 
 void CRunController::OnPlaybackEnd() {
-    window_.CancelPlaybackEndPosts();
+    m_window.CancelPlaybackEndPosts();
     // Only a playback ends this way; the end of an earlier one never touches what runs now.
-    if (phase_ != RunPhase::Playback) return;
-    if (busy_ || ROVA_Interface_RadarCtrl_HasIncompleteData()) {
-        window_.PostPlaybackEndLater(kPlaybackEndDelayMs);
+    if (m_phase != RunPhase::Playback) return;
+    if (m_busy || ROVA_Interface_RadarCtrl_HasIncompleteData()) {
+        m_window.PostPlaybackEndLater(kPlaybackEndDelayMs);
         return;
     }
     StopRun();
@@ -225,11 +218,11 @@ void CRunController::OnPlaybackEnd() {
 
 void CRunController::OnPresenceTick() {
     const PresenceTickResult result =
-        slots_.Edit([this](CTargetSlots::Array& slots) { return presence_.Tick(slots.data(), MS_GetTime()); });
-    if (result.refreshLabels) window_.UpdateTargetLabels(slots_.Snapshot());
+        m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
+    if (result.refreshLabels) m_window.UpdateTargetLabels(m_slots.Snapshot());
     if (result.lamp == LampRequest::Target) {
-        light_.ShowLamp(CSerialLightCtrl_YSL::LightTarget);
+        m_light.ShowLamp(CSerialLightCtrl_YSL::LightTarget);
     } else if (result.lamp == LampRequest::NoTarget) {
-        light_.ShowLamp(CSerialLightCtrl_YSL::LightNoTarget);
+        m_light.ShowLamp(CSerialLightCtrl_YSL::LightNoTarget);
     }
 }

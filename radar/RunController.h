@@ -37,7 +37,7 @@ public:
     // The radar record every stop returns to: taken at construction and after each detection.
     void SaveRadarRecord();
     void RestoreRadarRecord();
-    const tagRADARPARAMETER& SavedRadarRecord() const noexcept { return savedRecord_; }
+    const tagRADARPARAMETER& SavedRadarRecord() const noexcept { return m_savedRecord; }
 
     // Commands of the buttons.
     void OnStartStop();
@@ -58,38 +58,38 @@ public:
     bool StartRun();
     void StopRun();
 
-    RunPhase Phase() const noexcept { return phase_; }
+    RunPhase Phase() const noexcept { return m_phase; }
     bool IsRunning() const;
     // The buttons as the library's state has them.
     RunButtons Buttons() const;
 
-    CTargetSlots& Slots() noexcept { return slots_; }
-    CResultFile& Results() noexcept { return results_; }
-    const CSerialLightCtrl_YSL& Light() const noexcept { return light_; }
+    CTargetSlots& Slots() noexcept { return m_slots; }
+    CResultFile& Results() noexcept { return m_results; }
+    const CSerialLightCtrl_YSL& Light() const noexcept { return m_light; }
     // Where Save Data records, used at the next live start.
-    const wchar_t* SavePath() const noexcept { return savePath_; }
+    const wchar_t* SavePath() const noexcept { return m_savePath; }
     void SetSavePath(const wchar_t* path);
     // The folder of the result files (default: "Log" beside the exe).
-    void SetResultFolder(const std::string& folder) { resultFolder_ = folder; }
+    void SetResultFolder(const std::string& folder) { m_resultFolder = folder; }
     // Where the settings document is saved when a playback folder is remembered (default:
     // appConfig.xml beside the exe).
-    void SetSettingsFile(const std::string& path) { settingsFile_ = path; }
+    void SetSettingsFile(const std::string& path) { m_settingsFile = path; }
 
 private:
     bool FailStart();
     void OpenResultFile();
     void SendTrackingCommand();
 
-    IRunWindow& window_;
-    RootSettings& settings_;
-    tagRADARPARAMETER savedRecord_;
-    RunPhase phase_ = RunPhase::Idle;
-    bool busy_ = false;  // a start or stop sequence is under way (its message boxes pump messages)
-    wchar_t savePath_[MAX_PATH] = {};
-    std::string resultFolder_;
-    std::string settingsFile_;
-    CTargetSlots slots_;
-    CResultFile results_;
-    PresenceTick presence_;
-    CSerialLightCtrl_YSL light_;
+    IRunWindow& m_window;
+    RootSettings& m_settings;
+    tagRADARPARAMETER m_savedRecord;
+    RunPhase m_phase = RunPhase::Idle;
+    bool m_busy = false;  // a start or stop sequence is under way (its message boxes pump messages)
+    wchar_t m_savePath[MAX_PATH] = {};
+    std::string m_resultFolder;
+    std::string m_settingsFile;
+    CTargetSlots m_slots;
+    CResultFile m_results;
+    PresenceTick m_presence;
+    CSerialLightCtrl_YSL m_light;
 };

@@ -12,6 +12,7 @@
 #include "TempFolder.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
+#include "framework/ProgramFolder.h"
 #include "libs/dataprocess/SimulatedSensorControl.h"
 #include "radar/RunController.h"
 #include "res/resource.h"
@@ -99,14 +100,6 @@ public:
     int Write(const void*, int, DWORD) override { return 0; }
     void Pause(uint32_t) override {}
 };
-
-std::string ProgramFileA(const char* name) {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetProgramPathA(0, folder);
-    CombinePathNameA(path, folder, name);
-    return path;
-}
 
 int StreamStops() {
     int stops = 0;
