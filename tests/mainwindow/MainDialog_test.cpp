@@ -8,6 +8,7 @@
 
 #include "WindowTestSupport.h"
 #include "AreaVertexCompare.h"
+#include "ProgramFolderGuard.h"
 #include "app/ROVAMTTDlg.h"
 #include "settings/XMLParser.h"
 #include "res/resource.h"
@@ -64,6 +65,8 @@ protected:
         root.SetAttributeText("SaveData", "0");
     }
     void TearDown() override { Pump(); }
+
+    ProgramFolderGuard programFolder_;
 };
 
 TEST_F(MainDialogTest, CoversTheScreenAndScalesEveryControlWithItsPlace) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProgramFolderGuard.h"
 #include "app/ROVAMTTApp.h"
 #include "app/ROVAMTTDlg.h"
 #include "settings/XMLParser.h"
@@ -119,6 +120,7 @@ protected:
         ASSERT_TRUE(Enabled(IDC_BTN_START));
     }
 
+    ProgramFolderGuard programFolder_;  // outlives the dialog
     rova::GdiplusSession gdiplus_;
     std::unique_ptr<CROVAMTTDlg> dialog_;
 };

@@ -7,8 +7,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e_lib.sh"
 
-IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_PLAYBACK=1101; IDC_SAVEDATA=1102; IDC_SAVEPATH=1103
-IDC_LABEL=1084; IDC_LABEL1=1085
+IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_MODE=$(e2e_id IDC_BTN_MODE_SWITCH)
+IDC_PLAYBACK=$(e2e_id IDC_BTN_PLAYBACK); IDC_SAVEDATA=$(e2e_id IDC_BTN_SAVE_DATA)
+IDC_LABEL=$(e2e_id IDC_STATIC_TARGET); IDC_LABEL1=$(e2e_id IDC_STATIC_TARGET1); IDC_VIEW=$(e2e_id IDC_TARGET_VIEW)
 
 e2e_prepare_folder
 printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$E2E_DIR/appConfig.xml"
@@ -31,7 +32,7 @@ label=$(e2e_probe text $IDC_LABEL)
 echo "label: $label"
 echo "$label" | grep -Eq 'distance: *[0-9]+\.[0-9]{2} m' || e2e_fail "label without distance: $label"
 echo "$label" | grep -Eq 'distance: *0\.00 m' && e2e_fail "no target reached the label: $label"
-view=$(e2e_probe rect 1200); set -- $view
+view=$(e2e_probe rect $IDC_VIEW); set -- $view
 geometry="${3}x${4}+${1}+${2}"
 import -window root -crop "$geometry" "$E2E_DIR/view1.png"
 sleep 1

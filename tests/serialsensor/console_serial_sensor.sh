@@ -16,7 +16,8 @@ for tool in socat g++ xdotool; do
   command -v $tool >/dev/null || e2e_fail "$tool is not installed"
 done
 
-IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_PLAYBACK=1101; IDC_LABEL=1084; IDC_LABEL1=1085
+IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_MODE=$(e2e_id IDC_BTN_MODE_SWITCH)
+IDC_PLAYBACK=$(e2e_id IDC_BTN_PLAYBACK); IDC_LABEL=$(e2e_id IDC_STATIC_TARGET); IDC_LABEL1=$(e2e_id IDC_STATIC_TARGET1)
 work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
 port=7
 source "$here/../emulator_line.sh"
