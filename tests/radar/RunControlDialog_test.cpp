@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "MessagePump.h"
 #include "ProgramFolderGuard.h"
 #include "app/ROVAMTTApp.h"
 #include "app/ROVAMTTDlg.h"
@@ -79,17 +80,7 @@ std::string TempFolderNarrow(const std::wstring& w) {
     return out;
 }
 
-void Pump(DWORD ms) {
-    const DWORD until = ::GetTickCount() + ms;
-    while (static_cast<int>(until - ::GetTickCount()) > 0) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    }
-}
+void Pump(DWORD ms) { message_pump::PumpFor(ms); }
 
 class RunControlDialogTest : public ::testing::Test {
 protected:
