@@ -457,7 +457,7 @@ void CROVAMTTDlg::OpenParameterDialog() { CConfigDlg::Run(m_hWnd); }
 void CROVAMTTDlg::OnPlayback() {
     // The same button ends a live run or a playback.
     if (m_run.IsRunning()) {
-        m_run.StopRun();
+        m_run.StopIfRunning();
         return;
     }
     char initial[MAX_PATH] = {};

@@ -147,15 +147,19 @@ void CRunController::StopRun() {
 }
 
 void CRunController::StopIfRunning() {
-    if (IsRunning()) StopRun();
+    if (!RefuseWhileBusy() && IsRunning()) StopRun();
+}
+
+bool CRunController::RefuseWhileBusy() {
+    if (!m_busy) return false;
+    // A press while a start or stop is under way changes nothing, not even its own check.
+    m_window.ApplyRunButtons(Buttons());
+    m_window.ApplyModeDisplay();
+    return true;
 }
 
 void CRunController::OnStartStop() {
-    if (m_busy) {
-        // A press while a start or stop is under way changes nothing, not even its own check.
-        m_window.ApplyRunButtons(Buttons());
-        return;
-    }
+    if (RefuseWhileBusy()) return;
     if (IsRunning()) {
         StopRun();
     } else {
@@ -164,7 +168,7 @@ void CRunController::OnStartStop() {
 }
 
 void CRunController::OnModeSwitch() {
-    if (m_busy) return;
+    if (RefuseWhileBusy()) return;
     StopRun();
     m_settings.objectCountType = m_settings.objectCountType == 3 ? 1 : 3;
     StartRun();
@@ -173,7 +177,7 @@ void CRunController::OnModeSwitch() {
 }
 
 void CRunController::OnPause() {
-    if (m_busy || !ROVA_Interface_RadarCtrl_IsStarted()) return;
+    if (RefuseWhileBusy() || !ROVA_Interface_RadarCtrl_IsStarted()) return;
     if (ROVA_Interface_RadarCtrl_IsPaused()) {
         ROVA_Interface_RadarCtrl_Resume();
     } else {
@@ -183,7 +187,7 @@ void CRunController::OnPause() {
 }
 
 void CRunController::StartPlayback(const char* folder, bool converted) {
-    if (m_busy) return;
+    if (RefuseWhileBusy()) return;
     char configPath[MAX_PATH] = {};
     CombinePathNameA(configPath, folder, "FILE_Radar_Config.ini");
     DbgOutputA(2, "Playback folder \"%s\"\r\n", folder);

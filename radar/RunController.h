@@ -76,6 +76,8 @@ public:
     void SetSettingsFile(const std::string& path) { m_settingsFile = path; }
 
 private:
+    // True (and the buttons shown again as they are) while a start or stop is under way.
+    bool RefuseWhileBusy();
     bool FailStart();
     void OpenResultFile();
     void SendTrackingCommand();
