@@ -167,15 +167,22 @@ e2e_click_control $IDC_PLAYBACK
 e2e_wait_dialog 15 >/dev/null || e2e_fail "no folder chooser for the second playback"
 e2e_click_dialog_button 1
 e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "the second playback did not start"
+started_ms=$(date +%s%3N)
 # The button's place is known before the wait, so the press is not late by a probe's start-up.
+# The measured length runs to when the probe saw the stop, a little after the end itself: the
+# press aims at 600 ms before it.
 set -- $(e2e_probe rect $IDC_PLAYBACK)
-sleep "$(awk -v ms="$playback_ms" 'BEGIN { s = (ms - 300) / 1000; print (s > 0 ? s : 0) }')"
+sleep "$(awk -v ms="$playback_ms" -v gone="$(( $(date +%s%3N) - started_ms ))" \
+  'BEGIN { s = (ms - 600 - gone) / 1000; print (s > 0 ? s : 0) }')"
 xdotool mousemove --sync $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 )) click 1
+pressed_ms=$(( $(date +%s%3N) - started_ms ))
 sleep 1
 if e2e_probe dialogs | grep -q "Browse"; then
   echo "the press came after the end of the playback"
   xdotool key --clearmodifiers Escape
   sleep 0.5
+else
+  echo "the press stopped the playback at $pressed_ms ms of $playback_ms"
 fi
 e2e_wait_state $IDC_PLAYBACK "1 1 0" 10 || e2e_fail "Playback still pressed after the stop at the end"
 sleep 1.5
