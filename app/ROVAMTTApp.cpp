@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/AnsiText.h"

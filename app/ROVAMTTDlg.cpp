@@ -3,11 +3,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "app/FolderBrowser.h"
 #include "app/ProductVersion.h"
-#include "app/XMLParser.h"
+#include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
+#include "settings/XMLParser.h"
 #include "res/resource.h"
 
 namespace {
@@ -35,13 +38,7 @@ constexpr ButtonSkin kButtonSkins[] = {
     {IDC_BTN_SAVE_PATH, IDB_SAVE_PATH_NORMAL, IDB_SAVE_PATH_PRESSED, IDB_SAVE_PATH_DISABLED, 0},
 };
 
-std::string ProgramFileA(const char* name) {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetProgramPathA(0, folder);
-    CombinePathNameA(path, folder, name);
-    return path;
-}
+std::string ConfigPathA() { return ProgramFileA("Radar_Config.ini"); }
 
 RECT ChildRectInParent(HWND child, HWND parent) {
     RECT rc{};
@@ -52,12 +49,11 @@ RECT ChildRectInParent(HWND child, HWND parent) {
 }  // namespace
 
 CROVAMTTDlg::CROVAMTTDlg() noexcept : CDialog(IDD_ROVA_MTT_DIALOG) {
-    ResetTargetSlots();
     // The radar library's record: the configuration beside the exe (a missing file keeps the
     // library defaults), no source detected yet, and a saved copy that every stop restores.
-    ROVA_Interface_RadarCtrl_LoadConfigFromFile(ProgramFileA("Radar_Config.ini").c_str());
+    ROVA_Interface_RadarCtrl_LoadConfigFromFile(ConfigPathA().c_str());
     gRadarParameter.sourceType = RADAR_SOURCE_NONE;
-    ROVA_Interface_RadarParameter_Copy(&m_savedRadarParameter, &gRadarParameter);
+    m_run.SaveRadarRecord();
     m_settings.Reset(gRadarParameter.gateMinDefault, gRadarParameter.gateMaxDefault);
 }
 
@@ -162,16 +158,13 @@ void CROVAMTTDlg::LoadRootSettings() {
 }
 
 void CROVAMTTDlg::SaveRootSettings() {
-    RootSettings::Save(gAppConfig.AppConfig(), m_settings.saveData, m_savePath);
+    RootSettings::Save(gAppConfig.AppConfig(), m_settings.saveData, m_run.SavePath());
     gAppConfig.SaveConfig();
 }
 
 void CROVAMTTDlg::LoadBackgroundImage() {
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t path[MAX_PATH] = {};
-    GetProgramPathW(0, folder);
-    CombinePathNameW(path, folder, L"\\Custom_Background\\SectorBackGround.png");
-    m_backgroundImage.reset(Gdiplus_LoadBitmapFromFileW(path));
+    const std::wstring path = ProgramFileW(L"\\Custom_Background\\SectorBackGround.png");
+    m_backgroundImage.reset(Gdiplus_LoadBitmapFromFileW(path.c_str()));
 }
 
 void CROVAMTTDlg::ApplyArtwork() {
@@ -191,11 +184,7 @@ void CROVAMTTDlg::ApplyArtwork() {
 }
 
 void CROVAMTTDlg::RegisterWithRadarLibrary() {
-    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(this, 0);
-    ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
-    ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(this, 0);
-    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(this, 0);
-    ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(this, 0);
+    m_sink = std::make_unique<CDetectionSink>(m_hWnd, m_delayPostEngine, m_run.Slots(), m_run.Results(), m_targetView);
 }
 
 BOOL CROVAMTTDlg::OnInitDialog() {
@@ -211,44 +200,21 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_waitingDlg = ROVA_WaitingDlg_Create(m_hWnd);
     CreateAreaMonitorDialog();
     LoadBackgroundImage();
-    wchar_t folder[MAX_PATH] = {};
-    GetProgramPathW(0, folder);
-    CombinePathNameW(m_savePath, folder, L"SaveData");
+    m_run.SetSavePath(ProgramFileW(L"SaveData").c_str());
     ApplyArtwork();
 
     SetCheck(m_btnSaveData, m_settings.saveData != 0);
     m_settings.saveData = m_btnSaveData.GetCheck();
 
-    ApplyModeDisplay();
-    UpdateTargetLabels();
-    ApplyViewSettings();
+    m_runWindow.ApplyModeDisplay();
+    m_runWindow.UpdateTargetLabels(m_run.Slots().Snapshot());
+    m_runWindow.ApplyViewSettings();
 
-    m_btnStart.EnableWindow(FALSE);
-    m_btnModeSwitch.EnableWindow(FALSE);
-    m_btnPause.EnableWindow(FALSE);
+    m_runWindow.ApplyRunButtons(m_run.Buttons());  // idle, nothing detected yet: Start and Mode Switch disabled
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
     return TRUE;
-}
-
-void CROVAMTTDlg::ApplyModeDisplay() {
-    const int mode = m_settings.objectCountType;
-    OwnedBitmap title = LoadPngResource(mode == 1 ? IDB_TITLE_SINGLE : IDB_TITLE_MULTI);
-    ::KillTimer(m_title, kTitleAnimationTimer);
-    m_title.SetImage(title.get());
-    m_title.Invalidate();
-    if (mode == 1) {
-        SetCheck(m_btnModeSwitch, true);
-        m_labelTarget.ShowWindow(SW_SHOW);
-        for (CColorStatic* label : {&m_labelTarget1, &m_labelTarget2, &m_labelTarget3})
-            label->ShowWindow(SW_HIDE);
-    } else if (mode == 3) {
-        SetCheck(m_btnModeSwitch, false);
-        m_labelTarget.ShowWindow(SW_HIDE);
-        for (CColorStatic* label : {&m_labelTarget1, &m_labelTarget2, &m_labelTarget3})
-            label->ShowWindow(SW_SHOW);
-    }
 }
 
 // ---- keyboard, system menu, About -----------------------------------------------------------
@@ -345,7 +311,7 @@ void CROVAMTTDlg::OnRButtonDown() {
 // ---- timer, commands, closing ---------------------------------------------------------------
 
 void CROVAMTTDlg::OnTimer(UINT_PTR id) {
-    if (id == kPresenceTimer) OnPresenceTick();
+    if (id == kPresenceTimer) m_run.OnPresenceTick();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
@@ -358,16 +324,16 @@ bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
         OnDetectDevice();
         return true;
     case IDC_BTN_START:
-        OnStartStop();
+        m_run.OnStartStop();
         return true;
     case IDC_BTN_AREA_MONITOR:
         ShowAreaMonitorDialog();
         return true;
     case IDC_BTN_MODE_SWITCH:
-        OnModeSwitch();
+        m_run.OnModeSwitch();
         return true;
     case IDC_BTN_PAUSE:
-        OnPause();
+        m_run.OnPause();
         return true;
     case IDC_BTN_PLAYBACK:
         OnPlayback();
@@ -388,12 +354,9 @@ void CROVAMTTDlg::OnDestroy() {
     m_delayPostEngine.Stop();
     ROVA_Interface_RadarCtrl_Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
-    ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(this);
-    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(this);
-    ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(this);
-    // The library must not call a dialog object that is about to go.
-    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
-    m_results.Close();
+    // The library must not call objects that are about to go.
+    m_sink.reset();
+    m_run.Results().Close();
     m_backgroundImage.reset();
     ROVA_WaitingDlg_Destroy(m_waitingDlg);
     m_waitingDlg = nullptr;
@@ -426,34 +389,121 @@ LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_PRESENCE_TICK:
-        OnPresenceTick();
+        m_run.OnPresenceTick();
         return 0;
     case WM_PLAYBACK_END:
-        OnPlaybackEnd();
+        m_run.OnPlaybackEnd();
         return 0;
     default:
         return CDialog::WindowProc(msg, wParam, lParam);
     }
 }
 
-void CROVAMTTDlg::ApplyViewSettings() {
-    ObjectViewSettings view;
-    view.customBackground = m_backgroundImage.get();
-    view.topViewMode = m_settings.topViewMode;
-    view.angleStart = m_settings.angleStart;
-    view.angleStop = m_settings.angleStop;
-    view.angleStep = m_settings.angleStep;
-    view.gateMin = m_settings.gateMin;
-    view.gateMax = m_settings.gateMax;
-    view.drawLocus = m_settings.drawLocus;
-    view.displayTime = static_cast<uint32_t>(m_settings.displayTime);
-    view.sectorCount = m_settings.sectorCount;
-    view.radiusScale = m_settings.radiusScale;
-    view.locusRadiusScale = m_settings.locusRadiusScale;
-    view.smoothCount = m_settings.smoothCount;
-    m_targetView.ApplyViewSettings(view);
-    LoadAreasFromConfig();
-    LoadMonitorPointsFromConfig();
+RECT CROVAMTTDlg::GetViewFanRect() const { return m_targetView.GetFanRect(); }
+
+// ---- Detect Device --------------------------------------------------------------------------
+
+// Reload the configuration, let the dialog library find the sensor, remember what was found and
+// persist a serial device's value.
+void CROVAMTTDlg::OnDetectDevice() {
+    m_run.StopIfRunning();
+    const std::string path = ConfigPathA();
+    const std::wstring error = CResourceLoader::LoadString(IDS_ERROR);
+    const std::wstring prompt = CResourceLoader::LoadString(IDS_PROMPT);
+    if (!ROVA_Interface_RadarCtrl_LoadConfigFromFile(path.c_str())) {
+        m_btnStart.EnableWindow(FALSE);
+        const std::wstring text = CResourceLoader::LoadString(IDS_LOAD_CONFIG_FAILED);
+        ::MessageBoxW(m_hWnd, text.c_str(), error.c_str(), MB_ICONERROR | MB_TOPMOST);
+        return;
+    }
+
+    eRADAR_SOURCE_TYPE type = static_cast<eRADAR_SOURCE_TYPE>(0);
+    CBaseStringA port;
+    CBaseStringA description;
+    int32_t value = 0;
+    ROVA_DetectDeviceDlg_DoModal(m_hWnd, type, port, description, value);
+
+    const int found = static_cast<int>(type);
+    if (found < 1 || found > 5) {
+        m_btnStart.EnableWindow(FALSE);
+        const std::wstring text = CResourceLoader::LoadString(IDS_NO_DEVICE_DETECTED);
+        ::MessageBoxW(m_hWnd, text.c_str(), error.c_str(), MB_ICONERROR | MB_TOPMOST);
+        return;
+    }
+    const std::wstring text = CResourceLoader::LoadString(IDS_COM_DEVICE_DETECTED + found - 1);
+    ::MessageBoxW(m_hWnd, text.c_str(), prompt.c_str(), MB_ICONINFORMATION);
+    m_btnStart.EnableWindow(TRUE);
+    m_btnModeSwitch.EnableWindow(TRUE);
+    gRadarParameter.sourceType = type;
+    gRadarParameter.detectedDeviceValue = value;
+
+    if (found == 1) {
+        // A serial sensor's port is remembered in the file, written only when it changed.
+        tagRADARPARAMETER stored;
+        ROVA_Interface_RadarParameter_Init(&stored);
+        if (ROVA_Interface_RadarParameter_LoadFromFile(path.c_str(), &stored) && stored.detectedDeviceValue != value) {
+            stored.detectedDeviceValue = value;
+            ROVA_Interface_RadarParameter_SaveToFile(path.c_str(), &stored);
+        }
+    }
+    m_run.SaveRadarRecord();
+    m_runWindow.ApplyViewSettings();
+    m_runWindow.UpdateTargetLabels(m_run.Slots().Snapshot());
 }
 
-RECT CROVAMTTDlg::GetViewFanRect() const { return m_targetView.GetFanRect(); }
+void CROVAMTTDlg::OpenParameterDialog() { CConfigDlg::Run(m_hWnd); }
+
+// ---- Playback, Save Data, Save Path ---------------------------------------------------------
+
+void CROVAMTTDlg::OnPlayback() {
+    // The same button ends a live run or a playback.
+    if (m_run.IsRunning()) {
+        m_run.StopIfRunning();
+        return;
+    }
+    char initial[MAX_PATH] = {};
+    const char* stored = gAppConfig.AppConfig().GetAttributeText("DataFilePath");
+    if (stored && IsDirA(stored)) {
+        snprintf(initial, sizeof initial, "%s", stored);
+    } else {
+        snprintf(initial, sizeof initial, "%s", gRadarParameter.dataPath);
+    }
+    wchar_t initialW[MAX_PATH] = {};
+    AnsiToWide(initial, initialW, MAX_PATH);
+    wchar_t chosen[MAX_PATH] = {};
+    if (!BrowseForFolder(m_hWnd, initialW, chosen)) {
+        SetCheck(m_btnPlayback, false);
+        return;
+    }
+    char folder[MAX_PATH] = {};
+    const bool converted = WideToAnsi(chosen, folder, MAX_PATH);
+    m_run.StartPlayback(folder, converted);
+}
+
+void CROVAMTTDlg::OnSaveData() { m_settings.saveData = m_btnSaveData.GetCheck() ? 1 : 0; }
+
+void CROVAMTTDlg::OnSavePath() {
+    wchar_t chosen[MAX_PATH] = {};
+    if (!BrowseForFolder(m_hWnd, m_run.SavePath(), chosen)) return;
+    // A selection without a path keeps the working save path usable as it was.
+    if (!chosen[0]) return;
+    m_run.SetSavePath(chosen);
+}
+
+// ---- areas ----------------------------------------------------------------------------------
+
+void CROVAMTTDlg::CreateAreaMonitorDialog() {
+    m_areaDlg.gateMin = m_settings.gateMin;
+    m_areaDlg.gateMax = m_settings.gateMax;
+    m_areaDlg.dlgGateCount = gRadarParameter.gateCount;
+    m_areaDlg.detectAreaEnable = m_settings.algorithmAreaEnable;
+    m_areaDlg.Create(m_hWnd);
+    m_areaDlg.listener = &m_areaOps;
+    m_areaDlg.context = 0;
+}
+
+void CROVAMTTDlg::ShowAreaMonitorDialog() { m_areaDlg.ShowWindow(SW_SHOW); }
+
+void CROVAMTTDlg::FinishCapturedPolygon(CaptureMode mode, const AreaVertex* vertices, int count) {
+    m_areaOps.FinishCapturedPolygon(mode, vertices, count);
+}

@@ -1,26 +1,25 @@
 #pragma once
 // The console's only top-level window: a borderless dialog covering the screen with the button
-// column on the left, the distance labels on top and the target view in the middle. It is also
-// the controller of a radar run: the radar library delivers detections and playback events to it,
-// and the area monitor dialog sends it the operator's area requests.
+// column on the left, the distance labels on top and the target view in the middle. Runs are
+// driven by its run controller (radar/), which reaches it through IRunWindow; detections and
+// playback events arrive on the library's threads at its detection sink; the area monitor
+// dialog's requests go to its area operations (areas/).
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/MainRunWindow.h"
 #include "app/PolygonCapture.h"
-#include "app/RootSettings.h"
-#include "app/XMLParser.h"
 #include "areas/AreaConfigStore.h"
 #include "areas/AreaMonitorDlg.h"
-#include "areas/AreaMonitorDlgListener.h"
+#include "areas/AreaOperations.h"
 #include "areas/AreaOverlayController.h"
-#include "areas/PresenceTick.h"
-#include "areas/ViewOverlayAdapter.h"
 #include "areas/AreaVertex.h"
-#include "areas/SerialLightCtrl_YSL.h"
+#include "areas/ViewOverlayAdapter.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "contracts/ROVA_DlgResource.h"
@@ -30,24 +29,17 @@
 #include "framework/Dialog.h"
 #include "framework/Raii.h"
 #include "radar/ConfigDlg.h"
-#include "radar/DetectionPipeline.h"
-#include "radar/ResultFile.h"
-#include "radar/TargetSlot.h"
+#include "radar/DetectionSink.h"
+#include "radar/RunController.h"
+#include "radar/RunMessages.h"
+#include "settings/RootSettings.h"
+#include "settings/XMLParser.h"
 #include "view/ObjectSectorWnd.h"
 
-// Private messages of the main dialog.
-constexpr UINT WM_PRESENCE_TICK = 0x503;  // posted by the detection listener after each delivery
-constexpr UINT WM_PLAYBACK_END = 0x504;   // delayed post once the library has read the last file
-
-class CROVAMTTDlg : public CDialog,
-                    public IFileRadarDataSource,
-                    public IRadarObjectDetectListener,
-                    public IAreaMonitorDlgListener {
+class CROVAMTTDlg : public CDialog, public IPolygonCaptureHost {
 public:
-    static constexpr UINT_PTR kPresenceTimer = 2;  // 1000 ms, alive during a run
-    static constexpr UINT kPresenceTimerMs = 1000;
+    static constexpr UINT_PTR kPresenceTimer = CMainRunWindow::kPresenceTimer;
     static constexpr UINT kAboutCommand = 0x10;          // system menu item
-    static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
     static constexpr COLORREF kBackgroundColor = 0x3C322A;
 
     CROVAMTTDlg() noexcept;
@@ -58,27 +50,16 @@ public:
     // Moves every child (and, one level down at a time, their children) to its rectangle scaled
     // by sx horizontally and sy vertically, truncated toward zero.
     static void ScaleChildWindows(HWND window, double sx, double sy);
-    // Title artwork, Mode Switch check and which distance labels show, from the object count mode.
-    void ApplyModeDisplay();
 
     double ScaleFactor() const noexcept { return m_scale; }
     const RootSettings& Settings() const noexcept { return m_settings; }
-    const wchar_t* WorkingSavePath() const noexcept { return m_savePath; }
+    const wchar_t* WorkingSavePath() const noexcept { return m_run.SavePath(); }
     const CPolygonCapture& Capture() const noexcept { return m_capture; }
     CASkinButton& Button(int id) noexcept;
     CColorStatic& Label(int id) noexcept;
     CObjectSectorWnd& TargetView() noexcept { return m_targetView; }
+    CRunController& RunControl() noexcept { return m_run; }
 
-    // IRadarObjectDetectListener: runs on the radar library's thread.
-    void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) override;
-    // IFileRadarDataSource: the library has read every recorded file.
-    void OnFileRadarReadEnd(uint64_t user) override;
-    // IAreaMonitorDlgListener.
-    void OnApplyGateRange(double gateMin, double gateMax, uint64_t context) override;
-    void OnAddLightArea(uint32_t inactiveColor, uint32_t activeColor, uint64_t context) override;
-    void OnClearLightArea(uint64_t context) override;
-    void OnSetDetectArea(uint32_t inactiveColor, uint32_t activeColor, uint64_t context) override;
-    void OnDelDetectArea(uint64_t context) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -89,7 +70,7 @@ protected:
     bool PreTranslateMessage(MSG* msg) override;
 
     // Starts capturing polygon points for `mode` with the mouse held by this dialog.
-    void BeginPolygonCapture(CaptureMode mode);
+    void BeginPolygonCapture(CaptureMode mode) override;
     // A captured polygon of three or more vertices, in click order, for what the capture was for.
     virtual void FinishCapturedPolygon(CaptureMode mode, const AreaVertex* vertices, int count);
     // The modal Parameter Setting dialog (Ctrl+F2).
@@ -97,33 +78,13 @@ protected:
     // The target view's fan rectangle in the view's client coordinates.
     virtual RECT GetViewFanRect() const;
 
-    // Run control and detection results.
-    bool StartRun();
-    void StopRun();
-    void ResetTargetSlots();
-    void UpdateTargetLabels();
-    // Result recording: a new dated file in "Log" at every start; one line per delivered object.
-    void OpenResultFile();
-    void WriteResultLine(const CalibratedObject& object);
-    // The signal light of the run (port and baud rate from the radar record).
-    void OpenLight(int port, unsigned long baudRate) { m_light.OpenLight(port, baudRate); }
-    void CloseLight() { m_light.CloseLight(); }
-    void ShowLamp(int32_t state) { m_light.ShowLamp(state); }
-    // Overlays from appConfig.xml into the view (at the end of every ApplyViewSettings).
-    void LoadAreasFromConfig();
-    void LoadMonitorPointsFromConfig();
-    // The detect area to the library's filters, just before a start.
-    void SendDetectBound();
-    // An error of a run in a message box over the console.
-    void ShowRunError(const std::wstring& text, UINT captionId);
-    void ApplyViewSettings();
-    void OnPresenceTick();
-    void OnPlaybackEnd();
     // Area monitor dialog: created hidden at initialisation, shown by its button.
     void CreateAreaMonitorDialog();
     void ShowAreaMonitorDialog();
 
 private:
+    friend class CMainRunWindow;  // the window side of runs works on the controls directly
+
     // Initialisation steps that are more than one call.
     void BindControls();
     void AppendAboutMenuItem();
@@ -146,9 +107,6 @@ private:
     void OnDestroy();
     // Commands of the buttons.
     void OnDetectDevice();
-    void OnStartStop();
-    void OnModeSwitch();
-    void OnPause();
     void OnPlayback();
     void OnSaveData();
     void OnSavePath();
@@ -178,17 +136,15 @@ private:
     CColorStatic m_labelTarget2;
     CColorStatic m_labelTarget3;
     CObjectSectorWnd m_targetView;
-    tagRADARPARAMETER m_savedRadarParameter;
     RootSettings m_settings;
-    wchar_t m_savePath[MAX_PATH] = {};
     CAreaMonitorDlg m_areaDlg;
     AreaConfigStore m_areaStore{gAppConfig};
     CViewOverlayAdapter m_viewOverlay{m_targetView};
     AreaOverlayController m_areas{m_areaStore, m_viewOverlay};
+    CAreaOperations m_areaOps{m_areas, m_settings, m_areaDlg, *this};
     CPolygonCapture m_capture;
-    CTargetSlots m_slots;
-    CSerialLightCtrl_YSL m_light;
-    PresenceTick m_presence;  // keeps the time of the last target seen
     OwnedBitmap m_backgroundImage;
-    CResultFile m_results;
+    CMainRunWindow m_runWindow{*this};
+    CRunController m_run{m_runWindow, m_settings};
+    std::unique_ptr<CDetectionSink> m_sink;  // registered with the library from initialisation to destruction
 };

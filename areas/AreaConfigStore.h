@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "areas/AreaOverlayTarget.h"
 #include "areas/AreaVertex.h"
 

@@ -4,7 +4,7 @@
 // 2 s otherwise) and chooses the lamp of the signal light. The clock reading is passed in.
 #include <cstdint>
 
-#include "radar/TargetSlot.h"
+#include "areas/TargetSlot.h"
 
 enum class LampRequest {
     None,      // leave the light as it is

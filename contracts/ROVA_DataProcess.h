@@ -44,6 +44,9 @@ ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_IsConfigLoad();
 ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_OpenDevice(CBaseStringA* error);
 // Starts acquisition and delivery; records raw data when saveRawData was set at the start.
 ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_Start();
+// Beside the contract: the operator text of the last OpenDevice or Start that failed (why a
+// sensor refused to start); returns 0 and an empty text after a success.
+ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_GetLastError(CBaseStringA* text);
 // Stops acquisition; waits for a delivery or file-source event in progress. Harmless when idle.
 ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_Stop();
 // Stops if needed and closes the device. Harmless when none is open.

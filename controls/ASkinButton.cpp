@@ -5,13 +5,13 @@
 #include <string>
 
 #include "controls/GdipColor.h"
+#include "controls/InterfaceFont.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 namespace {
 constexpr COLORREF kSkinBackground = RGB(42, 50, 60);
-constexpr wchar_t kFontFace[] = L"黑体";
 
 rova::GdipStringFormatPtr MakeCentredFormat(INT flags) {
     rova::GdipStringFormatPtr format;
@@ -68,7 +68,8 @@ void CASkinButton::SetSkinImages(CGdipBitmap* normal, CGdipBitmap* pressed, CGdi
     rova::WindowDc screen(nullptr);
     const int height = -::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
     rova::UniqueFont font(
-        ::CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, kFontFace));
+        ::CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                      InterfaceFontFace().c_str()));
     if (m_hWnd) ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     m_font = std::move(font);  // the old font goes only after the window let go of it
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "contracts/ROVA_Common.h"
+#include "controls/InterfaceFont.h"
 #include "controls/KeyedRegion.h"
 
 namespace {
 
-constexpr wchar_t kFontFace[] = L"黑体";
 constexpr int kWarningGlyphPoints = 10;
 constexpr int kInfoGlyphPoints = 14;
 constexpr int kTitlePoints = 14;
@@ -19,7 +19,7 @@ constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_NOPREFIX;
 HFONT MakeFont(int points, int dpiY) {
     return ::CreateFontW(-::MulDiv(points, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                         kFontFace);
+                         InterfaceFontFace().c_str());
 }
 
 POINT PointOf(LPARAM lParam) noexcept {

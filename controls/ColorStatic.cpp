@@ -1,13 +1,13 @@
 #include "controls/ColorStatic.h"
 
 #include "controls/GdipColor.h"
+#include "controls/InterfaceFont.h"
 #include "controls/LabelLineLayout.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 namespace {
-constexpr wchar_t kFontFace[] = L"黑体";
 constexpr COLORREF kLabelBackground = 0xFF3C322A;  // the top byte is never painted
 
 std::wstring WindowText(HWND hwnd) {
@@ -44,7 +44,7 @@ void CColorStatic::SetLabelStyle(CGdipBitmap* image, int points, int lineGap, in
     const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
     rova::UniqueFont font(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                        kFontFace));
+                                        InterfaceFontFace().c_str()));
     if (m_hWnd) ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     m_font = std::move(font);  // the old font goes only after the window let go of it
 
@@ -87,13 +87,7 @@ void CColorStatic::DrawString(GpGraphics* graphics, GpFont* font, const std::wst
 }
 
 void CColorStatic::DrawLines(GpGraphics* graphics, GpFont* font, const std::wstring& text, const RectF& layout) {
-    std::vector<std::wstring> lines;
-    for (size_t start = 0;;) {
-        const size_t end = text.find(L'\n', start);
-        lines.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-        if (end == std::wstring::npos) break;
-        start = end + 1;
-    }
+    const std::vector<std::wstring> lines = LabelLineLayout::SplitLines(text);
     std::vector<float> heights;
     heights.reserve(lines.size());
     for (const std::wstring& line : lines) {

@@ -2,6 +2,19 @@
 
 #include <numeric>
 
+std::vector<std::wstring> LabelLineLayout::SplitLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    for (size_t start = 0;;) {
+        const size_t end = text.find(L'\n', start);
+        std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        lines.push_back(std::move(line));
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
 float LabelLineLayout::Gap(int lineGap, float height, const std::vector<float>& lineHeights) noexcept {
     if (lineGap != 0) return static_cast<float>(lineGap);
     const float sum = std::accumulate(lineHeights.begin(), lineHeights.end(), 0.0f);

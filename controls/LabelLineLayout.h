@@ -1,10 +1,14 @@
 #pragma once
 // Vertical placement of the lines of a colour label: the gap between lines and the top of each
 // line inside the layout rectangle, with no window involved.
+#include <string>
 #include <vector>
 
 class LabelLineLayout {
 public:
+    // The lines of a label text: split at LF, a CR before it dropped (texts end their lines with
+    // CR LF, and a face that does not treat CR as a control draws it as a box).
+    static std::vector<std::wstring> SplitLines(const std::wstring& text);
     // Line alignment of the label's string format (GDI+ StringAlignment values).
     enum Alignment { Near = 0, Center = 1, Far = 2 };
 

@@ -2,6 +2,7 @@
 target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ASkinButton.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ColorStatic.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/InterfaceFont.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LabelLineLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OwnedBitmap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BalloonModel.cpp

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/RootSettings.h"
+#include "settings/RootSettings.h"
 #include "areas/AreaConfigStore.h"
 
 namespace {

@@ -1,8 +1,11 @@
 #include "radar/ConfigDlg.h"
 
+#include <cstdio>
+
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "contracts/ROVA_DlgResource.h"
+#include "framework/ProgramFolder.h"
 #include "radar/AlgorithmChoice.h"
 #include "res/resource.h"
 
@@ -16,9 +19,7 @@ INT_PTR CConfigDlg::Run(HWND owner) {
 }
 
 BOOL CConfigDlg::OnInitDialog() {
-    char folder[MAX_PATH] = {};
-    GetProgramPathA(::GetCurrentProcessId(), folder);
-    CombinePathNameA(configPath, folder, "Radar_Config.ini");
+    snprintf(configPath, sizeof configPath, "%s", ProgramFileA("Radar_Config.ini").c_str());
     ROVA_Interface_RadarParameter_LoadFromFile(configPath, &workRecord);  // defaults stay when unreadable
     ::SendDlgItemMessageW(m_hWnd, IDC_COMBO_ALGORITHM, CB_SETCURSEL, AlgorithmChoiceFromRecord(workRecord), 0);
     return TRUE;

@@ -7,7 +7,7 @@
 
 #include "contracts/ROVA_Common.h"
 #include "contracts/RadarListeners.h"
-#include "radar/TargetSlot.h"
+#include "areas/TargetSlot.h"
 
 // A delivered object after angle calibration.
 struct CalibratedObject {

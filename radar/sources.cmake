@@ -1,12 +1,10 @@
-# Radar operation: device detection, run control, detection results, result file, playback,
-# parameter dialog.
+# Radar operation: run control, detection sink, detection results, result file, parameter dialog.
 target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AlgorithmChoice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConfigDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DetectionPipeline.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DetectionResults.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeviceDetection.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Playback.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DetectionSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultFile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RunControl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunButtons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunController.cpp
 )

@@ -28,7 +28,7 @@ public:
         return s;
     }
 
-private:
+    // Removes dir and everything in it.
     static void RemoveTree(const std::wstring& dir) {
         WIN32_FIND_DATAW fd;
         HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
@@ -48,5 +48,7 @@ private:
         }
         ::RemoveDirectoryW(dir.c_str());
     }
+
+private:
     std::wstring path_;
 };

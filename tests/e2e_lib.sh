@@ -152,3 +152,11 @@ e2e_wait_dialog_matching() {
   done
   return 1
 }
+
+# The number of a control id from res/resource.h, the one list of ids: e2e_id IDC_BTN_START
+e2e_id() {
+  local value
+  value=$(awk -v name="$1" '$1 == "#define" && $2 == name { print $3; exit }' "${ROVA_SOURCE_DIR:?run through ctest}/res/resource.h")
+  [ -n "$value" ] || e2e_fail "no id $1 in res/resource.h"
+  echo "$value"
+}

@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -61,7 +62,7 @@ inline void OrBits(uint32_t* row, int base, uint64_t p, int last, uint32_t bit) 
     }
     const __m128i v = _mm_set1_epi32(static_cast<int>(bit));
     while (p) {
-        const int at = __builtin_ctzll(p) & ~3;
+        const int at = std::countr_zero(p) & ~3;
         const unsigned nibble = static_cast<unsigned>(p >> at) & 15u;
         p &= ~(15ull << at);
         if (base + at + 3 > last) {
@@ -177,8 +178,8 @@ void AreaMapBuilder::FillPolygon(const AreaVertex* v, int count, int width, int 
             p |= rowBoundary[w];
             if (!p) continue;
             if (planeRow) planeRow[wordLeft + w] |= p;
-            if (firstIn < 0) firstIn = base + __builtin_ctzll(p);
-            lastIn = base + 63 - __builtin_clzll(p);
+            if (firstIn < 0) firstIn = base + std::countr_zero(p);
+            lastIn = base + 63 - std::countl_zero(p);
             OrBits(row, base, p, right, bit);
         }
         if (rowFirst && firstIn >= 0) {

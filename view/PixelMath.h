@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 namespace pixelmath {
@@ -102,13 +103,13 @@ inline uint32_t BlendArea(uint32_t d, uint32_t c) {
 // quotient of its magnitude with the sign put back.
 inline uint32_t BlendAreas(uint32_t d, uint32_t bits, const uint32_t* colours) {
     if (Alpha(d) != 255) {
-        for (; bits; bits &= bits - 1) d = BlendArea(d, colours[__builtin_ctz(bits)]);
+        for (; bits; bits &= bits - 1) d = BlendArea(d, colours[std::countr_zero(bits)]);
         return d;
     }
     const __m128i zero = _mm_setzero_si128();
     __m128i p = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(d)), zero);
     for (; bits; bits &= bits - 1) {
-        const __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colours[__builtin_ctz(bits)])), zero);
+        const __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colours[std::countr_zero(bits)])), zero);
         const __m128i n = _mm_slli_epi16(_mm_sub_epi16(c, p), 7);
         const __m128i sign = _mm_srai_epi16(n, 15);
         const __m128i m = _mm_max_epi16(n, _mm_sub_epi16(zero, n));

@@ -1,6 +1,7 @@
 #include "view/SectorScene.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -428,7 +429,7 @@ void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSl
         // a pixel of several changed slots is done in the box of the lowest of them.
         const uint32_t changed = activeSlots ^ areaLayerActive_;
         for (uint32_t left = changed; left; left &= left - 1) {
-            const int k = __builtin_ctz(left);
+            const int k = std::countr_zero(left);
             const uint32_t lower = (1u << k) - 1;
             const RECT& box = slotBox_[k];
             for (int y = std::max<int>(0, box.top); y <= box.bottom && y < rows; ++y) {

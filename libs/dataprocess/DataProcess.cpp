@@ -37,6 +37,11 @@ int ROVA_Interface_RadarCtrl_OpenDevice(CBaseStringA* error) {
 int ROVA_Interface_RadarCtrl_Start() {
     return Controller().Start();
 }
+int ROVA_Interface_RadarCtrl_GetLastError(CBaseStringA* text) {
+    const std::string error = Controller().LastError();
+    if (text) *text = error.c_str();
+    return error.empty() ? 0 : 1;
+}
 int ROVA_Interface_RadarCtrl_Stop() {
     return Controller().Stop();
 }

@@ -30,6 +30,7 @@ int CRadarController::LoadConfig(const char* path) {
 int CRadarController::OpenDevice(CBaseStringA* error) {
     std::lock_guard lock(controlMutex_);
     if (device_) return 1;
+    lastError_.clear();
     std::string text;
     const tagRADARPARAMETER& record = gRadarParameter;
     if (record.isFileSource) {
@@ -62,6 +63,7 @@ int CRadarController::OpenDevice(CBaseStringA* error) {
                " device cannot be opened: no driver for this kind of device is installed.";
     }
     if (device_) return 1;
+    lastError_ = text;
     if (error) *error = text.c_str();
     DbgOutputA(2, "radar open failed: %s\r\n", text.c_str());
     return 0;
@@ -69,8 +71,12 @@ int CRadarController::OpenDevice(CBaseStringA* error) {
 
 int CRadarController::Start() {
     std::lock_guard lock(controlMutex_);
-    if (!device_) return 0;
+    if (!device_) {
+        lastError_ = "No radar sensor is open.";
+        return 0;
+    }
     if (run_) return 1;
+    lastError_.clear();
     if (acquisition_.joinable()) acquisition_.join();
     if (processing_.joinable()) processing_.join();
 
@@ -98,6 +104,7 @@ int CRadarController::Start() {
     std::string error;
     if (!device_->StartStream(error)) {
         DbgOutputA(2, "radar start failed: %s\r\n", error.c_str());
+        lastError_ = error.empty() ? "The radar sensor did not start." : error;
         return 0;
     }
     if (record.saveRawData && !record.isFileSource) {
@@ -112,6 +119,11 @@ int CRadarController::Start() {
     acquisition_ = std::thread(&CRadarController::AcquisitionLoop, this, run);
     processing_ = std::thread(&CRadarController::ProcessingLoop, this, run);
     return 1;
+}
+
+std::string CRadarController::LastError() {
+    std::lock_guard lock(controlMutex_);
+    return lastError_;
 }
 
 int CRadarController::Stop() {

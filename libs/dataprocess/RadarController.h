@@ -38,6 +38,8 @@ public:
 
     int OpenDevice(CBaseStringA* error);
     int Start();
+    // The operator text of the last OpenDevice or Start that failed; empty after a success.
+    std::string LastError();
     int Stop();
     int CloseDevice();
     int Pause();
@@ -81,6 +83,7 @@ private:
     std::mutex controlMutex_;
     std::shared_ptr<IRadarDevice> device_;
     std::shared_ptr<RunContext> run_;
+    std::string lastError_;
     std::thread acquisition_;
     std::thread processing_;
     std::atomic<bool> configLoaded_{false};

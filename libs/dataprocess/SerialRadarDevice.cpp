@@ -130,10 +130,15 @@ bool CSerialRadarDevice::StartStream(std::string& error) {
     }
     const std::vector<uint8_t> ack = Request(CSerialSensorProtocol::kTypeStartStream, {}, kControlTimeoutMs);
     if (AckCode(ack) == kRadarAckAccepted) return true;
-    std::lock_guard lock(mutex_);
-    streaming_ = false;
-    error = ack.empty() ? "The sensor on " + PortName() + " does not answer the start request."
-                        : "The sensor on " + PortName() + " refused to start.";
+    {
+        std::lock_guard lock(mutex_);
+        streaming_ = false;
+        frames_.clear();
+        error = ack.empty() ? "The sensor on " + PortName() + " does not answer the start request."
+                            : "The sensor on " + PortName() + " refused to start.";
+    }
+    // An acknowledgement too late for us may still mean the sensor streams: take the start back.
+    if (ack.empty()) Request(CSerialSensorProtocol::kTypeStopStream, {}, 300);
     return false;
 }
 

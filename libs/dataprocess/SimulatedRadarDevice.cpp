@@ -38,9 +38,16 @@ CSimulatedRadarDevice::CSimulatedRadarDevice(const tagRADARPARAMETER& record) {
 }
 
 bool CSimulatedRadarDevice::StartStream(std::string& error) {
+    CSimulationControl& sim = CSimulationControl::Instance();
+    sim.streamStarts += 1;
+    if (const int stall = sim.startStallMs(); stall > 0) Sleep(static_cast<DWORD>(stall));
     std::lock_guard lock(mutex_);
-    if (!CSimulationControl::Instance().present()) {
+    if (!sim.present()) {
         error = "The simulated sensor is not connected.";
+        return false;
+    }
+    if (std::string refusal = sim.StartRefusal(); !refusal.empty()) {
+        error = std::move(refusal);
         return false;
     }
     const int interval = CSimulationControl::Instance().frameIntervalMs();
@@ -54,6 +61,7 @@ bool CSimulatedRadarDevice::StartStream(std::string& error) {
 }
 
 void CSimulatedRadarDevice::StopStream() {
+    CSimulationControl::Instance().streamStops += 1;
     std::lock_guard lock(mutex_);
     streaming_ = false;
 }

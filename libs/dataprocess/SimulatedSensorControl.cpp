@@ -51,6 +51,17 @@ int ROVA_SimSensor_GetDetectBound(int filter, int32_t* pairs, int maxPairs) {
     if (filter < 0 || filter > 2) return 0;
     return CRadarController::Instance().GetDetectBound(static_cast<CRadarController::Filter>(filter), pairs, maxPairs);
 }
+void ROVA_SimSensor_SetStartRefusal(const char* text) {
+    CSimulationControl::Instance().SetStartRefusal(text);
+}
+void ROVA_SimSensor_SetStartStall(int milliseconds) {
+    CSimulationControl::Instance().SetStartStallMs(milliseconds);
+}
+void ROVA_SimSensor_GetStreamRequests(int* starts, int* stops) {
+    CSimulationControl& s = CSimulationControl::Instance();
+    if (starts) *starts = s.streamStarts;
+    if (stops) *stops = s.streamStops;
+}
 void ROVA_SimSensor_GetCounters(RadarSimCounters* counters) {
     if (!counters) return;
     CSimulationControl& s = CSimulationControl::Instance();

@@ -15,6 +15,10 @@
 //   ROVA_SimSensor_GetLastCommand         last command the device received and how many in all
 //   ROVA_SimSensor_GetDetectBound         the polygon a filter holds (0 MOD, 1 MTT, 2 MPT)
 //   ROVA_SimSensor_GetCounters            frame counters of the library (cumulative)
+//   ROVA_SimSensor_SetStartRefusal(text)  starts are refused with this operator text (null/""
+//                                         clears), as by a sensor that does not acknowledge them
+//   ROVA_SimSensor_SetStartStall(ms)      a start request is answered only after this long
+//   ROVA_SimSensor_GetStreamRequests      start and stop requests the sensor received
 #pragma once
 
 #include <cstdint>
@@ -53,4 +57,9 @@ ROVA_DATAPROCESS_API int ROVA_SimSensor_GetLastCommand(int* command);
 // Copies up to maxPairs (a, b) pairs into pairs (may be null); returns the vertex count held.
 ROVA_DATAPROCESS_API int ROVA_SimSensor_GetDetectBound(int filter, int32_t* pairs, int maxPairs);
 ROVA_DATAPROCESS_API void ROVA_SimSensor_GetCounters(RadarSimCounters* counters);
+ROVA_DATAPROCESS_API void ROVA_SimSensor_SetStartRefusal(const char* text);
+ROVA_DATAPROCESS_API void ROVA_SimSensor_SetStartStall(int milliseconds);
+// Stream start and stop requests received since the library was loaded (or reset); either
+// pointer may be null.
+ROVA_DATAPROCESS_API void ROVA_SimSensor_GetStreamRequests(int* starts, int* stops);
 }

@@ -14,6 +14,10 @@ void CSimulationControl::Reset() {
     playbackSpeed_ = 1.0;
     lastCommand_ = -1;
     commandCount_ = 0;
+    startRefusal_.clear();
+    startStallMs_ = 0;
+    streamStarts = 0;
+    streamStops = 0;
 }
 
 std::string CSimulationControl::OpenFailure() const {
@@ -51,4 +55,14 @@ int CSimulationControl::LastCommand(int* command) const {
     std::lock_guard lock(mutex_);
     if (command) *command = lastCommand_;
     return commandCount_;
+}
+
+std::string CSimulationControl::StartRefusal() const {
+    std::lock_guard lock(mutex_);
+    return startRefusal_;
+}
+
+void CSimulationControl::SetStartRefusal(const char* text) {
+    std::lock_guard lock(mutex_);
+    startRefusal_ = text ? text : "";
 }

@@ -27,6 +27,12 @@ public:
     void SetPlaybackSpeed(double factor) { playbackSpeed_ = factor < 0 ? 0 : factor; }
     void RecordCommand(int command);
     int LastCommand(int* command) const;
+    // Start requests are refused with this text while it is not empty.
+    std::string StartRefusal() const;
+    void SetStartRefusal(const char* text);
+    // How long a start request takes to be answered (a sensor slow to acknowledge).
+    int startStallMs() const { return startStallMs_.load(); }
+    void SetStartStallMs(int ms) { startStallMs_ = ms < 0 ? 0 : ms; }
 
     std::atomic<uint64_t> framesAcquired{0};
     std::atomic<uint64_t> framesProcessed{0};
@@ -40,6 +46,9 @@ public:
     std::atomic<uint64_t> serialCrcErrors{0};
     std::atomic<uint64_t> serialSkippedBytes{0};
     std::atomic<uint64_t> nonFinitePoints{0};
+    // Stream start and stop requests the simulated sensor received (since load or reset).
+    std::atomic<int> streamStarts{0};
+    std::atomic<int> streamStops{0};
 
 private:
     CSimulationControl() = default;
@@ -50,6 +59,8 @@ private:
     std::vector<RadarFrame> script_;
     std::atomic<int> frameIntervalMs_{0};
     std::atomic<double> playbackSpeed_{1.0};
+    std::string startRefusal_;
+    std::atomic<int> startStallMs_{0};
     int lastCommand_ = -1;
     int commandCount_ = 0;
 };

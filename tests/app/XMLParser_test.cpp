@@ -1,4 +1,4 @@
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 
 #include <gtest/gtest.h>
 

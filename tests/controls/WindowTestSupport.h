@@ -1,45 +1,17 @@
 #pragma once
-// Helpers for the window tests: message pumping with a deadline (a wait, never an assertion on
-// time), and real keyboard and mouse input through SendInput.
+// Helpers for the window tests: the shared message pumping with a deadline (a wait, never an
+// assertion on time), and real keyboard and mouse input through SendInput.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "MessagePump.h"
+
 namespace controls_test {
 
-// Dispatches queued messages (through the dialog manager of dialog, when given) until pred holds
-// or maxMs passed. Returns pred's last value.
-inline bool PumpUntil(const std::function<bool()>& pred, HWND dialog = nullptr, DWORD maxMs = 5000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (dialog && IsDialogMessageW(dialog, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (pred()) return true;
-        if (GetTickCount() - start > maxMs) return pred();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// Dispatches whatever arrives until nothing came for idleMs.
-inline void PumpIdle(HWND dialog = nullptr, DWORD idleMs = 200, DWORD maxMs = 5000) {
-    const DWORD start = GetTickCount();
-    DWORD last = start;
-    while (GetTickCount() - start < maxMs && GetTickCount() - last < idleMs) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            last = GetTickCount();
-            if (dialog && IsDialogMessageW(dialog, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+using message_pump::PumpIdle;
+using message_pump::PumpUntil;
 
 inline void SendKey(WORD vk, bool up) {
     INPUT input{};

@@ -9,9 +9,10 @@
 
 #include "WindowTestSupport.h"
 #include "AreaVertexCompare.h"
+#include "ProgramFolderGuard.h"
 #include "RovaVersion.h"
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "res/resource.h"
 
 using namespace mwtest;
@@ -66,6 +67,8 @@ protected:
         root.SetAttributeText("SaveData", "0");
     }
     void TearDown() override { Pump(); }
+
+    ProgramFolderGuard programFolder_;
 };
 
 TEST_F(MainDialogTest, CoversTheScreenAndScalesEveryControlWithItsPlace) {

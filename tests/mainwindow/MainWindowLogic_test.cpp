@@ -1,8 +1,13 @@
 // The window-free parts of the main window: polygon capture, label line placement, button kinds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "AreaVertexCompare.h"
 #include "app/PolygonCapture.h"
+#include "controls/InterfaceFont.h"
 #include "controls/LabelLineLayout.h"
 #include "controls/SkinButtonRules.h"
 
@@ -99,6 +104,40 @@ TEST(LabelLineLayoutTest, PlacesLinesByGapAndLineAlignment) {
             EXPECT_FLOAT_EQ(tops[i], c.tops[i]) << "line " << i;
     }
     EXPECT_FLOAT_EQ(LabelLineLayout::LineTops(30.0f, 100.0f, threeLines, 0, LabelLineLayout::Center)[0], 40.0f);
+}
+
+TEST(LabelLineLayoutTest, LinesEndWithoutTheirCarriageReturn) {
+    const struct {
+        const wchar_t* text;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        {L"Object Information\r\ndistance: 1.50 m\r\nangle:-12.3 \u00b0", {L"Object Information", L"distance: 1.50 m", L"angle:-12.3 \u00b0"}},
+        {L"a\nb", {L"a", L"b"}},
+        {L"a\r\n\r\nb\r\n", {L"a", L"", L"b", L""}},
+        {L"x\ry", {L"x\ry"}},  // only a CR that ends a line goes
+        {L"", {L""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LabelLineLayout::SplitLines(c.text), c.lines) << static_cast<int>(c.lines.size());
+}
+
+TEST(InterfaceFontTest, FallsBackThroughTheChineseFacesToTheSansSerifFace) {
+    const struct {
+        std::vector<std::wstring> installed;
+        const wchar_t* chosen;
+    } cases[] = {
+        {{L"黑体", L"SimSun", L"Arial"}, L"黑体"},
+        {{L"SimHei"}, L"SimHei"},  // the designed face under its English name
+        {{L"Arial", L"宋体", L"Microsoft YaHei"}, L"Microsoft YaHei"},
+        {{L"WenQuanYi Zen Hei", L"Noto Sans CJK SC"}, L"WenQuanYi Zen Hei"},
+        {{L"Arial", L"Tahoma"}, L"Sans Fallback"},
+        {{}, L"Sans Fallback"},
+    };
+    for (const auto& c : cases) {
+        auto installed = [&](const wchar_t* face) {
+            return std::find(c.installed.begin(), c.installed.end(), face) != c.installed.end();
+        };
+        EXPECT_EQ(ChooseInterfaceFace(installed, L"Sans Fallback"), c.chosen);
+    }
 }
 
 TEST(SkinButtonRulesTest, KindComesFromStyleBitsNotTheButtonType) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MessagePump.h"
 #include "app/ROVAMTTApp.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/ResourceLoader.h"
@@ -37,21 +38,10 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
 constexpr wchar_t kParentClass[] = L"RovaMainWindowTestParent";
 }  // namespace
 
-void Pump(int rounds) {
-    for (int i = 0; i < rounds; ++i) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+void Pump(int rounds) { message_pump::PumpFor(static_cast<DWORD>(rounds) * 10); }
 
 bool PumpUntil(const std::function<bool()>& done, int rounds) {
-    for (int i = 0; i < rounds && !done(); ++i)
-        Pump(1);
-    return done();
+    return message_pump::PumpUntil(done, nullptr, static_cast<DWORD>(rounds) * 10);
 }
 
 void MouseMove(POINT screen) {

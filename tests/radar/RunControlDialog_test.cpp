@@ -10,9 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "MessagePump.h"
+#include "ProgramFolderGuard.h"
 #include "app/ROVAMTTApp.h"
 #include "app/ROVAMTTDlg.h"
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/GdiplusRaii.h"
 #include "framework/ResourceLoader.h"
@@ -78,17 +80,7 @@ std::string TempFolderNarrow(const std::wstring& w) {
     return out;
 }
 
-void Pump(DWORD ms) {
-    const DWORD until = ::GetTickCount() + ms;
-    while (static_cast<int>(until - ::GetTickCount()) > 0) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    }
-}
+void Pump(DWORD ms) { message_pump::PumpFor(ms); }
 
 class RunControlDialogTest : public ::testing::Test {
 protected:
@@ -119,6 +111,7 @@ protected:
         ASSERT_TRUE(Enabled(IDC_BTN_START));
     }
 
+    ProgramFolderGuard programFolder_;  // outlives the dialog
     rova::GdiplusSession gdiplus_;
     std::unique_ptr<CROVAMTTDlg> dialog_;
 };

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The real console with the simulated sensor, operated with the mouse and keyboard:
 # detect, start (moving targets, live labels, result lines), stop, mode switch, Save Data
-# recording and its playback, the Parameter Setting dialog, and rapid presses.
+# recording and its playback (and Stop pressed as it ends), the Parameter Setting dialog, and rapid
+# presses.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e_lib.sh"
 
-IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_PLAYBACK=1101; IDC_SAVEDATA=1102; IDC_SAVEPATH=1103
-IDC_LABEL=1084; IDC_LABEL1=1085
+IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_MODE=$(e2e_id IDC_BTN_MODE_SWITCH)
+IDC_PLAYBACK=$(e2e_id IDC_BTN_PLAYBACK); IDC_SAVEDATA=$(e2e_id IDC_BTN_SAVE_DATA)
+IDC_LABEL=$(e2e_id IDC_STATIC_TARGET); IDC_LABEL1=$(e2e_id IDC_STATIC_TARGET1); IDC_VIEW=$(e2e_id IDC_TARGET_VIEW)
 
 e2e_prepare_folder
 printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$E2E_DIR/appConfig.xml"
@@ -30,7 +32,7 @@ label=$(e2e_probe text $IDC_LABEL)
 echo "label: $label"
 echo "$label" | grep -Eq 'distance: *[0-9]+\.[0-9]{2} m' || e2e_fail "label without distance: $label"
 echo "$label" | grep -Eq 'distance: *0\.00 m' && e2e_fail "no target reached the label: $label"
-view=$(e2e_probe rect 1200); set -- $view
+view=$(e2e_probe rect $IDC_VIEW); set -- $view
 geometry="${3}x${4}+${1}+${2}"
 import -window root -crop "$geometry" "$E2E_DIR/view1.png"
 sleep 1
@@ -149,12 +151,44 @@ chooser=$(e2e_wait_dialog 15) || e2e_fail "no folder chooser"
 echo "chooser: $chooser"
 e2e_click_dialog_button 1
 e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "playback did not start"
+started_ms=$(date +%s%3N)
 [ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start usable during playback"
 e2e_wait_state $IDC_PLAYBACK "1 1 0" 30 || e2e_fail "playback did not stop by itself"
+playback_ms=$(( $(date +%s%3N) - started_ms ))
+echo "the playback took $playback_ms ms"
 [ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start enabled after playback without a detected device"
 [ "$(ls "$E2E_DIR"/Log | wc -l)" -gt "$logs_before" ] || e2e_fail "playback wrote no result file"
 replayed=$(ls -t "$E2E_DIR"/Log/*.txt | head -1)
 [ -s "$replayed" ] || e2e_fail "playback delivered no targets"
+
+# --- Stop pressed as the playback reaches its end: whichever comes first, the end of a playback
+# only ever stops. (A press that comes after the end opens the folder chooser, which is cancelled.)
+e2e_click_control $IDC_PLAYBACK
+e2e_wait_dialog 15 >/dev/null || e2e_fail "no folder chooser for the second playback"
+e2e_click_dialog_button 1
+e2e_wait_state $IDC_PLAYBACK "1 1 1" 10 || e2e_fail "the second playback did not start"
+started_ms=$(date +%s%3N)
+# The button's place is known before the wait, so the press is not late by a probe's start-up.
+# The measured length runs to when the probe saw the stop, a little after the end itself: the
+# press aims at 600 ms before it.
+set -- $(e2e_probe rect $IDC_PLAYBACK)
+sleep "$(awk -v ms="$playback_ms" -v gone="$(( $(date +%s%3N) - started_ms ))" \
+  'BEGIN { s = (ms - 600 - gone) / 1000; print (s > 0 ? s : 0) }')"
+xdotool mousemove --sync $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 )) click 1
+pressed_ms=$(( $(date +%s%3N) - started_ms ))
+sleep 1
+if e2e_probe dialogs | grep -q "Browse"; then
+  echo "the press came after the end of the playback"
+  xdotool key --clearmodifiers Escape
+  sleep 0.5
+else
+  echo "the press stopped the playback at $pressed_ms ms of $playback_ms"
+fi
+e2e_wait_state $IDC_PLAYBACK "1 1 0" 10 || e2e_fail "Playback still pressed after the stop at the end"
+sleep 1.5
+[ -z "$(e2e_probe dialogs)" ] || e2e_fail "something started after the end of the playback: $(e2e_probe dialogs)"
+[ "$(e2e_probe state $IDC_PLAYBACK)" = "1 1 0" ] || e2e_fail "a run started after the end of the playback"
+[ "$(e2e_probe state $IDC_START)" = "1 0 0" ] || e2e_fail "Start enabled after the playback without a detected device"
 e2e_key alt+F4
 e2e_wait_exit 20 || e2e_fail "the console did not end after playback"
 e2e_pass

@@ -5,7 +5,9 @@
 #   fixed targets into the labels; Mode Switch sends the MCU tracking command over the wire and the
 #   emulator acknowledges it; Stop ends the stream. Then, with 1 % noise bytes on the line, the
 #   labels still follow the targets; with the emulator killed mid-run the console keeps answering
-#   and the run can be stopped; with the port gone, Start says which port cannot be opened.
+#   and the run can be stopped; a sensor that acknowledges its start too late is reported with
+#   the library's text, a Stop pressed meanwhile starts nothing and the sensor is told to stop;
+#   with the port gone, Start says which port cannot be opened.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -14,7 +16,8 @@ for tool in socat g++ xdotool; do
   command -v $tool >/dev/null || e2e_fail "$tool is not installed"
 done
 
-IDC_DETECT=1090; IDC_START=1091; IDC_MODE=1093; IDC_LABEL=1084; IDC_LABEL1=1085
+IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_MODE=$(e2e_id IDC_BTN_MODE_SWITCH)
+IDC_PLAYBACK=$(e2e_id IDC_BTN_PLAYBACK); IDC_LABEL=$(e2e_id IDC_STATIC_TARGET); IDC_LABEL1=$(e2e_id IDC_STATIC_TARGET1)
 work=$(mktemp -d /tmp/rova_console_sensor.XXXXXX)
 port=7
 source "$here/../emulator_line.sh"
@@ -123,6 +126,33 @@ e2e_probe state $IDC_START | grep -q '^1 1 1$' || e2e_fail "the console does not
 e2e_click_control $IDC_START
 e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "the run could not be stopped after the sensor went away"
 kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the console ended"
+
+# --- A sensor that acknowledges its start too late: the start is refused with the library's text,
+# Stop pressed while the start waits starts nothing, the sensor is told to stop again, and the
+# buttons show no run.
+stop_emulator
+log="$work/late.log"
+start_emulator "$log" --tracks --fixed "3.0,10,-0.5;5.0,-20,0.8" --fps 20 --start-ack-delay 4000
+e2e_click_control $IDC_START || e2e_fail "Start not found"
+sleep 0.3
+e2e_click_control $IDC_START || e2e_fail "Start not found for the stop press"
+refusals=0
+while msg=$(e2e_wait_dialog_matching "Fail to Start Device" 6); do
+  case "$msg" in *"does not answer the start request"*) ;; *) e2e_fail "the refusal does not give the library's text: $msg" ;; esac
+  refusals=$((refusals + 1))
+  [ "$refusals" -le 2 ] || e2e_fail "more refusals than presses"
+  e2e_click_dialog_button 1 || e2e_fail "the refusal has no OK button"
+done
+[ "$refusals" -ge 1 ] || e2e_fail "the refused start was not reported: $(e2e_probe dialogs)"
+e2e_wait_state $IDC_START "1 1 0" 10 || e2e_fail "Start shows a run after the refused start"
+e2e_wait_state $IDC_PLAYBACK "1 1 0" 5 || e2e_fail "Playback not usable after the refused start"
+sleep 1.5
+[ "$(e2e_probe state $IDC_START)" = "1 1 0" ] || e2e_fail "a run started after the refused start: $(e2e_probe state $IDC_START)"
+grep -q '^START 0x10 ACK LATE' "$log" || e2e_fail "the emulator was not asked to start: $(grep -v '^FRAME' "$log")"
+last_start=$(grep -n '^START 0x10' "$log" | tail -1 | cut -d: -f1)
+tail -n +"$last_start" "$log" | grep -q '^STOP 0x11 ACK 0' || e2e_fail "the sensor was not told to stop after the refused start: $(grep -v '^FRAME' "$log")"
+echo "refused starts reported: $refusals"
+grep -v '^FRAME' "$log"
 
 # --- The sensor's port is gone (cable pulled): Start explains it and the run stays off.
 stop_line

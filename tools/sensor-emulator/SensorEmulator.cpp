@@ -141,6 +141,11 @@ void CSensorEmulator::Handle(const CSerialFrameParser::Frame& f, uint64_t nowMs)
             streaming_ = true;
             streamStartMs_ = nowMs;
         }
+        if (options_.startAckDelayMs > 0) {
+            startAckDueMs_ = nowMs + static_cast<uint64_t>(options_.startAckDelayMs);
+            Log("START 0x%02X ACK LATE %d", f.type, options_.startAckDelayMs);
+            return;
+        }
         break;
     case CSerialSensorProtocol::kTypeStopStream:
         streaming_ = false;
@@ -201,6 +206,11 @@ int CSensorEmulator::Run(volatile int& stop) {
     while (!stop) {
         const uint64_t now = NowMs();
         const bool silent = options_.silenceAfterFrames >= 0 && framesProduced_ >= options_.silenceAfterFrames;
+        if (startAckDueMs_ && now >= startAckDueMs_) {
+            startAckDueMs_ = 0;
+            Log("START-ACK sent late");
+            Write(CSerialSensorProtocol::Ack(CSerialSensorProtocol::kTypeStartStream, CSerialSensorProtocol::kAckAccepted));
+        }
         if (commandMode_ && commandModeDeadlineMs_ && now >= commandModeDeadlineMs_) {
             commandMode_ = false;  // no command within the time base: back to normal by itself
             Log("CMDMODE-TIMEOUT");

@@ -27,6 +27,7 @@ struct EmulatorOptions {
     double corruptPercent = 0;     // frames sent with one byte damaged
     long silenceAfterFrames = -1;  // from then on the sensor says nothing at all
     bool streamAtStart = false;    // stream without waiting for the start request
+    int startAckDelayMs = 0;       // the start request is acknowledged this late (streaming at once)
     std::string model = "ROVA-MR60 mm-wave radar (emulated)";
     FILE* log = stdout;
 };
@@ -61,6 +62,7 @@ private:
     uint32_t commandTimeBaseMs_ = 0;
     uint32_t sequence_ = 0;
     uint64_t streamStartMs_ = 0;
+    uint64_t startAckDueMs_ = 0;  // a late start acknowledgement still to send (0: none)
     long framesProduced_ = 0;
     double noiseBudget_ = 0;
     Totals totals_;

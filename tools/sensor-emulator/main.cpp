@@ -31,6 +31,8 @@ void Usage() {
         "  --corrupt P          damage one byte in P percent of the frames\n"
         "  --silence-after N    after N frames say nothing at all any more\n"
         "  --stream             stream without waiting for the start request\n"
+        "  --start-ack-delay MS start streaming at once but acknowledge the start request only\n"
+        "                       MS later (a sensor slower than the console waits)\n"
         "  --log FILE           event log (default standard output)\n",
         stderr);
 }
@@ -86,6 +88,7 @@ int main(int argc, char** argv) {
         else if (a == "--corrupt") o.corruptPercent = atof(value());
         else if (a == "--silence-after") o.silenceAfterFrames = atol(value());
         else if (a == "--stream") o.streamAtStart = true;
+        else if (a == "--start-ack-delay") o.startAckDelayMs = atoi(value());
         else if (a == "--log") logPath = value();
         else if (a == "--help" || a == "-h") {
             Usage();

@@ -3,7 +3,7 @@
 // two values written back on exit.
 #include <windows.h>
 
-#include "app/XMLParser.h"
+#include "settings/XMLParser.h"
 
 // Each number read from the file is clamped into the range beside its default, wide enough for
 // every sensible view and narrow enough that no value can ask for unbounded memory or time (the

@@ -1,4 +1,4 @@
-#include "app/RootSettings.h"
+#include "settings/RootSettings.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,0 +1,117 @@
+#include "app/MainRunWindow.h"
+
+#include "app/ROVAMTTDlg.h"
+#include "framework/ResourceLoader.h"
+#include "radar/RunMessages.h"
+#include "res/resource.h"
+
+namespace {
+void ApplyButton(CASkinButton& button, const RunButtonState& state) {
+    button.EnableWindow(state.enabled ? TRUE : FALSE);
+    if (state.checked) ::SendMessageW(button, BM_SETCHECK, *state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void SetLabelText(CColorStatic& label, const std::wstring& text) {
+    ::SetWindowTextW(label, text.c_str());
+    ::InvalidateRect(label, nullptr, FALSE);
+}
+}  // namespace
+
+void CMainRunWindow::ApplyRunButtons(const RunButtons& buttons) {
+    ApplyButton(m_dialog.m_btnStart, buttons.start);
+    ApplyButton(m_dialog.m_btnModeSwitch, buttons.modeSwitch);
+    ApplyButton(m_dialog.m_btnPause, buttons.pause);
+    ApplyButton(m_dialog.m_btnPlayback, buttons.playback);
+    ApplyButton(m_dialog.m_btnSaveData, buttons.saveData);
+    ApplyButton(m_dialog.m_btnSavePath, buttons.savePath);
+}
+
+void CMainRunWindow::ShowWaiting(const std::wstring& text) {
+    ROVA_WaitingDlg_Show(m_dialog.m_waitingDlg, 0, 0, text.c_str());
+}
+
+void CMainRunWindow::HideWaiting() { ROVA_WaitingDlg_Hide(m_dialog.m_waitingDlg); }
+
+void CMainRunWindow::ShowRunError(const std::wstring& text, UINT captionId) {
+    const std::wstring caption = CResourceLoader::LoadString(captionId);
+    ::MessageBoxW(m_dialog.GetSafeHwnd(), text.c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+}
+
+void CMainRunWindow::ApplyViewSettings() {
+    const RootSettings& settings = m_dialog.m_settings;
+    ObjectViewSettings view;
+    view.customBackground = m_dialog.m_backgroundImage.get();
+    view.topViewMode = settings.topViewMode;
+    view.angleStart = settings.angleStart;
+    view.angleStop = settings.angleStop;
+    view.angleStep = settings.angleStep;
+    view.gateMin = settings.gateMin;
+    view.gateMax = settings.gateMax;
+    view.drawLocus = settings.drawLocus;
+    view.displayTime = static_cast<uint32_t>(settings.displayTime);
+    view.sectorCount = settings.sectorCount;
+    view.radiusScale = settings.radiusScale;
+    view.locusRadiusScale = settings.locusRadiusScale;
+    view.smoothCount = settings.smoothCount;
+    m_dialog.m_targetView.ApplyViewSettings(view);
+    m_dialog.m_areas.LoadAreasFromConfig();
+    m_dialog.m_areas.LoadMonitorPointsFromConfig();
+}
+
+void CMainRunWindow::SendDetectBound() { m_dialog.m_areaOps.SendDetectBound(); }
+
+void CMainRunWindow::UpdateTargetLabels(const CTargetSlots::Array& slots) {
+    const std::wstring format = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
+    const int mode = m_dialog.m_settings.objectCountType;
+    if (mode == 3) {
+        CColorStatic* labels[] = {&m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2, &m_dialog.m_labelTarget3};
+        for (int i = 0; i < 3; ++i) SetLabelText(*labels[i], FormatTargetLabel(format, mode, i, slots[i]));
+    } else {
+        SetLabelText(m_dialog.m_labelTarget, FormatTargetLabel(format, mode, 0, slots[0]));
+    }
+}
+
+void CMainRunWindow::ApplyModeDisplay() {
+    const int mode = m_dialog.m_settings.objectCountType;
+    OwnedBitmap title = LoadPngResource(mode == 1 ? IDB_TITLE_SINGLE : IDB_TITLE_MULTI);
+    ::KillTimer(m_dialog.m_title, kTitleAnimationTimer);
+    m_dialog.m_title.SetImage(title.get());
+    m_dialog.m_title.Invalidate();
+    CColorStatic* multi[] = {&m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2, &m_dialog.m_labelTarget3};
+    if (mode == 1) {
+        ::SendMessageW(m_dialog.m_btnModeSwitch, BM_SETCHECK, BST_CHECKED, 0);
+        m_dialog.m_labelTarget.ShowWindow(SW_SHOW);
+        for (CColorStatic* label : multi) label->ShowWindow(SW_HIDE);
+    } else if (mode == 3) {
+        ::SendMessageW(m_dialog.m_btnModeSwitch, BM_SETCHECK, BST_UNCHECKED, 0);
+        m_dialog.m_labelTarget.ShowWindow(SW_HIDE);
+        for (CColorStatic* label : multi) label->ShowWindow(SW_SHOW);
+    }
+}
+
+void CMainRunWindow::ClearTargets() {
+    m_dialog.m_targetView.ClearTargets();
+    ::RedrawWindow(m_dialog.m_targetView, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE);
+}
+
+void CMainRunWindow::StartPresenceTimer() {
+    ::SetTimer(m_dialog.GetSafeHwnd(), kPresenceTimer, kPresenceTimerMs, nullptr);
+}
+
+void CMainRunWindow::StopPresenceTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kPresenceTimer); }
+
+void CMainRunWindow::PostPlaybackEndLater(UINT delayMs) {
+    const HWND window = m_dialog.GetSafeHwnd();
+    m_dialog.m_delayPostEngine.DelayPostMsg(delayMs, window, window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+}
+
+void CMainRunWindow::CancelPlaybackEndPosts() {
+    const HWND window = m_dialog.GetSafeHwnd();
+    m_dialog.m_delayPostEngine.RemoveDelayPostMsg(window, window, WM_PLAYBACK_END, 1);
+}
+
+void CMainRunWindow::DrainRunMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, m_dialog.GetSafeHwnd(), WM_PRESENCE_TICK, WM_PLAYBACK_END, PM_REMOVE)) {
+    }
+}

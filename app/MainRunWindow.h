@@ -1,0 +1,34 @@
+#pragma once
+// The main window as the run controller sees it: the run buttons, the waiting dialog, error
+// boxes, the labels, the view and the window's private messages. It reaches the dialog's
+// controls and members directly and never calls back into the dialog or its run controller.
+#include "radar/RunWindow.h"
+
+class CROVAMTTDlg;
+
+class CMainRunWindow : public IRunWindow {
+public:
+    static constexpr UINT_PTR kPresenceTimer = 2;  // 1000 ms, alive during a run
+    static constexpr UINT kPresenceTimerMs = 1000;
+    static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
+
+    explicit CMainRunWindow(CROVAMTTDlg& dialog) noexcept : m_dialog(dialog) {}
+
+    void ApplyRunButtons(const RunButtons& buttons) override;
+    void ShowWaiting(const std::wstring& text) override;
+    void HideWaiting() override;
+    void ShowRunError(const std::wstring& text, UINT captionId) override;
+    void ApplyViewSettings() override;
+    void SendDetectBound() override;
+    void UpdateTargetLabels(const CTargetSlots::Array& slots) override;
+    void ApplyModeDisplay() override;
+    void ClearTargets() override;
+    void StartPresenceTimer() override;
+    void StopPresenceTimer() override;
+    void PostPlaybackEndLater(UINT delayMs) override;
+    void CancelPlaybackEndPosts() override;
+    void DrainRunMessages() override;
+
+private:
+    CROVAMTTDlg& m_dialog;
+};

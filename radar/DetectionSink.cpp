@@ -1,0 +1,48 @@
+#include "radar/DetectionSink.h"
+
+#include <vector>
+
+#include "contracts/ROVA_DataProcess.h"
+#include "radar/RunMessages.h"
+#include "view/ObjectSectorWnd.h"
+#include "view/ViewTarget.h"
+
+CDetectionSink::CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
+                               CObjectSectorWnd& view)
+    : m_window(window), m_engine(engine), m_slots(slots), m_results(results), m_view(view) {
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(this, 0);
+    ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
+    ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(this, 0);
+    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(this, 0);
+    ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(this, 0);
+}
+
+CDetectionSink::~CDetectionSink() {
+    ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(this);
+    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(this);
+    ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(this);
+    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
+}
+
+void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
+    std::vector<ViewTarget> targets;
+    targets.reserve(objects ? objects->GetCount() : 0);
+    ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, m_slots,
+                    [&](int, const CalibratedObject& object) {
+                        ViewTarget target;
+                        target.id = object.objectId;
+                        target.range = object.gate;
+                        target.angle = object.angle - 90.0;
+                        targets.push_back(target);
+                        m_results.WriteLine(object.objectId, object.distance, object.angle, object.velocity);
+                    });
+    CPtrListCtrl list;
+    for (ViewTarget& t : targets) list.AddData(&t, -1);
+    m_view.UpdateTargets(&list);
+    list.RemoveAll();
+    ::PostMessageW(m_window, WM_PRESENCE_TICK, 0, 0);
+}
+
+void CDetectionSink::OnFileRadarReadEnd(uint64_t) {
+    m_engine.DelayPostMsg(kPlaybackEndDelayMs, m_window, m_window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+}

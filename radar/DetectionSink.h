@@ -1,0 +1,37 @@
+#pragma once
+// The console's end of the radar library's threads: the listener of the three detection streams
+// and the file data source of playback. Registered with the library in the constructor and
+// removed in the destructor, so the library never calls an object that is gone. It reaches the
+// window only by posted messages (WM_PRESENCE_TICK, WM_PLAYBACK_END through the delayed-message
+// engine) and through the target view's locked entry point.
+#include <windows.h>
+
+#include "contracts/ROVA_Common.h"
+#include "contracts/RadarListeners.h"
+#include "radar/DetectionPipeline.h"
+#include "radar/ResultFile.h"
+
+class CObjectSectorWnd;
+
+class CDetectionSink : public IFileRadarDataSource, public IRadarObjectDetectListener {
+public:
+    static constexpr UINT kPlaybackEndDelayMs = 100;
+
+    CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
+                   CObjectSectorWnd& view);
+    ~CDetectionSink() override;
+    CDetectionSink(const CDetectionSink&) = delete;
+    CDetectionSink& operator=(const CDetectionSink&) = delete;
+
+    // Library thread: slots, view targets, result lines, then a presence tick for the window.
+    void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) override;
+    // Library thread: the last recorded file was read; the window checks the end 100 ms later.
+    void OnFileRadarReadEnd(uint64_t user) override;
+
+private:
+    HWND m_window;
+    CDelayPostMsgEngine& m_engine;
+    CTargetSlots& m_slots;
+    CResultFile& m_results;
+    CObjectSectorWnd& m_view;
+};

@@ -1,0 +1,232 @@
+#include "radar/RunController.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "areas/SerialLightPort.h"
+#include "contracts/ROVA_Common.h"
+#include "framework/ProgramFolder.h"
+#include "framework/ResourceLoader.h"
+#include "res/resource.h"
+#include "settings/XMLParser.h"
+
+namespace {
+std::wstring LibraryText(const CBaseStringA& text) {
+    wchar_t wide[1024] = {};
+    AnsiToWide(text.GetString(), wide, 1024);
+    return wide;
+}
+}  // namespace
+
+CRunController::CRunController(IRunWindow& window, RootSettings& settings, std::unique_ptr<ILightPort> lightPort)
+    : m_window(window),
+      m_settings(settings),
+      m_resultFolder(ProgramFileA("Log")),
+      m_settingsFile(XMLParser::ConfigPath()),
+      m_light(lightPort ? std::move(lightPort) : std::make_unique<SerialLightPort>()) {
+    SaveRadarRecord();
+}
+
+void CRunController::SaveRadarRecord() { ROVA_Interface_RadarParameter_Copy(&m_savedRecord, &gRadarParameter); }
+
+void CRunController::RestoreRadarRecord() { ROVA_Interface_RadarParameter_Copy(&gRadarParameter, &m_savedRecord); }
+
+void CRunController::SetSavePath(const wchar_t* path) {
+    wcsncpy(m_savePath, path ? path : L"", MAX_PATH - 1);
+    m_savePath[MAX_PATH - 1] = L'\0';
+}
+
+bool CRunController::IsRunning() const {
+    return m_phase != RunPhase::Idle || ROVA_Interface_RadarCtrl_IsStarted() != 0;
+}
+
+RunButtons CRunController::Buttons() const {
+    RunButtons buttons = RunButtonsFor(m_phase, gRadarParameter.sourceType != 0);
+    if (m_phase != RunPhase::Idle) buttons.pause.checked = ROVA_Interface_RadarCtrl_IsPaused() != 0;
+    return buttons;
+}
+
+void CRunController::OpenResultFile() {
+    m_results.Open(m_resultFolder.c_str());  // no file: the run goes on without results
+}
+
+bool CRunController::FailStart() {
+    m_phase = RunPhase::Idle;
+    m_window.ApplyRunButtons(Buttons());
+    return false;
+}
+
+void CRunController::SendTrackingCommand() {
+    // The module tracks by itself; tell it how many targets to report.
+    void* device = ROVA_Interface_RadarDevice_GetDefault();
+    ROVA_Interface_RadarCtrl_Pause();
+    ROVA_Interface_RadarDevice_StartCmdMode(device, gRadarParameter.cmdModeParam, gRadarParameter.cmdModeTimeBase * 150);
+    const int command = m_settings.objectCountType == 1 ? kMcuTrackingSingle : kMcuTrackingMulti;
+    ROVA_Interface_RadarDevice_Protocol_SendCommand(device, command, nullptr, 0, CheckCmdAckData_RetCode, 0,
+                                                    kMcuCommandTimeoutMs);
+    ROVA_Interface_RadarDevice_StopCmdMode(device);
+    ROVA_Interface_RadarCtrl_Resume();
+}
+
+bool CRunController::StartRun() {
+    m_busy = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{m_busy};
+
+    m_window.ShowWaiting(CResourceLoader::LoadString(IDS_STARTING_SENSOR));
+    if (!ROVA_Interface_RadarCtrl_IsConfigLoad()) {
+        m_window.HideWaiting();
+        m_window.ShowRunError(CResourceLoader::LoadString(IDS_CONFIG_NOT_LOADED), IDS_ERROR);
+        return FailStart();
+    }
+    if (gRadarParameter.isFileSource == 0) {
+        gRadarParameter.saveRawData = m_settings.saveData;
+        if (m_settings.saveData) WideToAnsi(m_savePath, gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+    }
+    CBaseStringA error;
+    if (!ROVA_Interface_RadarCtrl_OpenDevice(&error)) {
+        m_window.HideWaiting();
+        m_window.ShowRunError(LibraryText(error), IDS_START_DEVICE_FAILED);
+        return FailStart();
+    }
+    m_window.HideWaiting();
+
+    OpenResultFile();
+    m_window.ApplyViewSettings();
+    m_slots.Reset();
+    m_window.UpdateTargetLabels(m_slots.Snapshot());
+
+    if (gRadarParameter.algorithmOnMcu == 10) {
+        ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(0);
+        if (gRadarParameter.isFileSource == 0) SendTrackingCommand();
+    } else {
+        ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(1);
+    }
+    m_window.SendDetectBound();
+    if (!ROVA_Interface_RadarCtrl_Start()) {
+        // A refused start is a failed start: the device is closed again (the library takes back a
+        // start that may have reached the sensor late) and the empty result file goes.
+        CBaseStringA why;
+        ROVA_Interface_RadarCtrl_GetLastError(&why);
+        ROVA_Interface_RadarCtrl_Stop();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        m_results.Close();
+        m_window.ShowRunError(LibraryText(why), IDS_START_DEVICE_FAILED);
+        return FailStart();
+    }
+
+    m_phase = gRadarParameter.isFileSource == 1 ? RunPhase::Playback : RunPhase::Live;
+    m_window.ApplyRunButtons(Buttons());
+    m_light.OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
+    m_window.StartPresenceTimer();
+    return true;
+}
+
+void CRunController::StopRun() {
+    m_busy = true;
+    m_light.CloseLight();
+    // The library stops before anything it feeds is touched: no delivery runs after this.
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarCtrl_CloseDevice();
+    m_phase = RunPhase::Idle;
+
+    RestoreRadarRecord();
+    m_settings.gateMin = gRadarParameter.gateMinDefault;
+    m_settings.gateMax = gRadarParameter.gateMaxDefault;
+    m_window.ApplyRunButtons(Buttons());
+    m_window.ClearTargets();
+
+    // Nothing the stopped run posted may be handled later. The delayed posts go first: one that
+    // lands between the drain and the cancel would survive the drain.
+    m_window.CancelPlaybackEndPosts();
+    m_window.DrainRunMessages();
+    m_window.StopPresenceTimer();
+    m_busy = false;
+}
+
+void CRunController::StopIfRunning() {
+    if (!RefuseWhileBusy() && IsRunning()) StopRun();
+}
+
+bool CRunController::RefuseWhileBusy() {
+    if (!m_busy) return false;
+    // A press while a start or stop is under way changes nothing, not even its own check.
+    m_window.ApplyRunButtons(Buttons());
+    m_window.ApplyModeDisplay();
+    return true;
+}
+
+void CRunController::OnStartStop() {
+    if (RefuseWhileBusy()) return;
+    if (IsRunning()) {
+        StopRun();
+    } else {
+        StartRun();
+    }
+}
+
+void CRunController::OnModeSwitch() {
+    if (RefuseWhileBusy()) return;
+    StopRun();
+    m_settings.objectCountType = m_settings.objectCountType == 3 ? 1 : 3;
+    StartRun();
+    m_window.ApplyModeDisplay();
+    m_window.UpdateTargetLabels(m_slots.Snapshot());
+}
+
+void CRunController::OnPause() {
+    if (RefuseWhileBusy() || !ROVA_Interface_RadarCtrl_IsStarted()) return;
+    if (ROVA_Interface_RadarCtrl_IsPaused()) {
+        ROVA_Interface_RadarCtrl_Resume();
+    } else {
+        ROVA_Interface_RadarCtrl_Pause();
+    }
+    m_window.ApplyRunButtons(Buttons());
+}
+
+void CRunController::StartPlayback(const char* folder, bool converted) {
+    if (RefuseWhileBusy()) return;
+    char configPath[MAX_PATH] = {};
+    CombinePathNameA(configPath, folder, "FILE_Radar_Config.ini");
+    DbgOutputA(2, "Playback folder \"%s\"\r\n", folder);
+    if (ROVA_Interface_RadarCtrl_LoadConfigFromFile(configPath)) {
+        gRadarParameter.isFileSource = 1;
+        m_settings.gateMin = gRadarParameter.gateMinDefault;
+        m_settings.gateMax = gRadarParameter.gateMaxDefault;
+        if (converted) {
+            snprintf(gRadarParameter.dataPath, sizeof gRadarParameter.dataPath, "%s", folder);
+        } else {
+            gRadarParameter.dataPath[0] = '\0';
+        }
+        gAppConfig.AppConfig().SetAttributeText("DataFilePath", gRadarParameter.dataPath);
+        gAppConfig.SaveToFile(m_settingsFile.c_str());
+        if (StartRun()) return;
+    }
+    RestoreRadarRecord();
+    m_phase = RunPhase::Idle;
+    m_window.ApplyRunButtons(Buttons());
+}
+
+void CRunController::OnPlaybackEnd() {
+    m_window.CancelPlaybackEndPosts();
+    // Only a playback ends this way; the end of an earlier one never touches what runs now.
+    if (m_phase != RunPhase::Playback) return;
+    if (m_busy || ROVA_Interface_RadarCtrl_HasIncompleteData()) {
+        m_window.PostPlaybackEndLater(kPlaybackEndDelayMs);
+        return;
+    }
+    StopRun();
+}
+
+void CRunController::OnPresenceTick() {
+    const PresenceTickResult result =
+        m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
+    if (result.refreshLabels) m_window.UpdateTargetLabels(m_slots.Snapshot());
+    if (result.lamp == LampRequest::Target) {
+        m_light.ShowLamp(CSerialLightCtrl_YSL::LightTarget);
+    } else if (result.lamp == LampRequest::NoTarget) {
+        m_light.ShowLamp(CSerialLightCtrl_YSL::LightNoTarget);
+    }
+}

@@ -1,0 +1,97 @@
+#pragma once
+// A radar run as the operator drives it: the start and stop sequences, Start/Stop, Mode Switch,
+// Pause, playback of a recorded folder and the end of a playback, and the presence tick. It owns
+// what lives as long as runs do (the saved radar record, the result file, the target slots, the
+// presence tick, the signal light) and reaches the window only through IRunWindow.
+//
+// Whatever a command does, the buttons it leaves show the library's state: a run the library
+// refused is no run, Stop always stops the library, and the end of a playback only ever stops.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "areas/LightPort.h"
+#include "areas/PresenceTick.h"
+#include "areas/SerialLightCtrl_YSL.h"
+#include "contracts/ROVA_DataProcess.h"
+#include "radar/DetectionPipeline.h"
+#include "radar/ResultFile.h"
+#include "radar/RunButtons.h"
+#include "radar/RunWindow.h"
+#include "settings/RootSettings.h"
+
+class CRunController {
+public:
+    static constexpr UINT kPlaybackEndDelayMs = 100;
+    static constexpr int kMcuTrackingSingle = 0x80;
+    static constexpr int kMcuTrackingMulti = 0x90;
+    static constexpr int kMcuCommandTimeoutMs = 2000;
+
+    // settings: the operator's settings the runs read (Save Data, mode, top view) and change
+    // (mode, visible gate range). lightPort: null for the common library's serial port.
+    CRunController(IRunWindow& window, RootSettings& settings, std::unique_ptr<ILightPort> lightPort = nullptr);
+    CRunController(const CRunController&) = delete;
+    CRunController& operator=(const CRunController&) = delete;
+
+    // The radar record every stop returns to: taken at construction and after each detection.
+    void SaveRadarRecord();
+    void RestoreRadarRecord();
+    const tagRADARPARAMETER& SavedRadarRecord() const noexcept { return m_savedRecord; }
+
+    // Commands of the buttons.
+    void OnStartStop();
+    void OnModeSwitch();
+    void OnPause();
+    // Playback of a recorded folder (ANSI; converted is false when the chosen folder had no
+    // ANSI form): its FILE_Radar_Config.ini becomes the record, then the run starts. On any
+    // failure the saved record is back and nothing runs.
+    void StartPlayback(const char* folder, bool converted);
+    // WM_PLAYBACK_END: once the library has processed all data, the playback stops.
+    void OnPlaybackEnd();
+    // WM_PRESENCE_TICK and the presence timer: expires slots, paces labels, chooses the lamp.
+    void OnPresenceTick();
+    // Detect Device and Playback end a run before they do anything else.
+    void StopIfRunning();
+
+    // The one start sequence of live runs and playback; true when the library runs.
+    bool StartRun();
+    void StopRun();
+
+    RunPhase Phase() const noexcept { return m_phase; }
+    bool IsRunning() const;
+    // The buttons as the library's state has them.
+    RunButtons Buttons() const;
+
+    CTargetSlots& Slots() noexcept { return m_slots; }
+    CResultFile& Results() noexcept { return m_results; }
+    const CSerialLightCtrl_YSL& Light() const noexcept { return m_light; }
+    // Where Save Data records, used at the next live start.
+    const wchar_t* SavePath() const noexcept { return m_savePath; }
+    void SetSavePath(const wchar_t* path);
+    // The folder of the result files (default: "Log" beside the exe).
+    void SetResultFolder(const std::string& folder) { m_resultFolder = folder; }
+    // Where the settings document is saved when a playback folder is remembered (default:
+    // appConfig.xml beside the exe).
+    void SetSettingsFile(const std::string& path) { m_settingsFile = path; }
+
+private:
+    // True (and the buttons shown again as they are) while a start or stop is under way.
+    bool RefuseWhileBusy();
+    bool FailStart();
+    void OpenResultFile();
+    void SendTrackingCommand();
+
+    IRunWindow& m_window;
+    RootSettings& m_settings;
+    tagRADARPARAMETER m_savedRecord;
+    RunPhase m_phase = RunPhase::Idle;
+    bool m_busy = false;  // a start or stop sequence is under way (its message boxes pump messages)
+    wchar_t m_savePath[MAX_PATH] = {};
+    std::string m_resultFolder;
+    std::string m_settingsFile;
+    CTargetSlots m_slots;
+    CResultFile m_results;
+    PresenceTick m_presence;
+    CSerialLightCtrl_YSL m_light;
+};

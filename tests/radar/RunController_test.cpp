@@ -1,0 +1,362 @@
+// The run controller as a state machine against the simulated sensor, with no window and no
+// polling thread: what the buttons show must be what the library does after every command.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "contracts/ROVA_Common.h"
+#include "contracts/ROVA_DataProcess.h"
+#include "framework/ProgramFolder.h"
+#include "libs/dataprocess/SimulatedSensorControl.h"
+#include "radar/RunController.h"
+#include "res/resource.h"
+#include "settings/XMLParser.h"
+
+namespace {
+
+// The window as the controller sees it. Buttons hold what was applied last; the two message
+// counters model the delayed-message engine (delayed) and the window's queue (queued).
+class FakeRunWindow : public IRunWindow {
+public:
+    RunButtons buttons = RunButtonsFor(RunPhase::Idle, false);
+    std::vector<std::wstring> errors;
+    std::vector<UINT> errorCaptions;
+    int waitingShown = 0;
+    bool timerRunning = false;
+    int delayed = 0;
+    int queued = 0;
+    // The engine's thread posts what is due right after the next cancel or drain returns, as it
+    // may at any moment of a stop.
+    bool engineFiresDuringStop = false;
+    // Run inside the error message box (its modal loop dispatches what the operator pressed).
+    std::function<void()> duringErrorBox;
+
+    void ApplyRunButtons(const RunButtons& b) override {
+        Merge(buttons.start, b.start);
+        Merge(buttons.modeSwitch, b.modeSwitch);
+        Merge(buttons.pause, b.pause);
+        Merge(buttons.playback, b.playback);
+        Merge(buttons.saveData, b.saveData);
+        Merge(buttons.savePath, b.savePath);
+    }
+    void ShowWaiting(const std::wstring&) override { ++waitingShown; }
+    void HideWaiting() override {}
+    void ShowRunError(const std::wstring& text, UINT captionId) override {
+        errors.push_back(text);
+        errorCaptions.push_back(captionId);
+        if (duringErrorBox) {
+            auto inside = std::move(duringErrorBox);
+            inside();
+        }
+    }
+    void ApplyViewSettings() override {}
+    void SendDetectBound() override {}
+    void UpdateTargetLabels(const CTargetSlots::Array&) override {}
+    void ApplyModeDisplay() override {}
+    void ClearTargets() override {}
+    void StartPresenceTimer() override { timerRunning = true; }
+    void StopPresenceTimer() override { timerRunning = false; }
+    void PostPlaybackEndLater(UINT) override { ++delayed; }
+    void CancelPlaybackEndPosts() override {
+        delayed = 0;
+        EngineMayFire();
+    }
+    void DrainRunMessages() override {
+        queued = 0;
+        EngineMayFire();
+    }
+    // The engine posts everything due into the queue.
+    void FireDelayed() {
+        queued += delayed;
+        delayed = 0;
+    }
+    // A push-like check button toggles its own check when clicked, before its command runs.
+    static void Toggle(RunButtonState& b) { b.checked = !b.checked.value_or(false); }
+
+private:
+    static void Merge(RunButtonState& to, const RunButtonState& from) {
+        to.enabled = from.enabled;
+        if (from.checked) to.checked = from.checked;
+    }
+    void EngineMayFire() {
+        if (!engineFiresDuringStop) return;
+        engineFiresDuringStop = false;
+        FireDelayed();
+    }
+};
+
+// A signal light whose port never opens: runs never touch a real COM port.
+class ClosedLightPort : public ILightPort {
+public:
+    int Open(int, unsigned long) override { return 0; }
+    int IsOpened() const override { return 0; }
+    void Close() override {}
+    int Write(const void*, int, DWORD) override { return 0; }
+    void Pause(uint32_t) override {}
+};
+
+int StreamStops() {
+    int stops = 0;
+    ROVA_SimSensor_GetStreamRequests(nullptr, &stops);
+    return stops;
+}
+
+class RunControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ROVA_SimSensor_Reset();
+        ROVA_SimSensor_SetFrameInterval(10);
+        ROVA_SimSensor_SetPlaybackSpeed(0);
+        ASSERT_TRUE(ROVA_Interface_RadarCtrl_LoadConfigFromFile(ProgramFileA("Radar_Config.ini").c_str()));
+        gRadarParameter.sourceType = RADAR_SOURCE_NONE;
+        gAppConfig.LoadFromMemory("<AppConfig/>", 12);
+        settings_.Reset(gRadarParameter.gateMinDefault, gRadarParameter.gateMaxDefault);
+        run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<ClosedLightPort>());
+        run_->SetResultFolder(folder_.fileA("Log"));
+        run_->SetSettingsFile(folder_.fileA("appConfig.xml"));
+        run_->SetSavePath(folder_.file(L"SaveData").c_str());
+    }
+    void TearDown() override {
+        run_->StopIfRunning();
+        run_.reset();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        ROVA_SimSensor_Reset();
+    }
+    // What Detect Device leaves when it finds the simulated sensor.
+    void Detect() {
+        gRadarParameter.sourceType = RADAR_SOURCE_COM;
+        gRadarParameter.detectedDeviceValue = kSimulatedSensorDeviceValue;
+        gRadarParameter.simSeed = 7;
+        run_->SaveRadarRecord();
+        window_.ApplyRunButtons(run_->Buttons());
+    }
+    void PressStart() {
+        FakeRunWindow::Toggle(window_.buttons.start);
+        run_->OnStartStop();
+    }
+    // A short live recording into the save folder, to be played back.
+    std::string Record() {
+        settings_.saveData = 1;
+        PressStart();
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+        ::Sleep(400);
+        PressStart();
+        settings_.saveData = 0;
+        return TempFolder::narrow(folder_.file(L"SaveData"));
+    }
+    // The buttons show the library's state; the presence timer runs exactly during a run.
+    void ExpectButtonsAgreeWithLibrary(const char* step) {
+        SCOPED_TRACE(step);
+        const bool started = ROVA_Interface_RadarCtrl_IsStarted() != 0;
+        const bool playback = started && gRadarParameter.isFileSource == 1;
+        const RunButtons& b = window_.buttons;
+        EXPECT_EQ(b.start.checked.value_or(false), started && !playback);
+        EXPECT_EQ(b.playback.checked.value_or(false), playback);
+        EXPECT_EQ(b.start.enabled, started ? !playback : gRadarParameter.sourceType != 0);
+        EXPECT_EQ(b.modeSwitch.enabled, started ? !playback : gRadarParameter.sourceType != 0);
+        EXPECT_EQ(b.pause.enabled, started);
+        EXPECT_EQ(b.playback.enabled, !started || playback);
+        EXPECT_EQ(b.saveData.enabled, !started);
+        EXPECT_EQ(b.savePath.enabled, !started);
+        if (started) {
+            EXPECT_EQ(b.pause.checked.value_or(false), ROVA_Interface_RadarCtrl_IsPaused() != 0);
+        }
+        EXPECT_EQ(window_.timerRunning, started);
+        EXPECT_EQ(run_->Phase(), !started ? RunPhase::Idle : playback ? RunPhase::Playback : RunPhase::Live);
+        // Nothing stays open behind an idle window.
+        if (!started) {
+            EXPECT_EQ(ROVA_Interface_RadarDevice_GetDefault(), nullptr);
+        }
+    }
+
+    TempFolder folder_;
+    FakeRunWindow window_;
+    RootSettings settings_;
+    std::unique_ptr<CRunController> run_;
+};
+
+TEST_F(RunControllerTest, ARefusedStartEndsLikeAFailedStartWithTheLibrarysText) {
+    Detect();
+    const int stopsBefore = StreamStops();
+    ROVA_SimSensor_SetStartRefusal("The sensor did not acknowledge the start in time.");
+    PressStart();
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_EQ(window_.errors.size(), 1u);
+    EXPECT_EQ(window_.errors[0], L"The sensor did not acknowledge the start in time.");
+    EXPECT_EQ(window_.errorCaptions[0], static_cast<UINT>(IDS_START_DEVICE_FAILED));
+    EXPECT_FALSE(run_->Results().IsOpen()) << "an empty result file is left open";
+    EXPECT_EQ(StreamStops(), stopsBefore) << "a start that never ran needs no stop";
+    ExpectButtonsAgreeWithLibrary("after the refusal");
+
+    // The next press is a start again, not a stop of a run that never was.
+    ROVA_SimSensor_SetStartRefusal(nullptr);
+    PressStart();
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_TRUE(run_->Results().IsOpen());
+    ExpectButtonsAgreeWithLibrary("after the second start");
+    PressStart();
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(StreamStops(), stopsBefore + 1) << "the sensor got its stop request";
+    ExpectButtonsAgreeWithLibrary("after the stop");
+}
+
+TEST_F(RunControllerTest, StopPressedWhileARefusedStartReportsItStartsNothing) {
+    Detect();
+    ROVA_SimSensor_SetStartStall(200);
+    ROVA_SimSensor_SetStartRefusal("no answer");
+    // The operator pressed Stop while the start hung; the press reaches the window while the
+    // error box is up. Mode Switch and Pause pressed there change nothing either.
+    window_.duringErrorBox = [&] {
+        PressStart();
+        run_->OnModeSwitch();
+        run_->OnPause();
+    };
+    const uint64_t before = ::GetTickCount64();
+    PressStart();
+    EXPECT_GE(::GetTickCount64() - before, 150u) << "the start did not stall";
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(window_.errors.size(), 1u);
+    ExpectButtonsAgreeWithLibrary("after the refused start");
+}
+
+TEST_F(RunControllerTest, StopAlwaysStopsAndTheSensorGetsItsStopRequest) {
+    Detect();
+    for (int mode : {1, 3}) {
+        SCOPED_TRACE(mode);
+        settings_.objectCountType = mode;
+        PressStart();
+        ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+        run_->OnPause();
+        EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsPaused());
+        ExpectButtonsAgreeWithLibrary("paused");
+        const int stops = StreamStops();
+        PressStart();
+        EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+        EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsPaused());
+        EXPECT_EQ(StreamStops(), stops + 1);
+        ExpectButtonsAgreeWithLibrary("stopped");
+    }
+}
+
+TEST_F(RunControllerTest, TheEndOfAPlaybackOnlyEverStops) {
+    Detect();
+    const std::string recording = Record();
+    window_.errors.clear();
+
+    // Ends arriving while idle or during a live run are the leftovers of an earlier playback.
+    const int startsBefore = window_.waitingShown;
+    run_->OnPlaybackEnd();
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(window_.waitingShown, startsBefore) << "the end of a playback started a run";
+    PressStart();
+    run_->OnPlaybackEnd();
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << "the end of a playback stopped a live run";
+    ExpectButtonsAgreeWithLibrary("live run after a stale end");
+    PressStart();
+
+    // The playback itself: its end stops it once the library has processed everything.
+    FakeRunWindow::Toggle(window_.buttons.playback);
+    run_->StartPlayback(recording.c_str(), true);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << (window_.errors.empty() ? L"" : window_.errors.back());
+    ExpectButtonsAgreeWithLibrary("playback");
+    EXPECT_STREQ(gAppConfig.AppConfig().GetAttributeText("DataFilePath"), recording.c_str());
+    for (int i = 0; i < 200 && ROVA_Interface_RadarCtrl_IsStarted(); ++i) {
+        run_->OnPlaybackEnd();  // re-posts itself while data is still in process
+        window_.FireDelayed();
+        window_.queued = 0;
+        ::Sleep(10);
+    }
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(gRadarParameter.isFileSource, 0) << "the live record is back";
+    ExpectButtonsAgreeWithLibrary("after the playback");
+    // A second end of the same playback changes nothing.
+    run_->OnPlaybackEnd();
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_TRUE(window_.errors.empty());
+}
+
+TEST_F(RunControllerTest, AStopCancelsDelayedEndsBeforeItDrainsTheQueue) {
+    Detect();
+    const std::string recording = Record();
+    run_->StartPlayback(recording.c_str(), true);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    // The library read its last file: an end is on its way through the engine when the operator
+    // presses Playback to stop, and the engine posts it in the middle of the stop.
+    window_.PostPlaybackEndLater(CRunController::kPlaybackEndDelayMs);
+    window_.engineFiresDuringStop = true;
+    FakeRunWindow::Toggle(window_.buttons.playback);
+    run_->StopIfRunning();
+    EXPECT_EQ(window_.queued + window_.delayed, 0) << "an end of the stopped playback survived the stop";
+    ExpectButtonsAgreeWithLibrary("after the stop");
+}
+
+TEST_F(RunControllerTest, RandomCommandsLeaveButtonsAndLibraryAgreeing) {
+    Detect();
+    const std::string recording = Record();
+    ExpectButtonsAgreeWithLibrary("after the recording");
+    enum Command { Start, ModeSwitch, Pause, Playback, PlaybackEnd, EngineFires, Refuse, Stall, OpenFails, Count };
+    static const char* const kNames[] = {"Start/Stop", "Mode Switch", "Pause", "Playback", "end of playback",
+                                         "engine posts",  "refuse starts", "stall starts", "open fails"};
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> pick(0, Count - 1);
+        for (int step = 0; step < 60; ++step) {
+            const int command = pick(random);
+            const std::string name = "seed " + std::to_string(seed) + " step " + std::to_string(step) + ": " +
+                                     kNames[command];
+            switch (command) {
+            case Start:
+                if (window_.buttons.start.enabled) PressStart();
+                break;
+            case ModeSwitch:
+                if (window_.buttons.modeSwitch.enabled) run_->OnModeSwitch();
+                break;
+            case Pause:
+                if (window_.buttons.pause.enabled) {
+                    FakeRunWindow::Toggle(window_.buttons.pause);
+                    run_->OnPause();
+                }
+                break;
+            case Playback:
+                if (!window_.buttons.playback.enabled) break;
+                FakeRunWindow::Toggle(window_.buttons.playback);
+                if (run_->IsRunning()) {
+                    run_->StopIfRunning();
+                } else {
+                    run_->StartPlayback(recording.c_str(), true);
+                }
+                break;
+            case PlaybackEnd:
+                run_->OnPlaybackEnd();
+                break;
+            case EngineFires:
+                // Whatever the engine posted is handled by the window.
+                window_.FireDelayed();
+                for (; window_.queued > 0; --window_.queued) run_->OnPlaybackEnd();
+                break;
+            case Refuse:
+                ROVA_SimSensor_SetStartRefusal(random() % 2 ? "refused" : nullptr);
+                break;
+            case Stall:
+                ROVA_SimSensor_SetStartStall(random() % 2 ? 20 : 0);
+                break;
+            case OpenFails:
+                ROVA_SimSensor_SetOpenFailure(random() % 3 == 0 ? "unplugged" : nullptr);
+                break;
+            }
+            ExpectButtonsAgreeWithLibrary(name.c_str());
+            if (HasFailure()) return;
+        }
+        ROVA_SimSensor_SetStartRefusal(nullptr);
+        ROVA_SimSensor_SetStartStall(0);
+        ROVA_SimSensor_SetOpenFailure(nullptr);
+    }
+}
+
+}  // namespace
