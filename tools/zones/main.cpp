@@ -2,21 +2,23 @@
 // events the console would have written live, with a summary and a heatmap on request.
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 #include "app/RootSettings.h"
 #include "app/XMLParser.h"
-#include "areas/DetectBound.h"
 #include "areas/ZoneEventLog.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "framework/GdiplusRaii.h"
-#include "libs/dataprocess/SimulatedSensorControl.h"
 #include "tools/zones/ZoneCommandLine.h"
 #include "tools/zones/ZoneHeatmap.h"
+#include "tools/zones/ZonePlayback.h"
 #include "tools/zones/ZoneReplay.h"
 
 namespace {
@@ -60,6 +62,19 @@ std::vector<std::wstring> RawFiles(const std::wstring& folder) {
     return files;
 }
 
+// The settings store takes what it can of a damaged document; a replay must not: its areas would
+// silently be fewer than the operator drew.
+bool CheckSettingsFile(const std::wstring& path, std::wstring& damage) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+    if (parsed) return true;
+    const std::string what = parsed.description();
+    damage = std::wstring(what.begin(), what.end()) + L" at byte " + std::to_wstring(parsed.offset);
+    return false;
+}
+
 // The start of the recording (UTC) from the header of its first data file, or zero.
 FILETIME RecordingStart(const std::vector<std::wstring>& files) {
     FILETIME start{};
@@ -79,25 +94,6 @@ FILETIME RecordingStart(const std::vector<std::wstring>& files) {
     fclose(in);
     return start;
 }
-
-// The radar library's side of the replay: deliveries of all three streams go to the replay, the
-// end of the files is remembered.
-class ZonePlayer : public IRadarObjectDetectListener, public IFileRadarDataSource {
-public:
-    explicit ZonePlayer(ZoneReplay& replay) : m_replay(replay), m_ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~ZonePlayer() override { ::CloseHandle(m_ended); }
-    void OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) override { m_replay.Delivery(objects); }
-    void OnFileRadarReadEnd(uint64_t) override { ::SetEvent(m_ended); }
-    // Waits until every file was read and every frame read was delivered.
-    void WaitForEnd() {
-        ::WaitForSingleObject(m_ended, INFINITE);
-        while (ROVA_Interface_RadarCtrl_HasIncompleteData()) ::Sleep(1);
-    }
-
-private:
-    ZoneReplay& m_replay;
-    HANDLE m_ended;
-};
 
 std::string Seconds(uint64_t ms) {
     char text[32];
@@ -134,6 +130,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!IsFile(configPath)) return Fail(kZoneExitSettings, L"settings file not found: " + configPath);
     char configA[MAX_PATH] = {};
     if (!WideToAnsi(configPath.c_str(), configA, MAX_PATH)) return Fail(kZoneExitSettings, L"settings file path cannot be used: " + configPath);
+    std::wstring damage;
+    if (!CheckSettingsFile(configPath, damage)) return Fail(kZoneExitSettings, L"settings file is damaged (" + damage + L"): " + configPath);
     XMLParser config;
     config.LoadFromFile(configA);
     if (config.AppConfig().IsNull())
@@ -182,44 +180,18 @@ int wmain(int argc, wchar_t** argv) {
         eventCount += events.size();
     });
 
-    // The library plays the files as the console's playback does, only without pacing.
-    RadarSimCounters before{};
-    ROVA_SimSensor_GetCounters(&before);
-    ROVA_SimSensor_SetPlaybackSpeed(0);
-    gRadarParameter.isFileSource = 1;
-    gRadarParameter.saveRawData = 0;
-    lstrcpynA(gRadarParameter.dataPath, folderA, sizeof gRadarParameter.dataPath);
-    ZonePlayer player(replay);
-    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(&player, 0);
-    ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
-    ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(&player, 0);
-    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(&player, 0);
-    ROVA_Interface_RadarDataFilter_Add_ResultMTT_ObjectDetectListener(&player, 0);
-    CBaseStringA openError;
-    if (!ROVA_Interface_RadarCtrl_OpenDevice(&openError)) {
+    const ZonePlaybackResult played = PlayRecording(folderA, replay);
+    log.Close();
+    if (!played.played) {
         wchar_t text[1024] = {};
-        AnsiToWide(openError.GetString(), text, 1024);
+        AnsiToWide(played.error.c_str(), text, 1024);
         return Fail(kZoneExitRecording, std::wstring(L"the recording cannot be played: ") + text);
     }
-    ROVA_Interface_RadarCtrl_EnableProcessFilter_ObjectDetect(gRadarParameter.algorithmOnMcu == 10 ? 0 : 1);
-    DetectBound::Send(replay.DetectBoundPairs(gRadarParameter));
-    const DWORD started = ::GetTickCount();
-    ROVA_Interface_RadarCtrl_Start();
-    player.WaitForEnd();
-    ROVA_Interface_RadarCtrl_Stop();
-    ROVA_Interface_RadarCtrl_CloseDevice();
-    const DWORD took = ::GetTickCount() - started;
-    ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(&player);
-    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(&player);
-    ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(&player);
-    ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
-    replay.Finish();
-    log.Close();
 
     printf("%llu events in %d monitor areas from %llu frames with targets (%s s of recording, replayed in %s s), written to %s\n",
            static_cast<unsigned long long>(eventCount), replay.MonitorAreaCount(),
            static_cast<unsigned long long>(replay.Deliveries()), Seconds(replay.LastMs() - replay.FirstMs()).c_str(),
-           Seconds(took).c_str(), log.Path().c_str());
+           Seconds(static_cast<uint64_t>(played.seconds * 1000)).c_str(), log.Path().c_str());
     if (options.summary) PrintSummary(replay);
 
     int code = kZoneExitOk;
@@ -230,11 +202,8 @@ int wmain(int argc, wchar_t** argv) {
         if (!gdiplus.ok() || !ZoneHeatmap::SavePng(picture, g.width, g.height, options.heatmap))
             code = Fail(kZoneExitOutput, L"cannot write the heatmap: " + options.heatmap);
     }
-    RadarSimCounters after{};
-    ROVA_SimSensor_GetCounters(&after);
-    if (code == kZoneExitOk && after.damagedFrames > before.damagedFrames) {
-        code = Fail(kZoneExitDamagedFrames, L"the recording is partly damaged: " +
-                                                std::to_wstring(after.damagedFrames - before.damagedFrames) +
+    if (code == kZoneExitOk && played.damagedFrames > 0) {
+        code = Fail(kZoneExitDamagedFrames, L"the recording is partly damaged: " + std::to_wstring(played.damagedFrames) +
                                                 L" damaged frames were skipped");
     }
     return code;
