@@ -124,6 +124,9 @@ int wmain(int argc, wchar_t** argv) {
         return kZoneExitOk;
     }
     const std::wstring program = ProgramFolder();
+    // The console traces every delivered object at level 2; over a whole recording at full speed
+    // those lines would cost more than the replay itself.
+    DbgSetLevel(1);
 
     // The settings file first: a wrong one must not cost a replay.
     const std::wstring configPath = options.config.empty() ? program + L"\\appConfig.xml" : options.config;
