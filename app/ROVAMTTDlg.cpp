@@ -393,6 +393,7 @@ void CROVAMTTDlg::OnDestroy() {
     // The library must not call a dialog object that is about to go.
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
     m_results.Close();
+    m_zones.Stop();
     m_backgroundImage.reset();
     ROVA_WaitingDlg_Destroy(m_waitingDlg);
     m_waitingDlg = nullptr;

@@ -19,6 +19,7 @@
 #include "areas/AreaOverlayController.h"
 #include "areas/PresenceTick.h"
 #include "areas/ViewOverlayAdapter.h"
+#include "areas/ZoneRecorder.h"
 #include "areas/AreaVertex.h"
 #include "areas/SerialLightCtrl_YSL.h"
 #include "contracts/ROVA_Common.h"
@@ -191,4 +192,5 @@ private:
     PresenceTick m_presence;  // keeps the time of the last target seen
     OwnedBitmap m_backgroundImage;
     CResultFile m_results;
+    CZoneRecorder m_zones;  // entries and exits of the monitor areas, per run
 };

@@ -54,6 +54,7 @@ void CROVAMTTDlg::OnPresenceTick() {
     const PresenceTickResult result =
         m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
     if (result.refreshLabels) UpdateTargetLabels();
+    m_zones.Tick();
     if (result.lamp == LampRequest::Target) {
         ShowLamp(CSerialLightCtrl_YSL::LightTarget);
     } else if (result.lamp == LampRequest::NoTarget) {

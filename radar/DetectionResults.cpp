@@ -8,9 +8,11 @@
 
 void CROVAMTTDlg::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
     std::vector<ViewTarget> targets;
+    std::vector<CalibratedObject> calibrated;
     targets.reserve(objects ? objects->GetCount() : 0);
     ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, m_slots,
                     [&](int, const CalibratedObject& object) {
+                        calibrated.push_back(object);
                         ViewTarget target;
                         target.id = object.objectId;
                         target.range = object.gate;
@@ -20,8 +22,10 @@ void CROVAMTTDlg::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
                     });
     CPtrListCtrl list;
     for (ViewTarget& t : targets) list.AddData(&t, -1);
-    m_targetView.UpdateTargets(&list);
+    std::vector<SectorScene::TrackMembership> accepted;
+    m_targetView.UpdateTargets(&list, &accepted);
     list.RemoveAll();
+    m_zones.OnDelivery(objects, calibrated, accepted);
     ::PostMessageW(m_hWnd, WM_PRESENCE_TICK, 0, 0);
 }
 
@@ -52,6 +56,7 @@ void CROVAMTTDlg::OpenResultFile() {
     GetProgramPathA(0, folder);
     CombinePathNameA(logFolder, folder, "Log");
     m_results.Open(logFolder);  // no file: the run goes on without results
+    m_zones.Start(logFolder);
 }
 
 void CROVAMTTDlg::WriteResultLine(const CalibratedObject& object) {

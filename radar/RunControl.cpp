@@ -96,6 +96,7 @@ void CROVAMTTDlg::StopRun() {
     CloseLight();
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();
+    m_zones.Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
     SetCheck(m_btnStart, false);
     SetCheck(m_btnPause, false);

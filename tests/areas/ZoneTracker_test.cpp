@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "areas/ZoneEventLog.h"
+#include "areas/ZoneRecorder.h"
 #include "tests/TempFolder.h"
 
 namespace {
@@ -161,6 +162,66 @@ TEST(ZoneEventLog, WritesADatedFileWithHeaderAndReachesTheDiskOnFlush) {
 TEST(ZoneEventLog, WithoutAStreamStartTheClockColumnStaysEmpty) {
     ZoneEvent exit{ZoneEvent::Exit, 31, -4, 66, 0.0, 90.0, 33};
     EXPECT_EQ(ZoneEventLog::FormatEvent(exit, nullptr), "exit,31,-4,66,,0.00,90.00,33");
+}
+
+}  // namespace
+
+namespace {
+
+// One delivery of objects at a stream time, and the view's membership of each.
+struct Delivery {
+    std::vector<DetectedObject> objects;
+    std::vector<CalibratedObject> calibrated;
+    std::vector<SectorScene::TrackMembership> accepted;
+    Delivery(uint32_t streamMs, std::initializer_list<std::pair<int64_t, uint32_t>> targets) {
+        for (auto [id, areas] : targets) {
+            objects.push_back(DetectedObject{id, 8.0, 2.0, 0.0, -4.0, 0.0, 0, streamMs, 0});
+            calibrated.push_back(CalibratedObject{id, 8.0, 2.0, 0.0, -4.0});
+            accepted.push_back(SectorScene::TrackMembership{id, 8.0, -94.0, areas});
+        }
+    }
+    void To(CZoneRecorder& recorder) {
+        CPtrArrayCtrl list;
+        for (DetectedObject& o : objects) list.AddData(&o, -1);
+        recorder.OnDelivery(&list, calibrated, accepted);
+    }
+};
+
+TEST(ZoneRecorder, WritesEachRunToItsOwnFileAndClosesOpenStaysAtTheStop) {
+    TempFolder folder;
+    const std::string log = folder.fileA("Log");
+    CZoneRecorder recorder;
+    recorder.Start(log.c_str());
+    Delivery(1000, {{3, 1u << 1}, {4, 0}}).To(recorder);
+    Delivery(1066, {{3, (1u << 1) | (1u << 2)}}).To(recorder);
+    EXPECT_EQ(recorder.Inside(1), 1);
+    EXPECT_EQ(recorder.Inside(2), 1);
+    recorder.Tick();  // the last delivery was just now: nobody expires
+    EXPECT_EQ(recorder.Inside(1), 1);
+    recorder.Stop();
+    EXPECT_EQ(recorder.Inside(1), 0);
+    // A delivery after the stop changes nothing.
+    Delivery(2000, {{5, 1u << 1}}).To(recorder);
+
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((log + "\\ROVA_MTT_Zones_*.csv").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    ::FindClose(find);
+    std::ifstream in(log + "\\" + data.cFileName, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        // Without the clock column, which is the wall clock of the test run.
+        const size_t a = line.find(',', line.find(',', line.find(',', line.find(',') + 1) + 1) + 1);
+        lines.push_back(line.substr(0, a + 1) + line.substr(line.find(',', a + 1) + 1));
+    }
+    const std::vector<std::string> expected = {
+        "event,area,id,time_ms,distance_m,angle_deg,dwell_ms\r",
+        "entry,1,3,1000,2.00,-4.00,\r",
+        "entry,2,3,1066,2.00,-4.00,\r",
+        "exit,1,3,1066,2.00,-4.00,66\r",
+        "exit,2,3,1066,2.00,-4.00,0\r",
+    };
+    EXPECT_EQ(lines, expected);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "areas/AreaConfigStore.h"
 #include "areas/DetectBound.h"
+#include "areas/ZoneRecorder.h"
 #include "radar/DetectionPipeline.h"
 #include "view/ViewTarget.h"
 
@@ -151,18 +152,9 @@ void ZoneReplay::Delivery(CPtrCtrl* objects) {
     m_scene.UpdateTargets(&list, &accepted);
     list.RemoveAll();
 
-    std::vector<ZoneReport> reports;
-    reports.reserve(accepted.size());
+    const std::vector<ZoneReport> reports = CZoneRecorder::Reports(calibrated, accepted);
     const SectorGeometry& g = m_scene.Geometry();
     for (const SectorScene::TrackMembership& m : accepted) {
-        ZoneReport r{m.id, 0, 0, m.areas};
-        for (const CalibratedObject& c : calibrated) {
-            if (c.objectId == m.id) {
-                r.distance = c.distance;
-                r.angle = c.angle;
-            }
-        }
-        reports.push_back(r);
         int x, y;
         if (g.RangeAngleToPixel(m.range, m.angle, &x, &y)) ++m_density[static_cast<size_t>(y) * g.width + x];
     }
