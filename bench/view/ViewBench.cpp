@@ -179,6 +179,16 @@ int main() {
         }
     });
     const double updateOne = updateBatch / batch;
+    // The console also asks for the area membership of every accepted report (zone events).
+    std::vector<SectorScene::TrackMembership> accepted;
+    const double membershipBatch = Median(9, [&] {
+        for (int i = 0; i < batch; ++i) {
+            now += 50;
+            accepted.clear();
+            scene.UpdateTargets(&reports, &accepted);
+        }
+    });
+    const double membershipOne = membershipBatch / batch;
 
     std::printf("tracks inside monitor areas at the start: %d (their counts are drawn)\n", inside);
     std::printf("view_bench: %d x %d view, %d tracks with %d points, 31 monitor areas of 1000 vertices, "
@@ -196,5 +206,7 @@ int main() {
                 spikyMap / copy, spikyMap / copy < 20 ? "ok" : "OVER");
     std::printf("UpdateTargets, 10 reports        %9.4f ms   ratio %6.4f   (limit 0.01)  %s\n", updateOne * 1e3,
                 updateOne / copy, updateOne / copy < 0.01 ? "ok" : "OVER");
+    std::printf("  with the area membership       %9.4f ms   ratio %6.4f   (limit 0.01)  %s\n", membershipOne * 1e3,
+                membershipOne / copy, membershipOne / copy < 0.01 ? "ok" : "OVER");
     return 0;
 }
