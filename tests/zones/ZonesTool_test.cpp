@@ -135,6 +135,7 @@ TEST_P(ZonesToolErrorTest, SaysWhatIsWrongWithAnExitCodeScriptsCanTest) {
     if (c.prepare == "no data") ::DeleteFileA((folder_.fileA("rec") + "\\ROVA_Raw_20260101_120000_000.rvraw").c_str());
     if (c.prepare == "no config") ::DeleteFileA(folder_.fileA("appConfig.xml").c_str());
     if (c.prepare == "bad config") WriteText(folder_.fileA("appConfig.xml"), "<AppConfig ObjectWnd_SmoothCount=\"1\"><Monit");
+    if (c.prepare == "damaged file") WriteText(folder_.fileA("rec") + "\\ROVA_Raw_20260101_120000_000.rvraw", "RVRAWDAX garbage");
     if (c.prepare == "damaged frame") {
         // A byte of the fifth frame's payload: its CRC no longer checks out.
         const std::string path = folder_.fileA("rec") + "\\ROVA_Raw_20260101_120000_000.rvraw";
@@ -161,6 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoRecordingConfiguration", L"rec", "no ini", kZoneExitRecording, "no FILE_Radar_Config.ini"},
         ErrorCase{"DamagedRecordingConfiguration", L"rec", "bad ini", kZoneExitRecording, "FILE_Radar_Config.ini is damaged"},
         ErrorCase{"NoDataFiles", L"rec", "no data", kZoneExitRecording, "holds no data files"},
+        ErrorCase{"DataFileDamaged", L"rec", "damaged file", kZoneExitRecording, "holds no readable frame"},
         ErrorCase{"SettingsMissing", L"rec --config other.xml", "", kZoneExitSettings, "settings file not found: other.xml"},
         ErrorCase{"DefaultSettingsMissing", L"rec", "no config", kZoneExitSettings, "settings file not found"},
         ErrorCase{"SettingsDamaged", L"rec", "bad config", kZoneExitSettings, "settings file is damaged ("},

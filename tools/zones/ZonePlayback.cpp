@@ -76,6 +76,7 @@ ZonePlaybackResult PlayRecording(const char* folder, ZoneReplay& replay) {
     ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(&player);
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
     ROVA_SimSensor_GetCounters(&after);
+    result.framesRead = after.framesAcquired - before.framesAcquired;
     result.damagedFrames = after.damagedFrames - before.damagedFrames;
     if (result.played) replay.Finish();
     return result;

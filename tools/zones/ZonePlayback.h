@@ -10,6 +10,7 @@
 struct ZonePlaybackResult {
     bool played = false;
     std::string error;         // the library's text when the recording could not be opened
+    uint64_t framesRead = 0;     // frames the library read from the files
     uint64_t damagedFrames = 0;
     double seconds = 0;        // wall time from start to the last delivery
 };

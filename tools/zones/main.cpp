@@ -190,6 +190,8 @@ int wmain(int argc, wchar_t** argv) {
         AnsiToWide(played.error.c_str(), text, 1024);
         return Fail(kZoneExitRecording, std::wstring(L"the recording cannot be played: ") + text);
     }
+    if (played.framesRead == 0)
+        return Fail(kZoneExitRecording, L"the recording holds no readable frame (its data files are damaged): " + folder);
 
     printf("%llu events in %d monitor areas from %llu frames with targets (%s s of recording, replayed in %s s), written to %s\n",
            static_cast<unsigned long long>(eventCount), replay.MonitorAreaCount(),
