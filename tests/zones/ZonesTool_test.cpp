@@ -94,6 +94,9 @@ protected:
 };
 
 TEST_F(ZonesToolTest, WritesTheEventsOfTheRecordingBesideTheProgramByDefault) {
+    std::string settings = kBand;
+    settings.replace(settings.find("<AppConfig "), 11, "<AppConfig SaveDataPath=\"" + folder_.fileA("console_saves") + "\" ");
+    WriteText(folder_.fileA("appConfig.xml"), settings);
     const ToolRun run = Run(L"rec --summary");
     ASSERT_EQ(run.code, static_cast<DWORD>(kZoneExitOk)) << run.err;
     WIN32_FIND_DATAW data;
@@ -106,6 +109,8 @@ TEST_F(ZonesToolTest, WritesTheEventsOfTheRecordingBesideTheProgramByDefault) {
     EXPECT_NE(csv.find(":00:00.400,2.00,0.00,\r\nexit,1,5,1000,2026-01-01 "), std::string::npos) << csv;
     EXPECT_NE(csv.find(":00:01.000,4.25,0.00,600\r\n"), std::string::npos) << csv;
     EXPECT_NE(run.out.find("2 events in 1 monitor areas"), std::string::npos) << run.out;
+    // The console's save folder named in the settings is not the replay's to make.
+    EXPECT_EQ(::GetFileAttributesW(folder_.file(L"console_saves").c_str()), INVALID_FILE_ATTRIBUTES);
     // The summary: a heading, then area 1 with one entry, 0.6 s in all and at the longest, one target at most.
     const size_t row = run.out.find("\n", run.out.find("most")) + 1;
     int area = 0, entries = 0, most = 0;

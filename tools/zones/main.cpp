@@ -139,6 +139,8 @@ int wmain(int argc, wchar_t** argv) {
     config.LoadFromFile(configA);
     if (config.AppConfig().IsNull())
         return Fail(kZoneExitSettings, L"settings file is damaged or not a settings file (no AppConfig element): " + configPath);
+    // Reading the settings makes the console's save folder; a replay has no business there.
+    config.AppConfig().Native().remove_attribute("SaveDataPath");
 
     // The recording: its folder, its configuration and at least one data file.
     const std::wstring& folder = options.recording;
