@@ -184,7 +184,8 @@ void CROVAMTTDlg::ApplyArtwork() {
 }
 
 void CROVAMTTDlg::RegisterWithRadarLibrary() {
-    m_sink = std::make_unique<CDetectionSink>(m_hWnd, m_delayPostEngine, m_run.Slots(), m_run.Results(), m_targetView);
+    m_sink = std::make_unique<CDetectionSink>(m_hWnd, m_delayPostEngine, m_run.Slots(), m_run.Results(), m_run.Zones(),
+                                              m_targetView);
 }
 
 BOOL CROVAMTTDlg::OnInitDialog() {
@@ -357,6 +358,7 @@ void CROVAMTTDlg::OnDestroy() {
     // The library must not call objects that are about to go.
     m_sink.reset();
     m_run.Results().Close();
+    m_run.Zones().Stop();
     m_backgroundImage.reset();
     ROVA_WaitingDlg_Destroy(m_waitingDlg);
     m_waitingDlg = nullptr;

@@ -29,7 +29,8 @@ struct DetectedObject {
     double rawAngle;        // 32: degrees before calibration, positive to the right
     double snr;             // 40: signal-to-noise ratio in dB (0 when unknown)
     uint32_t frameSequence; // 48: sequence number of the frame the object came from
-    uint32_t reserved;      // 52
+    uint32_t streamMs;      // 52: time stamp of the frame in ms since the start of its stream (the
+                            //     recorded time stamp during playback), wrapping at 2^32
     int64_t frameTicks;     // 56: QueryPerformanceCounter when the frame was produced or read
 };
 static_assert(sizeof(DetectedObject) == 64);

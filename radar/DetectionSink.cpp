@@ -8,8 +8,8 @@
 #include "view/ViewTarget.h"
 
 CDetectionSink::CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
-                               CObjectSectorWnd& view)
-    : m_window(window), m_engine(engine), m_slots(slots), m_results(results), m_view(view) {
+                               CZoneRecorder& zones, CObjectSectorWnd& view)
+    : m_window(window), m_engine(engine), m_slots(slots), m_results(results), m_zones(zones), m_view(view) {
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(this, 0);
     ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
     ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(this, 0);
@@ -26,9 +26,11 @@ CDetectionSink::~CDetectionSink() {
 
 void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
     std::vector<ViewTarget> targets;
+    std::vector<CalibratedObject> calibrated;
     targets.reserve(objects ? objects->GetCount() : 0);
     ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, m_slots,
                     [&](int, const CalibratedObject& object) {
+                        calibrated.push_back(object);
                         ViewTarget target;
                         target.id = object.objectId;
                         target.range = object.gate;
@@ -38,8 +40,11 @@ void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
                     });
     CPtrListCtrl list;
     for (ViewTarget& t : targets) list.AddData(&t, -1);
-    m_view.UpdateTargets(&list);
+    // The areas the view counts each accepted report in are the areas its zone events use.
+    std::vector<SectorScene::TrackMembership> accepted;
+    m_view.UpdateTargets(&list, &accepted);
     list.RemoveAll();
+    m_zones.OnDelivery(objects, calibrated, accepted);
     ::PostMessageW(m_window, WM_PRESENCE_TICK, 0, 0);
 }
 

@@ -10,6 +10,7 @@
 #include "contracts/RadarListeners.h"
 #include "radar/DetectionPipeline.h"
 #include "radar/ResultFile.h"
+#include "radar/ZoneRecorder.h"
 
 class CObjectSectorWnd;
 
@@ -18,7 +19,7 @@ public:
     static constexpr UINT kPlaybackEndDelayMs = 100;
 
     CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
-                   CObjectSectorWnd& view);
+                   CZoneRecorder& zones, CObjectSectorWnd& view);
     ~CDetectionSink() override;
     CDetectionSink(const CDetectionSink&) = delete;
     CDetectionSink& operator=(const CDetectionSink&) = delete;
@@ -33,5 +34,6 @@ private:
     CDelayPostMsgEngine& m_engine;
     CTargetSlots& m_slots;
     CResultFile& m_results;
+    CZoneRecorder& m_zones;
     CObjectSectorWnd& m_view;
 };

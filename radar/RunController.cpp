@@ -48,6 +48,7 @@ RunButtons CRunController::Buttons() const {
 
 void CRunController::OpenResultFile() {
     m_results.Open(m_resultFolder.c_str());  // no file: the run goes on without results
+    m_zones.Start(m_resultFolder.c_str());
 }
 
 bool CRunController::FailStart() {
@@ -113,6 +114,7 @@ bool CRunController::StartRun() {
         ROVA_Interface_RadarCtrl_Stop();
         ROVA_Interface_RadarCtrl_CloseDevice();
         m_results.Close();
+        m_zones.Stop();
         m_window.ShowRunError(LibraryText(why), IDS_START_DEVICE_FAILED);
         return FailStart();
     }
@@ -129,6 +131,7 @@ void CRunController::StopRun() {
     m_light.CloseLight();
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();
+    m_zones.Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
     m_phase = RunPhase::Idle;
 
@@ -224,6 +227,7 @@ void CRunController::OnPresenceTick() {
     const PresenceTickResult result =
         m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
     if (result.refreshLabels) m_window.UpdateTargetLabels(m_slots.Snapshot());
+    m_zones.Tick();
     if (result.lamp == LampRequest::Target) {
         m_light.ShowLamp(CSerialLightCtrl_YSL::LightTarget);
     } else if (result.lamp == LampRequest::NoTarget) {

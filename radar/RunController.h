@@ -19,6 +19,7 @@
 #include "radar/ResultFile.h"
 #include "radar/RunButtons.h"
 #include "radar/RunWindow.h"
+#include "radar/ZoneRecorder.h"
 #include "settings/RootSettings.h"
 
 class CRunController {
@@ -65,6 +66,7 @@ public:
 
     CTargetSlots& Slots() noexcept { return m_slots; }
     CResultFile& Results() noexcept { return m_results; }
+    CZoneRecorder& Zones() noexcept { return m_zones; }
     const CSerialLightCtrl_YSL& Light() const noexcept { return m_light; }
     // Where Save Data records, used at the next live start.
     const wchar_t* SavePath() const noexcept { return m_savePath; }
@@ -92,6 +94,7 @@ private:
     std::string m_settingsFile;
     CTargetSlots m_slots;
     CResultFile m_results;
+    CZoneRecorder m_zones;  // entries and exits of the monitor areas, one file per run
     PresenceTick m_presence;
     CSerialLightCtrl_YSL m_light;
 };

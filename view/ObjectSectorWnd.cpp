@@ -155,8 +155,8 @@ void CObjectSectorWnd::InvalidateUnlessPending() {
     if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets) {
-    scene_.UpdateTargets(targets);
+void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted) {
+    scene_.UpdateTargets(targets, accepted);
     InvalidateUnlessPending();
 }
 

@@ -42,7 +42,8 @@ public:
     void RecalcLayout();
 
     // Called by the detection pipeline on the radar library's thread; the list stays the caller's.
-    void UpdateTargets(CPtrListCtrl* targets);
+    // accepted (optional): the membership of every accepted report (SectorScene::UpdateTargets).
+    void UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted = nullptr);
     void ClearTargets();
 
     // Overlays (UI thread); vertices are relative to the fan rectangle.

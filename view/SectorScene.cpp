@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 
@@ -151,7 +152,7 @@ TargetTrack* SectorScene::CreateTrack(int64_t id) {
     return track;
 }
 
-void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
+void SectorScene::UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembership>* accepted) {
     CAutoBaseLock lock(targetLock_);
     // The clock is read under the lock: an update that waited for another one must not stamp
     // its points earlier than the points already stored, or they would count as decades old.
@@ -198,6 +199,10 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets) {
         }
         if (!track->AddNewest(v->range, v->angle, now, settings_.smoothCount)) continue;
         MarkMonitorPoints(*track->Newest(), direction);
+        if (accepted) {
+            const TrackPoint& p = *track->Newest();
+            accepted->push_back(TrackMembership{v->id, p.smoothRange, p.smoothAngle, SlotsAtLocked(p)});
+        }
     }
 }
 
@@ -381,19 +386,72 @@ void SectorScene::MarkMonitorPoints(const TrackPoint& newest, Direction& directi
 // Composition
 // ---------------------------------------------------------------------------------------------
 
-uint32_t SectorScene::ActiveSlotsLocked() const {
+uint32_t SectorScene::SlotsAtLocked(const TrackPoint& p) const {
+    int x, y;
+    if (areaMap_.empty() || !geom_.RangeAngleToPixel(p.smoothRange, p.smoothAngle, &x, &y)) return 0;
+    return areaMap_[static_cast<size_t>(y) * geom_.width + x];
+}
+
+uint32_t SectorScene::ActiveSlotsLocked(uint8_t* counts) const {
     // A slot is active when the newest position of any track lies on it.
     uint32_t active = 0;
     for (int i = 0; i < tracks_.GetCount(); ++i) {
         const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
         const TrackPoint* p = t->Newest();
         if (!p) continue;
-        int x, y;
-        if (geom_.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y)) {
-            active |= areaMap_[static_cast<size_t>(y) * geom_.width + x];
+        const uint32_t slots = SlotsAtLocked(*p);
+        active |= slots;
+        if (counts) {
+            for (uint32_t left = slots; left; left &= left - 1) {
+                uint8_t& c = counts[std::countr_zero(left)];
+                if (c < 255) ++c;
+            }
         }
     }
     return active;
+}
+
+namespace {
+// Digits 0 to 9 of three columns and five rows, one row a nibble (bit 2 the left column).
+constexpr uint8_t kDigitRows[10][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
+constexpr int kDigitScale = 2;
+constexpr uint32_t kCountInk = 0xFFFFFFFF;
+constexpr uint32_t kCountShadow = 0xFF000000;
+}  // namespace
+
+void SectorScene::DrawAreaCounts(uint32_t* out, const uint8_t* counts) const {
+    const int w = geom_.width, h = geom_.height;
+    for (int k = 1; k < kAreaSlotCount; ++k) {
+        if (!counts[k] || !slots_[k].used) continue;
+        const RECT& box = slotBox_[k];
+        if (box.left > box.right || box.top > box.bottom) continue;
+        char text[4];
+        const int digits = snprintf(text, sizeof text, "%u", static_cast<unsigned>(counts[k]));
+        const int glyphW = 3 * kDigitScale, glyphH = 5 * kDigitScale, pitch = glyphW + kDigitScale;
+        // Just above the area's top-left corner, or inside it where the plot ends above.
+        const int x0 = std::clamp<int>(box.left, 0, std::max(0, w - digits * pitch - 1));
+        const int y0 = box.top - glyphH - 2 >= 0 ? box.top - glyphH - 2 : std::min<int>(box.top + 1, std::max(0, h - glyphH - 1));
+        // Shadow one pixel down and right, then the ink, so the figure reads on any colour.
+        for (int pass = 0; pass < 2; ++pass) {
+            const int shift = pass == 0 ? 1 : 0;
+            const uint32_t colour = pass == 0 ? kCountShadow : kCountInk;
+            for (int d = 0; d < digits; ++d) {
+                const uint8_t* rows = kDigitRows[text[d] - '0'];
+                for (int gy = 0; gy < glyphH; ++gy) {
+                    const int y = y0 + gy + shift;
+                    if (y < 0 || y >= h) continue;
+                    const uint8_t bits = rows[gy / kDigitScale];
+                    for (int gx = 0; gx < glyphW; ++gx) {
+                        const int x = x0 + d * pitch + gx + shift;
+                        if (x < 0 || x >= w || !((bits >> (2 - gx / kDigitScale)) & 1u)) continue;
+                        out[static_cast<size_t>(y) * w + x] = colour;
+                    }
+                }
+            }
+        }
+    }
 }
 
 void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots) {
@@ -576,10 +634,11 @@ void SectorScene::ComposeFrame(const uint32_t* background, uint32_t* out) {
         CAutoBaseLock lock(targetLock_);
         bool anyArea = false;
         for (const AreaSlot& s : slots_) anyArea = anyArea || (s.used && s.count > 0 && !s.vertices.empty());
+        uint8_t counts[kAreaSlotCount] = {};
         if (anyArea) {
             // The areas over the static background change only with the set of active slots, so
             // that layer is kept and copied like the background itself.
-            const uint32_t active = ActiveSlotsLocked();
+            const uint32_t active = ActiveSlotsLocked(counts);
             if (!areaLayerValid_ || active != areaLayerActive_) RebuildAreaLayer(background, active);
             std::memcpy(out, areaLayer_.data(), total * sizeof(uint32_t));
         } else {
@@ -594,6 +653,7 @@ void SectorScene::ComposeFrame(const uint32_t* background, uint32_t* out) {
             if (settings_.drawLocus) DrawLocus(out, *t, alpha);
             DrawTarget(out, *t, alpha);
         }
+        if (anyArea) DrawAreaCounts(out, counts);
     }
     DrawMonitorPoints(out);
 }

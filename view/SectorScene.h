@@ -67,8 +67,18 @@ public:
     const SectorGeometry& Geometry() const noexcept { return geom_; }
     const Settings& GetSettings() const noexcept { return settings_; }
 
+    // What an accepted report left: the track's id, its newest (smoothed) position and the area
+    // slots under that position, by the same test that turns an area to its active colour.
+    struct TrackMembership {
+        int64_t id = 0;
+        double range = 0;
+        double angle = 0;
+        uint32_t areas = 0;
+    };
+
     // --- tracks ---
-    void UpdateTargets(CPtrListCtrl* targets);
+    // accepted (optional) receives one entry per report that extended a track, in report order.
+    void UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembership>* accepted = nullptr);
     void ClearTargets();
 
     // --- overlays (UI thread) ---
@@ -119,7 +129,12 @@ private:
     };
     void MarkMonitorPoints(const TrackPoint& newest, Direction& direction);
     void RenderMonitorImages(MonitorPointEntry& e) const;
-    uint32_t ActiveSlotsLocked() const;
+    // Area slots under a track's newest position (none off the plot).
+    uint32_t SlotsAtLocked(const TrackPoint& newest) const;
+    // Slots under any track's newest position; counts[k] (optional) the tracks on slot k.
+    uint32_t ActiveSlotsLocked(uint8_t* counts = nullptr) const;
+    // The number of targets inside each monitor area, small and without text, beside the area.
+    void DrawAreaCounts(uint32_t* out, const uint8_t* counts) const;
     void RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots);
     void DrawLocus(uint32_t* out, const TargetTrack& track, int alpha);
     void DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const;

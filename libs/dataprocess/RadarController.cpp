@@ -357,9 +357,11 @@ void CRadarController::Deliver(CListenerList& listeners, const std::vector<Radar
     if (listeners.IsEmpty()) return;
     std::vector<DetectedObject> records(objects.size());
     CPtrArrayCtrl list;
+    // Live and played back alike, so that what a replay says of a frame holds for the live run.
+    const uint32_t streamMs = static_cast<uint32_t>(frame.timestampUs / 1000);
     for (size_t i = 0; i < objects.size(); ++i) {
         const RadarPoint& p = objects[i];
-        records[i] = DetectedObject{p.id, p.gate, p.distance, p.velocity, p.angle, p.snr, frame.sequence, 0, frame.ticks};
+        records[i] = DetectedObject{p.id, p.gate, p.distance, p.velocity, p.angle, p.snr, frame.sequence, streamMs, frame.ticks};
         list.AddData(&records[i], -1);
     }
     listeners.Deliver(&list);

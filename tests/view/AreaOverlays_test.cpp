@@ -141,6 +141,52 @@ TEST(AreaOverlays, AnAreaShowsItsActiveColourWhileANewestPointIsInside) {
     EXPECT_EQ(cornerPixel(), inactive);
 }
 
+TEST(AreaOverlays, TheCountOfTargetsInsideStandsAboveTheArea) {
+    SceneFixture f;
+    const AreaVertex box[] = {{190, 380}, {190, 420}, {310, 420}, {310, 380}};
+    ASSERT_EQ(f.scene.AddMonitorArea(box, 4, 0x0000FF, 0x00FF00), 1);
+    std::vector<uint32_t> bg(800 * 400, SectorGrid::kBackground), out(800 * 400);
+    // The figure's top-left corner is 12 rows above the area's: a "1" has ink only in its middle
+    // column on the top row, a "2" across the whole row.
+    auto compose = [&] {
+        f.scene.ComposeFrame(bg.data(), out.data());
+        return std::make_pair(out[178 * 800 + 380], out[178 * 800 + 382]);
+    };
+    EXPECT_EQ(compose(), std::make_pair(SectorGrid::kBackground, SectorGrid::kBackground));
+    f.Update({{1, 12, -90}, {2, 25, -90}});  // one inside, one beyond the area
+    EXPECT_EQ(compose(), std::make_pair(SectorGrid::kBackground, 0xFFFFFFFFu));
+    f.Update({{2, 14, -90}});
+    EXPECT_EQ(compose(), std::make_pair(0xFFFFFFFFu, 0xFFFFFFFFu));
+    f.scene.ClearTargets();
+    EXPECT_EQ(compose(), std::make_pair(SectorGrid::kBackground, SectorGrid::kBackground));
+}
+
+TEST(AreaOverlays, AcceptedReportsCarryTheAreasThatTurnActive) {
+    SceneFixture f;
+    const AreaVertex box[] = {{190, 380}, {190, 420}, {310, 420}, {310, 380}};
+    const AreaVertex wide[] = {{100, 300}, {100, 500}, {260, 500}, {260, 300}};
+    ASSERT_EQ(f.scene.AddMonitorArea(box, 4, 0x0000FF, 0x00FF00), 1);
+    ASSERT_EQ(f.scene.AddMonitorArea(wide, 4, 0x0000FF, 0x00FF00), 2);
+    // Gate g lies on row 399 - 12.5 g: the detect area keeps gates up to about 24.
+    const AreaVertex detect[] = {{100, 0}, {100, 799}, {399, 799}, {399, 0}};
+    f.scene.SetDetectArea(detect, 4);
+    std::vector<ViewTarget> targets = {{1, 12, -90}, {2, 6, -90}, {3, 30, -90}, {4, 20, -90}};
+    CPtrListCtrl list;
+    for (ViewTarget& t : targets) list.AddData(&t, -1);
+    std::vector<SectorScene::TrackMembership> accepted;
+    f.scene.UpdateTargets(&list, &accepted);
+    list.RemoveAll();
+    ASSERT_EQ(accepted.size(), 3u);  // gate 30 lies beyond the detect area
+    EXPECT_EQ(accepted[0].id, 1);
+    EXPECT_EQ(accepted[0].areas, 1u | 2u | 4u);  // the detect area, the box and the wide area
+    EXPECT_EQ(accepted[1].id, 2);
+    EXPECT_EQ(accepted[1].areas, 1u);
+    EXPECT_EQ(accepted[2].id, 4);
+    EXPECT_EQ(accepted[2].areas, 1u | 4u);
+    EXPECT_DOUBLE_EQ(accepted[2].range, 20.0);
+    EXPECT_DOUBLE_EQ(accepted[2].angle, -90.0);
+}
+
 TEST(AreaOverlays, MonitorPointsAreClippedToTheFanAndShowTheActiveImage) {
     SceneFixture f;
     f.scene.AddMonitorPoint(0.2, -90, 1.0, L"", 0, 0x0000FF, 0x00FF00);  // at the origin

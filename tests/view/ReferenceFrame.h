@@ -2,9 +2,11 @@
 // The frame of the target view computed the plain way, pixel by pixel and layer by layer, with
 // a polygon test per pixel and slot and a plot-sized coverage buffer per track line. The view's
 // own composition must give exactly the same pixels.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "contracts/ROVA_Common.h"
@@ -109,6 +111,49 @@ inline std::vector<uint32_t> Frame(const SectorScene& scene, const std::vector<u
                 int sa = static_cast<int>(Alpha(s) * alpha) >> 8;
                 uint32_t& d = work[static_cast<size_t>(py) * w + px];
                 d = BlendOver(d, s, sa / 255.0);
+            }
+        }
+    }
+
+    // The count of tracks inside each monitor area: digits of 3 x 5 cells of 2 x 2 pixels, a cell
+    // apart, 12 rows above the area's top-left corner (or just inside it near the plot's top),
+    // black one pixel down and right under white.
+    if (anyArea) {
+        static const char* const kGlyphs[10][5] = {
+            {"###", "#.#", "#.#", "#.#", "###"}, {".#.", "##.", ".#.", ".#.", "###"}, {"###", "..#", "###", "#..", "###"},
+            {"###", "..#", "###", "..#", "###"}, {"#.#", "#.#", "###", "..#", "..#"}, {"###", "#..", "###", "..#", "###"},
+            {"###", "#..", "###", "#.#", "###"}, {"###", "..#", "..#", "..#", "..#"}, {"###", "#.#", "###", "#.#", "###"},
+            {"###", "#.#", "###", "..#", "###"}};
+        for (int k = 1; k < kAreaSlotCount; ++k) {
+            const AreaSlot& s = scene.Slot(k);
+            if (!s.used || s.count < 3) continue;
+            int count = 0;
+            for (const TargetTrack* t : tracks) {
+                const TrackPoint* p = t->Newest();
+                int x, y;
+                if (p && g.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y) &&
+                    (map[static_cast<size_t>(y) * w + x] & (1u << k)))
+                    ++count;
+            }
+            if (count == 0) continue;
+            int left = w, top = h;
+            for (int i = 0; i < s.count; ++i) {
+                left = std::min(left, std::max(0, s.vertices[i].column));
+                top = std::min(top, std::max(0, s.vertices[i].row));
+            }
+            const std::string text = std::to_string(std::min(count, 255));
+            const int x0 = std::clamp(left, 0, std::max(0, w - static_cast<int>(text.size()) * 8 - 1));
+            const int y0 = top - 12 >= 0 ? top - 12 : std::min(top + 1, std::max(0, h - 11));
+            for (int shift = 1; shift >= 0; --shift) {
+                for (size_t d = 0; d < text.size(); ++d) {
+                    for (int row = 0; row < 10; ++row) {
+                        for (int col = 0; col < 6; ++col) {
+                            const int x = x0 + static_cast<int>(d) * 8 + col + shift, y = y0 + row + shift;
+                            if (g.InPlot(x, y) && kGlyphs[text[d] - '0'][row / 2][col / 2] == '#')
+                                work[static_cast<size_t>(y) * w + x] = shift ? 0xFF000000u : 0xFFFFFFFFu;
+                        }
+                    }
+                }
             }
         }
     }

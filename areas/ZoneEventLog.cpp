@@ -1,0 +1,105 @@
+#include "areas/ZoneEventLog.h"
+
+#include "contracts/ROVA_Common.h"
+
+std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* clock) {
+    char text[200];
+    char when[32] = "";
+    if (clock) {
+        snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d.%03d", clock->wYear, clock->wMonth, clock->wDay,
+                 clock->wHour, clock->wMinute, clock->wSecond, clock->wMilliseconds);
+    }
+    char dwell[16] = "";
+    if (e.kind == ZoneEvent::Exit) snprintf(dwell, sizeof dwell, "%u", e.dwellMs);
+    snprintf(text, sizeof text, "%s,%d,%lld,%u,%s,%.2f,%.2f,%s", e.kind == ZoneEvent::Entry ? "entry" : "exit",
+             e.area, static_cast<long long>(e.id), e.timeMs, when, e.distance, e.angle, dwell);
+    return text;
+}
+
+bool ZoneEventLog::Adopt(FILE* file, const char* path) {
+    if (!file) return false;
+    fputs(kHeader, file);
+    fputs("\r\n", file);
+    fflush(file);
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_file = file;
+    m_path = path;
+    m_lastFlush = ::GetTickCount64();
+    m_dirty = false;
+    return true;
+}
+
+bool ZoneEventLog::OpenInFolder(const char* folder) {
+    Close();
+    if (!folder) return false;
+    RecursiveCreateDirectoryA(folder);
+    char name[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    if (!GetFileNameByDateA(name, ".csv", "ROVA_MTT_Zones_", "", 0, 1, 0)) return false;
+    if (!CombinePathNameA(path, folder, name)) return false;
+    return Adopt(fopen(path, "wb"), path);
+}
+
+bool ZoneEventLog::OpenFile(const char* path) {
+    Close();
+    return path && Adopt(fopen(path, "wb"), path);
+}
+
+void ZoneEventLog::SetStreamStart(const FILETIME& utc) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_start.LowPart = utc.dwLowDateTime;
+    m_start.HighPart = utc.dwHighDateTime;
+    m_hasStart = m_start.QuadPart != 0;
+}
+
+void ZoneEventLog::Write(const std::vector<ZoneEvent>& events) {
+    if (events.empty()) return;
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_file) return;
+    for (const ZoneEvent& e : events) {
+        SYSTEMTIME local{};
+        bool haveClock = false;
+        if (m_hasStart) {
+            ULARGE_INTEGER at = m_start;
+            at.QuadPart += static_cast<uint64_t>(e.timeMs) * 10000;
+            FILETIME utc{at.LowPart, at.HighPart}, localTime;
+            haveClock = ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
+        }
+        std::string line = FormatEvent(e, haveClock ? &local : nullptr);
+        line += "\r\n";
+        // A failed write loses the line, never the file.
+        fwrite(line.data(), 1, line.size(), m_file);
+    }
+    m_dirty = true;
+    const uint64_t now = ::GetTickCount64();
+    if (now - m_lastFlush >= kFlushIntervalMs) {
+        fflush(m_file);
+        m_lastFlush = now;
+        m_dirty = false;
+    }
+}
+
+void ZoneEventLog::Flush() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_file || !m_dirty) return;
+    fflush(m_file);
+    m_lastFlush = ::GetTickCount64();
+    m_dirty = false;
+}
+
+void ZoneEventLog::Close() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_file) return;
+    fclose(m_file);
+    m_file = nullptr;
+}
+
+bool ZoneEventLog::IsOpen() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_file != nullptr;
+}
+
+std::string ZoneEventLog::Path() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_path;
+}

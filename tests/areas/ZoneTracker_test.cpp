@@ -1,0 +1,227 @@
+#include "areas/ZoneTracker.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "areas/ZoneEventLog.h"
+#include "radar/ZoneRecorder.h"
+#include "tests/TempFolder.h"
+
+namespace {
+
+// One frame of a script: the time and, per target, its id and the area bits of its position.
+struct Step {
+    uint32_t time;
+    std::vector<std::pair<int64_t, uint32_t>> targets;
+};
+
+// "entry a1 id7 t100" / "exit a1 id7 t300 d200": compact enough to compare whole runs.
+std::string Describe(const ZoneEvent& e) {
+    std::ostringstream s;
+    s << (e.kind == ZoneEvent::Entry ? "entry" : "exit") << " a" << e.area << " id" << e.id << " t" << e.timeMs;
+    if (e.kind == ZoneEvent::Exit) s << " d" << e.dwellMs;
+    return s.str();
+}
+
+std::vector<std::string> Play(const std::vector<Step>& steps, bool finish, ZoneTracker* keep = nullptr) {
+    ZoneTracker local;
+    ZoneTracker& tracker = keep ? *keep : local;
+    std::vector<ZoneEvent> events;
+    for (const Step& step : steps) {
+        std::vector<ZoneReport> reports;
+        for (auto [id, areas] : step.targets) reports.push_back(ZoneReport{id, 1.0 + id, -10.0, areas});
+        tracker.Frame(step.time, reports.data(), static_cast<int>(reports.size()), events);
+    }
+    if (finish) tracker.Finish(events);
+    std::vector<std::string> out;
+    for (const ZoneEvent& e : events) out.push_back(Describe(e));
+    return out;
+}
+
+constexpr uint32_t A1 = 1u << 1, A2 = 1u << 2, A31 = 1u << 31, Detect = 1u;
+
+struct ScriptCase {
+    const char* name;
+    std::vector<Step> steps;
+    bool finish;
+    std::vector<std::string> expected;
+};
+
+class ZoneScriptTest : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(ZoneScriptTest, GivesTheEventsAHandCheckExpects) {
+    const ScriptCase& c = GetParam();
+    EXPECT_EQ(Play(c.steps, c.finish), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ZoneScriptTest,
+    ::testing::Values(
+        ScriptCase{"WalkInAndOut",
+                   {{0, {{7, 0}}}, {100, {{7, A1}}}, {200, {{7, A1}}}, {300, {{7, 0}}}},
+                   false,
+                   {"entry a1 id7 t100", "exit a1 id7 t300 d200"}},
+        ScriptCase{"OverlappingAreasOpenAndCloseOneByOne",
+                   {{0, {{4, A1 | A2}}}, {66, {{4, A2}}}, {133, {{4, A2 | A31}}}, {200, {{4, 0}}}},
+                   false,
+                   {"entry a1 id4 t0", "entry a2 id4 t0", "exit a1 id4 t66 d66", "entry a31 id4 t133",
+                    "exit a2 id4 t200 d200", "exit a31 id4 t200 d67"}},
+        ScriptCase{"DetectAreaIsNoZone", {{0, {{1, Detect}}}, {100, {{1, Detect | A1}}}}, false, {"entry a1 id1 t100"}},
+        // Not reported for exactly the expiry is still inside; one millisecond more and it left
+        // where it was last seen.
+        ScriptCase{"SilentTargetExpiresAfterTheSlotRule",
+                   {{100, {{3, A1}}}, {200, {{3, A1}, {5, 0}}}, {2200, {{5, 0}}}, {2201, {{5, 0}}}},
+                   false,
+                   {"entry a1 id3 t100", "exit a1 id3 t200 d100"}},
+        ScriptCase{"ComingBackAfterExpiryIsANewStay",
+                   {{0, {{3, A1}}}, {2500, {{3, A1}}}},
+                   false,
+                   {"entry a1 id3 t0", "exit a1 id3 t0 d0", "entry a1 id3 t2500"}},
+        ScriptCase{"ShortGapKeepsTheStay", {{0, {{3, A1}}}, {1900, {{3, A1}}}, {2000, {{3, 0}}}}, false,
+                   {"entry a1 id3 t0", "exit a1 id3 t2000 d2000"}},
+        ScriptCase{"RunEndClosesOpenStaysInIdOrder",
+                   {{0, {{9, A2}, {2, A1 | A2}}}, {500, {{9, A2}, {2, A1 | A2}}}},
+                   true,
+                   {"entry a2 id9 t0", "entry a1 id2 t0", "entry a2 id2 t0", "exit a1 id2 t500 d500",
+                    "exit a2 id2 t500 d500", "exit a2 id9 t500 d500"}},
+        ScriptCase{"ClockWrapsLikeThePresenceTick",
+                   {{0xFFFFFF00u, {{6, A1}}}, {0x00000100u, {{6, 0}}}},
+                   false,
+                   {"entry a1 id6 t4294967040", "exit a1 id6 t256 d512"}}),
+    [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
+
+TEST(ZoneTracker, CountsTargetsInsideAndExpiresOnTheTimerToo) {
+    ZoneTracker tracker;
+    std::vector<ZoneEvent> events;
+    ZoneReport frame[] = {{1, 2.0, -5.0, A1}, {2, 3.0, 5.0, A1 | A2}, {3, 4.0, 0.0, 0}};
+    tracker.Frame(1000, frame, 3, events);
+    EXPECT_EQ(tracker.Inside(1), 2);
+    EXPECT_EQ(tracker.Inside(2), 1);
+    EXPECT_EQ(tracker.Inside(0), 0);
+    events.clear();
+    tracker.Expire(3000, events);  // 2000 ms: not yet
+    EXPECT_TRUE(events.empty());
+    tracker.Expire(3001, events);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(tracker.Inside(1), 0);
+    EXPECT_EQ(tracker.Inside(2), 0);
+    // The exit carries the last position seen.
+    EXPECT_EQ(events[1].id, 2);
+    EXPECT_DOUBLE_EQ(events[1].distance, 3.0);
+    EXPECT_DOUBLE_EQ(events[1].angle, 5.0);
+    EXPECT_EQ(events[1].timeMs, 1000u);
+}
+
+TEST(ZoneEventLog, WritesADatedFileWithHeaderAndReachesTheDiskOnFlush) {
+    TempFolder folder;
+    const std::string log = folder.fileA("Log");
+    ZoneEventLog file;
+    ASSERT_TRUE(file.OpenInFolder(log.c_str()));
+    const std::string path = file.Path();
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    EXPECT_EQ(name.rfind("ROVA_MTT_Zones_", 0), 0u) << name;
+    EXPECT_EQ(name.substr(name.size() - 4), ".csv");
+
+    // 2026-01-02 03:04:05.000 UTC as the start of the stream; the clock column is local time.
+    SYSTEMTIME start{2026, 1, 5, 2, 3, 4, 5, 0};
+    FILETIME utc;
+    ASSERT_TRUE(::SystemTimeToFileTime(&start, &utc));
+    file.SetStreamStart(utc);
+    ZoneEvent entry{ZoneEvent::Entry, 3, 7, 1500, 2.5, -12.0, 0};
+    ZoneEvent exit{ZoneEvent::Exit, 3, 7, 4250, 2.75, -11.5, 2750};
+    file.Write({entry, exit});
+    file.Flush();
+    auto read = [&] {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    };
+    const std::string text = read();  // the file is still open: this is what the disk holds
+    FILETIME local;
+    SYSTEMTIME clock;
+    ULARGE_INTEGER at{{utc.dwLowDateTime, utc.dwHighDateTime}};
+    at.QuadPart += 1500 * 10000ull;
+    FILETIME when{at.LowPart, at.HighPart};
+    ::FileTimeToLocalFileTime(&when, &local);
+    ::FileTimeToSystemTime(&local, &clock);
+    char expectedClock[40];
+    snprintf(expectedClock, sizeof expectedClock, "%04d-%02d-%02d %02d:%02d:%02d.%03d", clock.wYear, clock.wMonth,
+             clock.wDay, clock.wHour, clock.wMinute, clock.wSecond, clock.wMilliseconds);
+    EXPECT_NE(text.find(std::string("entry,3,7,1500,") + expectedClock + ",2.50,-12.00,\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("exit,3,7,4250,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",2.75,-11.50,2750\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind(std::string(ZoneEventLog::kHeader) + "\r\n", 0), 0u);
+    file.Close();
+}
+
+TEST(ZoneEventLog, WithoutAStreamStartTheClockColumnStaysEmpty) {
+    ZoneEvent exit{ZoneEvent::Exit, 31, -4, 66, 0.0, 90.0, 33};
+    EXPECT_EQ(ZoneEventLog::FormatEvent(exit, nullptr), "exit,31,-4,66,,0.00,90.00,33");
+}
+
+}  // namespace
+
+namespace {
+
+// One delivery of objects at a stream time, and the view's membership of each.
+struct Delivery {
+    std::vector<DetectedObject> objects;
+    std::vector<CalibratedObject> calibrated;
+    std::vector<SectorScene::TrackMembership> accepted;
+    Delivery(uint32_t streamMs, std::initializer_list<std::pair<int64_t, uint32_t>> targets) {
+        for (auto [id, areas] : targets) {
+            objects.push_back(DetectedObject{id, 8.0, 2.0, 0.0, -4.0, 0.0, 0, streamMs, 0});
+            calibrated.push_back(CalibratedObject{id, 8.0, 2.0, 0.0, -4.0});
+            accepted.push_back(SectorScene::TrackMembership{id, 8.0, -94.0, areas});
+        }
+    }
+    void To(CZoneRecorder& recorder) {
+        CPtrArrayCtrl list;
+        for (DetectedObject& o : objects) list.AddData(&o, -1);
+        recorder.OnDelivery(&list, calibrated, accepted);
+    }
+};
+
+TEST(ZoneRecorder, WritesEachRunToItsOwnFileAndClosesOpenStaysAtTheStop) {
+    TempFolder folder;
+    const std::string log = folder.fileA("Log");
+    CZoneRecorder recorder;
+    recorder.Start(log.c_str());
+    Delivery(1000, {{3, 1u << 1}, {4, 0}}).To(recorder);
+    Delivery(1066, {{3, (1u << 1) | (1u << 2)}}).To(recorder);
+    EXPECT_EQ(recorder.Inside(1), 1);
+    EXPECT_EQ(recorder.Inside(2), 1);
+    recorder.Tick();  // the last delivery was just now: nobody expires
+    EXPECT_EQ(recorder.Inside(1), 1);
+    recorder.Stop();
+    EXPECT_EQ(recorder.Inside(1), 0);
+    // A delivery after the stop changes nothing.
+    Delivery(2000, {{5, 1u << 1}}).To(recorder);
+
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((log + "\\ROVA_MTT_Zones_*.csv").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    ::FindClose(find);
+    std::ifstream in(log + "\\" + data.cFileName, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        // Without the clock column, which is the wall clock of the test run.
+        const size_t a = line.find(',', line.find(',', line.find(',', line.find(',') + 1) + 1) + 1);
+        lines.push_back(line.substr(0, a + 1) + line.substr(line.find(',', a + 1) + 1));
+    }
+    const std::vector<std::string> expected = {
+        "event,area,id,time_ms,distance_m,angle_deg,dwell_ms\r",
+        "entry,1,3,1000,2.00,-4.00,\r",
+        "entry,2,3,1066,2.00,-4.00,\r",
+        "exit,1,3,1066,2.00,-4.00,66\r",
+        "exit,2,3,1066,2.00,-4.00,0\r",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
