@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/RootSettings.h"
-#include "app/XMLParser.h"
+#include "settings/RootSettings.h"
+#include "settings/XMLParser.h"
 #include "areas/ZoneTracker.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "view/SectorScene.h"

@@ -10,8 +10,8 @@
 
 #include <pugixml.hpp>
 
-#include "app/RootSettings.h"
-#include "app/XMLParser.h"
+#include "settings/RootSettings.h"
+#include "settings/XMLParser.h"
 #include "areas/ZoneEventLog.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
