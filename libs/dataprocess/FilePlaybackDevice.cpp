@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "LinkHealth.h"
 #include "ROVA_DataProcess.h"
 #include "SimulationControl.h"
 
@@ -123,7 +124,9 @@ bool CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
         }
         const int damagedBefore = reader_.DamagedFrames();
         const bool got = reader_.Next(frame);
-        CSimulationControl::Instance().damagedFrames += static_cast<uint64_t>(reader_.DamagedFrames() - damagedBefore);
+        const uint64_t damaged = static_cast<uint64_t>(reader_.DamagedFrames() - damagedBefore);
+        CSimulationControl::Instance().damagedFrames += damaged;
+        if (health_ && damaged) health_->AddBadChecksums(damaged);
         if (got) {
             ReportProgress(false);
             return true;
