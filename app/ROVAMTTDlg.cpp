@@ -110,6 +110,7 @@ void CROVAMTTDlg::BindControls() {
     for (const ButtonSkin& skin : kButtonSkins)
         BindControl(skin.id, Button(skin.id));
     BindControl(IDC_TARGET_VIEW, m_targetView);
+    BindControl(IDC_STATIC_LINK_STATUS, m_linkStatus);
 }
 
 void CROVAMTTDlg::AppendAboutMenuItem() {
@@ -221,6 +222,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     ApplyModeDisplay();
     UpdateTargetLabels();
     ApplyViewSettings();
+    InitLinkStatus();
 
     m_btnStart.EnableWindow(FALSE);
     m_btnModeSwitch.EnableWindow(FALSE);
@@ -345,6 +347,7 @@ void CROVAMTTDlg::OnRButtonDown() {
 
 void CROVAMTTDlg::OnTimer(UINT_PTR id) {
     if (id == kPresenceTimer) OnPresenceTick();
+    if (id == kLinkTimer) OnLinkTimer();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
@@ -393,6 +396,7 @@ void CROVAMTTDlg::OnDestroy() {
     // The library must not call a dialog object that is about to go.
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
     m_results.Close();
+    m_linkLog.Close();
     m_backgroundImage.reset();
     ROVA_WaitingDlg_Destroy(m_waitingDlg);
     m_waitingDlg = nullptr;

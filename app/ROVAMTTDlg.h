@@ -31,6 +31,8 @@
 #include "framework/Raii.h"
 #include "radar/ConfigDlg.h"
 #include "radar/DetectionPipeline.h"
+#include "radar/LinkEventLog.h"
+#include "radar/LinkStatus.h"
 #include "radar/ResultFile.h"
 #include "radar/TargetSlot.h"
 #include "view/ObjectSectorWnd.h"
@@ -49,6 +51,9 @@ public:
     static constexpr UINT kAboutCommand = 0x10;          // system menu item
     static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
     static constexpr COLORREF kBackgroundColor = 0x3C322A;
+    static constexpr UINT_PTR kLinkTimer = 3;  // link health of the run, alive during a run
+    static constexpr UINT kLinkTimerMs = 250;
+    static constexpr COLORREF kLinkStaleColor = RGB(200, 0, 0);
 
     CROVAMTTDlg() noexcept;
     ~CROVAMTTDlg() override;
@@ -68,6 +73,9 @@ public:
     CASkinButton& Button(int id) noexcept;
     CColorStatic& Label(int id) noexcept;
     CObjectSectorWnd& TargetView() noexcept { return m_targetView; }
+    CColorStatic& LinkStatusLabel() noexcept { return m_linkStatus; }
+    // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
+    bool LinkStale() const noexcept { return m_linkStale; }
 
     // IRadarObjectDetectListener: runs on the radar library's thread.
     void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) override;
@@ -119,6 +127,14 @@ protected:
     void ApplyViewSettings();
     void OnPresenceTick();
     void OnPlaybackEnd();
+    // Link health of a run: status right of the title, stale data on labels, view and light, and
+    // the run's event log beside the result file.
+    void InitLinkStatus();
+    void BeginLinkWatch();
+    void EndLinkWatch();
+    void OnLinkTimer();
+    // The lamp a request asks for on the signal light.
+    void ApplyLamp(LampRequest lamp);
     // Area monitor dialog: created hidden at initialisation, shown by its button.
     void CreateAreaMonitorDialog();
     void ShowAreaMonitorDialog();
@@ -191,4 +207,9 @@ private:
     PresenceTick m_presence;  // keeps the time of the last target seen
     OwnedBitmap m_backgroundImage;
     CResultFile m_results;
+    CColorStatic m_linkStatus;
+    LinkStatusTexts m_linkTexts;
+    CLinkEventTracker m_linkEvents;
+    CLinkEventLog m_linkLog;
+    bool m_linkStale = false;
 };

@@ -54,9 +54,15 @@ void CROVAMTTDlg::OnPresenceTick() {
     const PresenceTickResult result =
         m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
     if (result.refreshLabels) UpdateTargetLabels();
-    if (result.lamp == LampRequest::Target) {
-        ShowLamp(CSerialLightCtrl_YSL::LightTarget);
-    } else if (result.lamp == LampRequest::NoTarget) {
-        ShowLamp(CSerialLightCtrl_YSL::LightNoTarget);
+    ApplyLamp(ChooseLamp(result.lamp, m_linkStale, m_light.State() == CSerialLightCtrl_YSL::LightFault));
+}
+
+void CROVAMTTDlg::ApplyLamp(LampRequest lamp) {
+    switch (lamp) {
+    case LampRequest::Target: ShowLamp(CSerialLightCtrl_YSL::LightTarget); break;
+    case LampRequest::NoTarget: ShowLamp(CSerialLightCtrl_YSL::LightNoTarget); break;
+    case LampRequest::Fault: ShowLamp(CSerialLightCtrl_YSL::LightFault); break;
+    case LampRequest::Off: ShowLamp(CSerialLightCtrl_YSL::LightOff); break;
+    case LampRequest::None: break;
     }
 }

@@ -38,6 +38,12 @@ void CROVAMTTDlg::UpdateTargetLabels() {
     const std::wstring format = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
     const CTargetSlots::Array slots = m_slots.Snapshot();
     const int mode = m_settings.objectCountType;
+    if (m_linkStale) {
+        // The last values would look live: say plainly that nothing arrives.
+        for (int id : {IDC_STATIC_TARGET, IDC_STATIC_TARGET1, IDC_STATIC_TARGET2, IDC_STATIC_TARGET3})
+            SetLabelText(Label(id), m_linkTexts.noDataLabel);
+        return;
+    }
     if (mode == 3) {
         const int ids[] = {IDC_STATIC_TARGET1, IDC_STATIC_TARGET2, IDC_STATIC_TARGET3};
         for (int i = 0; i < 3; ++i) SetLabelText(Label(ids[i]), FormatTargetLabel(format, mode, i, slots[i]));

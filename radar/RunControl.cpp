@@ -89,10 +89,12 @@ bool CROVAMTTDlg::StartRun() {
 
     OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
     ::SetTimer(m_hWnd, kPresenceTimer, kPresenceTimerMs, nullptr);
+    BeginLinkWatch();
     return true;
 }
 
 void CROVAMTTDlg::StopRun() {
+    EndLinkWatch();
     CloseLight();
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();

@@ -6,6 +6,8 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DetectionPipeline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DetectionResults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DeviceDetection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LinkEventLog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LinkStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Playback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunControl.cpp

@@ -44,6 +44,8 @@ public:
     // Called by the detection pipeline on the radar library's thread; the list stays the caller's.
     void UpdateTargets(CPtrListCtrl* targets);
     void ClearTargets();
+    // Dims the targets while no data arrives (UI thread); redraws when it changes.
+    void SetTargetsDimmed(bool dimmed);
 
     // Overlays (UI thread); vertices are relative to the fan rectangle.
     void SetDetectArea(const AreaVertex* vertices, int count);
