@@ -94,11 +94,11 @@ bool CROVAMTTDlg::StartRun() {
 }
 
 void CROVAMTTDlg::StopRun() {
-    EndLinkWatch();
     CloseLight();
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
+    EndLinkWatch();
     SetCheck(m_btnStart, false);
     SetCheck(m_btnPause, false);
     SetCheck(m_btnPlayback, false);
