@@ -1,7 +1,7 @@
 #include "LinkHealth.h"
 
 CLinkHealth::CLinkHealth(eRADAR_LINK_SOURCE source, int32_t port, uint32_t runNumber, uint64_t startMs)
-    : lastFrameMs_(startMs) {
+    : startMs_(startMs), lastFrameMs_(startMs) {
     counters_.structSize = sizeof counters_;
     counters_.source = source;
     counters_.port = port;
@@ -85,7 +85,9 @@ tagRADARLINKHEALTH CLinkHealth::Read(uint64_t nowMs) const {
     h.msSinceLastFrame = nowMs > lastFrameMs_ ? nowMs - lastFrameMs_ : 0;
     size_t inWindow = 0;
     for (uint64_t t : recent_) inWindow += nowMs - t <= kRateWindowMs ? 1 : 0;
-    h.framesPerSecond = static_cast<double>(inWindow) * 1000.0 / kRateWindowMs;
+    const uint64_t age = nowMs > startMs_ ? nowMs - startMs_ : 0;
+    const uint64_t span = age < kRateWindowMs ? (age < kMinRateSpanMs ? kMinRateSpanMs : age) : kRateWindowMs;
+    h.framesPerSecond = static_cast<double>(inWindow) * 1000.0 / static_cast<double>(span);
     switch (phase_) {
     case Phase::Stopped: h.state = RADAR_LINK_IDLE; break;
     case Phase::Lost: h.state = RADAR_LINK_LOST; break;

@@ -14,6 +14,8 @@ class CLinkHealth {
 public:
     static constexpr uint64_t kRateWindowMs = 2000;
     static constexpr uint64_t kSilentAfterMs = 1000;
+    // A run younger than the window is measured over its own age, but not less than this.
+    static constexpr uint64_t kMinRateSpanMs = 500;
 
     CLinkHealth(eRADAR_LINK_SOURCE source, int32_t port, uint32_t runNumber, uint64_t startMs);
 
@@ -42,6 +44,7 @@ private:
     mutable std::mutex mutex_;
     tagRADARLINKHEALTH counters_{};
     Phase phase_ = Phase::Running;
+    uint64_t startMs_;
     uint64_t lastFrameMs_;  // of the last frame, or of the start (or of the reconnect)
     std::deque<uint64_t> recent_;  // arrival times within the rate window
 };

@@ -66,6 +66,15 @@ TEST(LinkHealthLogic, RateCountsTheLastTwoSeconds) {
     EXPECT_DOUBLE_EQ(health.Read(12500).framesPerSecond, 0.0);
     for (uint64_t t = 12500; t < 13500; t += 10) health.FrameReceived(t);  // 100 per second again
     EXPECT_DOUBLE_EQ(health.Read(13490).framesPerSecond, 50.0) << "100 frames in two seconds";
+
+    // A young run is measured over its own age: 20 frames a second from the start read as such.
+    CLinkHealth young(RADAR_LINK_SOURCE_SERIAL, 1, 1, 1000);
+    for (uint64_t t = 1050; t <= 1800; t += 50) young.FrameReceived(t);
+    EXPECT_DOUBLE_EQ(young.Read(1800).framesPerSecond, 20.0);
+    CLinkHealth newborn(RADAR_LINK_SOURCE_SERIAL, 1, 1, 1000);
+    newborn.FrameReceived(1050);
+    newborn.FrameReceived(1100);
+    EXPECT_DOUBLE_EQ(newborn.Read(1100).framesPerSecond, 4.0) << "never over less than half a second";
 }
 
 TEST(LinkHealthLogic, EveryCounterAddsUp) {
