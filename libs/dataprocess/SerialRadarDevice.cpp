@@ -168,6 +168,8 @@ bool CSerialRadarDevice::StartStream(std::string& error) {
 void CSerialRadarDevice::StopStream() {
     {
         std::lock_guard lock(mutex_);
+        // The run's threads are gone: waiting for the stop's acknowledgement is allowed again.
+        interrupted_ = false;
         const bool was = streaming_;
         streaming_ = false;
         if (linkHealth_) linkHealth_->AddDropped(frames_.size());  // read by no run any more
@@ -256,7 +258,8 @@ eRADAR_RECONNECT_FAILURE CSerialRadarDevice::TryReconnect() {
     }
     if (AckCode(Request(CSerialSensorProtocol::kTypeStartStream, {}, kControlTimeoutMs)) != kRadarAckAccepted)
         return RADAR_RECONNECT_START_REFUSED;
-    if (trackingCommand_ < 0) return RADAR_RECONNECT_OK;
+    const int trackingCommand = trackingCommand_;
+    if (trackingCommand < 0) return RADAR_RECONNECT_OK;
     // The sensor lost the number of targets it was told to report: the same command again.
     bool accepted = false;
     {
@@ -266,7 +269,7 @@ eRADAR_RECONNECT_FAILURE CSerialRadarDevice::TryReconnect() {
     if (AckCode(Request(CSerialSensorProtocol::kTypeEnterCommandMode,
                         CSerialSensorProtocol::EnterCommandModePayload(commandParam_, static_cast<uint32_t>(commandTimeBaseMs_)),
                         kControlTimeoutMs)) == kRadarAckAccepted) {
-        accepted = AckCode(Request(static_cast<uint8_t>(trackingCommand_), {}, kControlTimeoutMs)) == kRadarAckAccepted;
+        accepted = AckCode(Request(static_cast<uint8_t>(trackingCommand), {}, kControlTimeoutMs)) == kRadarAckAccepted;
         Request(CSerialSensorProtocol::kTypeLeaveCommandMode, {}, kControlTimeoutMs);
     }
     std::lock_guard lock(mutex_);

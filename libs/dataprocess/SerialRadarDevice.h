@@ -96,7 +96,8 @@ private:
     bool linkDown_ = false;        // the port was closed after a failure; reconnect attempts run
     uint64_t nextAttemptMs_ = 0;
     // What a reconnect must tell the sensor again: the tracking command it accepted last.
-    int trackingCommand_ = -1;
-    int commandParam_ = 1;
-    int commandTimeBaseMs_ = 0;
+    // Set by the caller's thread, read by a reconnect on the acquisition thread.
+    std::atomic<int> trackingCommand_{-1};
+    std::atomic<int> commandParam_{1};
+    std::atomic<int> commandTimeBaseMs_{0};
 };

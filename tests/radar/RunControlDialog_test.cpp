@@ -105,8 +105,21 @@ protected:
     }
     void TearDown() override {
         if (dialog_ && ROVA_Interface_RadarCtrl_IsStarted()) Click(IDC_BTN_START);
-        dialog_.reset();
+        Close();
         ROVA_SimSensor_Reset();
+    }
+    // Deleting the dialog object tears its window down without the window's own WM_DESTROY
+    // handling, so what that would undo with the library is undone here: no delivery may reach
+    // a dialog that is gone.
+    void Close() {
+        if (!dialog_) return;
+        ROVA_Interface_RadarCtrl_Stop();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        ROVA_Interface_RadarDataFilter_Del_ResultMTT_ObjectDetectListener(dialog_.get());
+        ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(dialog_.get());
+        ROVA_Interface_RadarProcessFilter_Del_MOD_ObjectDetectListener(dialog_.get());
+        ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
+        dialog_.reset();
     }
     void Click(int id) {
         ::SendMessageW(::GetDlgItem(*dialog_, id), BM_CLICK, 0, 0);
@@ -168,7 +181,7 @@ TEST_F(RunControlDialogTest, ModuleTrackingGetsTheTargetCountOfTheMode) {
         Click(IDC_BTN_START);
         EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
         EXPECT_EQ(gRadarParameter.algorithmOnMcu, 0);  // the stop restored the detected record
-        dialog_.reset();
+        Close();
     }
 }
 
@@ -249,7 +262,7 @@ TEST_F(RunControlDialogTest, StaleDataIsShownPlainlyAndClearsWhenFramesReturn) {
     EXPECT_FALSE(dialog_->TargetView().Scene().IsDimmed());
     Click(IDC_BTN_START);
     EXPECT_EQ(text(IDC_STATIC_LINK_STATUS), L"") << "no status without a run";
-    dialog_.reset();
+    Close();
 
     std::string log;
     for (const std::wstring& file : LogFiles()) {
