@@ -61,6 +61,14 @@ void CMainRunWindow::ApplyViewSettings() {
 void CMainRunWindow::SendDetectBound() { m_dialog.m_areaOps.SendDetectBound(); }
 
 void CMainRunWindow::UpdateTargetLabels(const CTargetSlots::Array& slots) {
+    if (m_stale) {
+        // The last values would look live: say plainly that nothing arrives.
+        const std::wstring noData = CResourceLoader::LoadString(IDS_LINK_NO_DATA_LABEL);
+        CColorStatic* labels[] = {&m_dialog.m_labelTarget, &m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2,
+                                  &m_dialog.m_labelTarget3};
+        for (CColorStatic* label : labels) SetLabelText(*label, noData);
+        return;
+    }
     const std::wstring format = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
     const int mode = m_dialog.m_settings.objectCountType;
     if (mode == 3) {
@@ -113,5 +121,23 @@ void CMainRunWindow::CancelPlaybackEndPosts() {
 void CMainRunWindow::DrainRunMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, m_dialog.GetSafeHwnd(), WM_PRESENCE_TICK, WM_PLAYBACK_END, PM_REMOVE)) {
+    }
+}
+
+void CMainRunWindow::StartLinkTimer() {
+    ::SetTimer(m_dialog.GetSafeHwnd(), kLinkTimer, CRunController::kLinkTimerMs, nullptr);
+}
+
+void CMainRunWindow::StopLinkTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kLinkTimer); }
+
+void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale) {
+    CColorStatic& status = m_dialog.m_linkStatus;
+    ::SetWindowTextW(status, text.c_str());
+    status.SetBackgroundColor(stale ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor);
+    status.SetTextColor(stale ? RGB(255, 255, 255) : kLinkTextColor);
+    ::InvalidateRect(status, nullptr, FALSE);
+    if (stale != m_stale) {
+        m_stale = stale;
+        m_dialog.m_targetView.SetTargetsDimmed(stale);
     }
 }

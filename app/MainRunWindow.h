@@ -11,6 +11,9 @@ public:
     static constexpr UINT_PTR kPresenceTimer = 2;  // 1000 ms, alive during a run
     static constexpr UINT kPresenceTimerMs = 1000;
     static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
+    static constexpr UINT_PTR kLinkTimer = 3;            // link health of the run, alive during a run
+    static constexpr COLORREF kLinkTextColor = RGB(200, 220, 200);
+    static constexpr COLORREF kLinkStaleColor = RGB(200, 0, 0);
 
     explicit CMainRunWindow(CROVAMTTDlg& dialog) noexcept : m_dialog(dialog) {}
 
@@ -28,7 +31,11 @@ public:
     void PostPlaybackEndLater(UINT delayMs) override;
     void CancelPlaybackEndPosts() override;
     void DrainRunMessages() override;
+    void StartLinkTimer() override;
+    void StopLinkTimer() override;
+    void ShowLinkStatus(const std::wstring& text, bool stale) override;
 
 private:
     CROVAMTTDlg& m_dialog;
+    bool m_stale = false;  // the labels say that no data arrives instead of the last values
 };

@@ -107,6 +107,7 @@ void CROVAMTTDlg::BindControls() {
     for (const ButtonSkin& skin : kButtonSkins)
         BindControl(skin.id, Button(skin.id));
     BindControl(IDC_TARGET_VIEW, m_targetView);
+    BindControl(IDC_STATIC_LINK_STATUS, m_linkStatus);
 }
 
 void CROVAMTTDlg::AppendAboutMenuItem() {
@@ -183,6 +184,12 @@ void CROVAMTTDlg::ApplyArtwork() {
     }
 }
 
+void CROVAMTTDlg::InitLinkStatus() {
+    m_linkStatus.SetLabelStyle(nullptr, static_cast<int>(7 * m_scale), -1, Gdiplus::StringAlignmentNear);
+    m_linkStatus.SetBackgroundColor(kBackgroundColor);
+    m_linkStatus.SetTextColor(CMainRunWindow::kLinkTextColor);
+}
+
 void CROVAMTTDlg::RegisterWithRadarLibrary() {
     m_sink = std::make_unique<CDetectionSink>(m_hWnd, m_delayPostEngine, m_run.Slots(), m_run.Results(), m_run.Zones(),
                                               m_targetView);
@@ -210,6 +217,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_runWindow.ApplyModeDisplay();
     m_runWindow.UpdateTargetLabels(m_run.Slots().Snapshot());
     m_runWindow.ApplyViewSettings();
+    InitLinkStatus();
 
     m_runWindow.ApplyRunButtons(m_run.Buttons());  // idle, nothing detected yet: Start and Mode Switch disabled
     m_btnPause.ShowWindow(SW_HIDE);
@@ -313,6 +321,7 @@ void CROVAMTTDlg::OnRButtonDown() {
 
 void CROVAMTTDlg::OnTimer(UINT_PTR id) {
     if (id == kPresenceTimer) m_run.OnPresenceTick();
+    if (id == CMainRunWindow::kLinkTimer) m_run.OnLinkTimer();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {

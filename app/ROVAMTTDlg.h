@@ -41,6 +41,7 @@ public:
     static constexpr UINT_PTR kPresenceTimer = CMainRunWindow::kPresenceTimer;
     static constexpr UINT kAboutCommand = 0x10;          // system menu item
     static constexpr COLORREF kBackgroundColor = 0x3C322A;
+    static constexpr COLORREF kLinkStaleColor = CMainRunWindow::kLinkStaleColor;
 
     CROVAMTTDlg() noexcept;
     ~CROVAMTTDlg() override;
@@ -59,6 +60,9 @@ public:
     CColorStatic& Label(int id) noexcept;
     CObjectSectorWnd& TargetView() noexcept { return m_targetView; }
     CRunController& RunControl() noexcept { return m_run; }
+    CColorStatic& LinkStatusLabel() noexcept { return m_linkStatus; }
+    // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
+    bool LinkStale() const noexcept { return m_run.LinkStale(); }
 
 
 protected:
@@ -78,6 +82,8 @@ protected:
     // The target view's fan rectangle in the view's client coordinates.
     virtual RECT GetViewFanRect() const;
 
+    // The link status label: its face and colours before any run.
+    void InitLinkStatus();
     // Area monitor dialog: created hidden at initialisation, shown by its button.
     void CreateAreaMonitorDialog();
     void ShowAreaMonitorDialog();
@@ -144,6 +150,7 @@ private:
     CAreaOperations m_areaOps{m_areas, m_settings, m_areaDlg, *this};
     CPolygonCapture m_capture;
     OwnedBitmap m_backgroundImage;
+    CColorStatic m_linkStatus;  // right of the title: the run's source, frame rate and errors
     CMainRunWindow m_runWindow{*this};
     CRunController m_run{m_runWindow, m_settings};
     std::unique_ptr<CDetectionSink> m_sink;  // registered with the library from initialisation to destruction

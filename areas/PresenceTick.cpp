@@ -33,3 +33,9 @@ PresenceTickResult PresenceTick::Tick(TargetSlot* slots, uint32_t now) {
     }
     return result;
 }
+
+LampRequest ChooseLamp(LampRequest presence, bool stale, bool faultLit) {
+    if (stale) return faultLit ? LampRequest::None : LampRequest::Fault;
+    if (presence == LampRequest::None && faultLit) return LampRequest::Off;
+    return presence;
+}

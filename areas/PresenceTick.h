@@ -10,7 +10,14 @@ enum class LampRequest {
     None,      // leave the light as it is
     Target,    // a target is present
     NoTarget,  // no target for more than 2 s
+    Fault,     // no data arrives: the fault lamp
+    Off,       // the fault is over but presence has not decided yet: the fault lamp off
 };
+
+// The lamp to ask for: the fault lamp while the data is stale, never the no-target lamp then (a
+// blind sensor must not report an empty area); once data is back the presence tick decides, and
+// until it does a fault lamp still lit goes off.
+LampRequest ChooseLamp(LampRequest presence, bool stale, bool faultLit);
 
 struct PresenceTickResult {
     bool refreshLabels = false;

@@ -93,8 +93,8 @@ void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
         TurnOffLamp();
         return;
     }
-    // Only the two lamps the console uses can be lit.
-    if (state != LightNoTarget && state != LightTarget) return;
+    // Only the lamps the console uses can be lit.
+    if (state != LightNoTarget && state != LightTarget && state != LightFault) return;
     TurnOffLamp();
     if (!IsOpened()) return;
     m_state = state;

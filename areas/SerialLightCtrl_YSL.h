@@ -13,7 +13,8 @@ public:
     enum LightState : int32_t {
         LightOff = 0,
         LightNoTarget = 1,  // coil 2
-        LightCoil1 = 2,     // coil 1; never entered, only switched off
+        LightCoil1 = 2,     // coil 1: the fault lamp
+        LightFault = LightCoil1,
         LightTarget = 3,    // coil 0
     };
     using Frame = std::array<uint8_t, 8>;
@@ -29,7 +30,8 @@ public:
 
     // Closes, opens COM<port> and lights the no-target lamp when the port opened.
     void OpenLight(int port, unsigned long baudRate);
-    // Lights LightNoTarget or LightTarget (the old lamp off first); nothing when already lit or closed.
+    // Lights LightNoTarget, LightTarget or LightFault (the old lamp off first), or turns the lamp
+    // off for LightOff; nothing when already lit or closed.
     void ShowLamp(int32_t state);
     // The lit lamp off; the state becomes LightOff. Nothing when the port is closed.
     void TurnOffLamp();

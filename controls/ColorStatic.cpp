@@ -78,6 +78,11 @@ void CColorStatic::SetBackgroundColor(COLORREF color) {
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
+void CColorStatic::SetTextColor(COLORREF color) {
+    m_textColor = color;
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 void CColorStatic::DrawString(GpGraphics* graphics, GpFont* font, const std::wstring& text, const RectF& layout) {
     GpSolidFill* brush = nullptr;
     if (GdipCreateSolidFill(ArgbFromColorRef(m_textColor), &brush) != Ok) return;

@@ -23,6 +23,7 @@ public:
     void SetLabelStyleFromResource(int pngId, int points, int lineGap, int alignment);
     void SetImage(CGdipBitmap* image);
     void SetBackgroundColor(COLORREF color);
+    void SetTextColor(COLORREF color);
 
     bool HasImage() const noexcept { return m_image != nullptr; }
     COLORREF GetBackgroundColor() const noexcept { return m_backgroundColor; }

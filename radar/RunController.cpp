@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "areas/SerialLightPort.h"
 #include "contracts/ROVA_Common.h"
+#include "contracts/ROVA_LinkHealth.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -123,6 +125,7 @@ bool CRunController::StartRun() {
     m_window.ApplyRunButtons(Buttons());
     m_light.OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
     m_window.StartPresenceTimer();
+    BeginLinkWatch();
     return true;
 }
 
@@ -133,6 +136,7 @@ void CRunController::StopRun() {
     ROVA_Interface_RadarCtrl_Stop();
     m_zones.Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
+    EndLinkWatch();
     m_phase = RunPhase::Idle;
 
     RestoreRadarRecord();
@@ -228,9 +232,84 @@ void CRunController::OnPresenceTick() {
         m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
     if (result.refreshLabels) m_window.UpdateTargetLabels(m_slots.Snapshot());
     m_zones.Tick();
-    if (result.lamp == LampRequest::Target) {
-        m_light.ShowLamp(CSerialLightCtrl_YSL::LightTarget);
-    } else if (result.lamp == LampRequest::NoTarget) {
-        m_light.ShowLamp(CSerialLightCtrl_YSL::LightNoTarget);
+    ApplyLamp(ChooseLamp(result.lamp, m_linkStale, m_light.State() == CSerialLightCtrl_YSL::LightFault));
+}
+
+void CRunController::ApplyLamp(LampRequest lamp) {
+    switch (lamp) {
+    case LampRequest::Target: m_light.ShowLamp(CSerialLightCtrl_YSL::LightTarget); break;
+    case LampRequest::NoTarget: m_light.ShowLamp(CSerialLightCtrl_YSL::LightNoTarget); break;
+    case LampRequest::Fault: m_light.ShowLamp(CSerialLightCtrl_YSL::LightFault); break;
+    case LampRequest::Off: m_light.ShowLamp(CSerialLightCtrl_YSL::LightOff); break;
+    case LampRequest::None: break;
     }
+}
+
+namespace {
+std::string NarrowSource(const tagRADARLINKHEALTH& h) {
+    switch (h.source) {
+    case RADAR_LINK_SOURCE_SERIAL: return "COM" + std::to_string(h.port);
+    case RADAR_LINK_SOURCE_SIMULATED: return "the simulated sensor";
+    case RADAR_LINK_SOURCE_FILE: return "the played folder";
+    default: return "no source";
+    }
+}
+
+tagRADARLINKHEALTH ReadLinkHealth() {
+    tagRADARLINKHEALTH health{};
+    health.structSize = sizeof health;
+    ROVA_Interface_RadarCtrl_GetLinkHealth(&health);
+    return health;
+}
+}  // namespace
+
+void CRunController::BeginLinkWatch() {
+    if (m_linkTexts.streaming.empty()) {
+        m_linkTexts.serialSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SERIAL);
+        m_linkTexts.simulatedSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SIMULATED);
+        m_linkTexts.fileSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_FILE);
+        m_linkTexts.streaming = CResourceLoader::LoadString(IDS_LINK_STREAMING);
+        m_linkTexts.stale = CResourceLoader::LoadString(IDS_LINK_STALE);
+        m_linkTexts.reconnecting = CResourceLoader::LoadString(IDS_LINK_RECONNECTING);
+        m_linkTexts.noDataLabel = CResourceLoader::LoadString(IDS_LINK_NO_DATA_LABEL);
+    }
+    m_linkEvents.Reset();
+    m_linkStale = false;
+    m_linkLog.OpenBeside(m_results.Path());
+    m_linkLog.Write("run started: " + NarrowSource(ReadLinkHealth()));
+    m_window.StartLinkTimer();
+    OnLinkTimer();
+}
+
+void CRunController::EndLinkWatch() {
+    m_window.StopLinkTimer();
+    if (m_linkLog.IsOpen()) {
+        const tagRADARLINKHEALTH h = ReadLinkHealth();
+        char line[200];
+        snprintf(line, sizeof line, "run stopped: %llu frames, %llu errors, %u reconnects",
+                 static_cast<unsigned long long>(h.framesReceived),
+                 static_cast<unsigned long long>(CLinkStatus::ErrorCount(h)), h.reconnects);
+        m_linkLog.Write(line);
+        m_linkLog.Close();
+    }
+    m_linkStale = false;
+    m_window.ShowLinkStatus(L"", false);
+}
+
+void CRunController::OnLinkTimer() {
+    const tagRADARLINKHEALTH h = ReadLinkHealth();
+    const bool running = ROVA_Interface_RadarCtrl_IsStarted() != 0;
+    const bool paused = ROVA_Interface_RadarCtrl_IsPaused() != 0;
+    wchar_t folder[MAX_PATH] = {};
+    AnsiToWide(gRadarParameter.dataPath, folder, MAX_PATH);
+    const LinkStatusView view = CLinkStatus::Describe(h, running, paused, folder, m_linkTexts);
+    for (const std::string& line : m_linkEvents.Update(h, view.stale, NarrowSource(h))) m_linkLog.Write(line);
+
+    m_window.ShowLinkStatus(view.text, view.stale);
+    if (view.stale != m_linkStale) {
+        m_linkStale = view.stale;
+        m_window.UpdateTargetLabels(m_slots.Snapshot());
+    }
+    // The fault lamp as soon as the data is stale; off again once it flows (presence decides next).
+    ApplyLamp(ChooseLamp(LampRequest::None, m_linkStale, m_light.State() == CSerialLightCtrl_YSL::LightFault));
 }

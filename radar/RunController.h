@@ -16,6 +16,8 @@
 #include "areas/SerialLightCtrl_YSL.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "radar/DetectionPipeline.h"
+#include "radar/LinkEventLog.h"
+#include "radar/LinkStatus.h"
 #include "radar/ResultFile.h"
 #include "radar/RunButtons.h"
 #include "radar/RunWindow.h"
@@ -28,6 +30,7 @@ public:
     static constexpr int kMcuTrackingSingle = 0x80;
     static constexpr int kMcuTrackingMulti = 0x90;
     static constexpr int kMcuCommandTimeoutMs = 2000;
+    static constexpr UINT kLinkTimerMs = 250;
 
     // settings: the operator's settings the runs read (Save Data, mode, top view) and change
     // (mode, visible gate range). lightPort: null for the common library's serial port.
@@ -52,6 +55,11 @@ public:
     void OnPlaybackEnd();
     // WM_PRESENCE_TICK and the presence timer: expires slots, paces labels, chooses the lamp.
     void OnPresenceTick();
+    // The link timer: the status of the run's link, stale data on labels, view and light, and
+    // the run's event log beside its result file.
+    void OnLinkTimer();
+    // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
+    bool LinkStale() const noexcept { return m_linkStale; }
     // Detect Device and Playback end a run before they do anything else.
     void StopIfRunning();
 
@@ -83,6 +91,10 @@ private:
     bool FailStart();
     void OpenResultFile();
     void SendTrackingCommand();
+    void BeginLinkWatch();
+    void EndLinkWatch();
+    // The lamp a request asks for on the signal light.
+    void ApplyLamp(LampRequest lamp);
 
     IRunWindow& m_window;
     RootSettings& m_settings;
@@ -97,4 +109,8 @@ private:
     CZoneRecorder m_zones;  // entries and exits of the monitor areas, one file per run
     PresenceTick m_presence;
     CSerialLightCtrl_YSL m_light;
+    LinkStatusTexts m_linkTexts;
+    CLinkEventTracker m_linkEvents;
+    CLinkEventLog m_linkLog;
+    bool m_linkStale = false;
 };

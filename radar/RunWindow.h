@@ -35,4 +35,10 @@ public:
     virtual void CancelPlaybackEndPosts() = 0;
     // Removes every queued presence tick and end-of-playback message.
     virtual void DrainRunMessages() = 0;
+    // The link timer of a run (CRunController::OnLinkTimer every kLinkTimerMs).
+    virtual void StartLinkTimer() = 0;
+    virtual void StopLinkTimer() = 0;
+    // The link status right of the title (empty: nothing shown). Stale data shows it as an alarm,
+    // dims the view's targets and has the next label update say that no data arrives.
+    virtual void ShowLinkStatus(const std::wstring& text, bool stale) = 0;
 };

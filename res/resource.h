@@ -26,6 +26,7 @@
 // Main window controls (template 1000)
 #define IDC_STATIC_TITLE                1001
 #define IDC_BTN_CLOSE                   1004
+#define IDC_STATIC_LINK_STATUS          1005
 #define IDC_STATIC_TARGET               1084
 #define IDC_STATIC_TARGET1              1085
 #define IDC_STATIC_TARGET2              1086
@@ -103,3 +104,10 @@
 #define IDS_STARTING_SENSOR             60200
 #define IDS_START_DEVICE_FAILED         60201
 #define IDS_TARGET_INFO_FORMAT          60300
+#define IDS_LINK_SOURCE_SERIAL          60400
+#define IDS_LINK_SOURCE_SIMULATED       60401
+#define IDS_LINK_SOURCE_FILE            60402
+#define IDS_LINK_STREAMING              60403
+#define IDS_LINK_STALE                  60404
+#define IDS_LINK_RECONNECTING           60405
+#define IDS_LINK_NO_DATA_LABEL          60406

@@ -162,6 +162,12 @@ void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets, std::vector<SectorSc
 
 void CObjectSectorWnd::ClearTargets() { scene_.ClearTargets(); }
 
+void CObjectSectorWnd::SetTargetsDimmed(bool dimmed) {
+    if (scene_.IsDimmed() == dimmed) return;
+    scene_.SetDimmed(dimmed);
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Overlays
 // ---------------------------------------------------------------------------------------------

@@ -45,6 +45,8 @@ public:
     // accepted (optional): the membership of every accepted report (SectorScene::UpdateTargets).
     void UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted = nullptr);
     void ClearTargets();
+    // Dims the targets while no data arrives (UI thread); redraws when it changes.
+    void SetTargetsDimmed(bool dimmed);
 
     // Overlays (UI thread); vertices are relative to the fan rectangle.
     void SetDetectArea(const AreaVertex* vertices, int count);

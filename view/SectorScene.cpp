@@ -649,7 +649,8 @@ void SectorScene::ComposeFrame(const uint32_t* background, uint32_t* out) {
             const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
             const TrackPoint* p = t->Newest();
             if (!p) continue;
-            const int alpha = FadeAlpha(now - p->time, settings_.displayTime);
+            int alpha = FadeAlpha(now - p->time, settings_.displayTime);
+            if (dimmed_) alpha = alpha * kDimPercent / 100;
             if (settings_.drawLocus) DrawLocus(out, *t, alpha);
             DrawTarget(out, *t, alpha);
         }

@@ -11,6 +11,7 @@
 // target lock, then the monitor-point lock, never the reverse.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -80,6 +81,11 @@ public:
     // accepted (optional) receives one entry per report that extended a track, in report order.
     void UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembership>* accepted = nullptr);
     void ClearTargets();
+    // Dimmed: the targets and their tracks are drawn at kDimPercent of their opacity, so a view
+    // whose data has stopped arriving does not look live.
+    static constexpr int kDimPercent = 30;
+    void SetDimmed(bool dimmed) noexcept { dimmed_ = dimmed; }
+    bool IsDimmed() const noexcept { return dimmed_; }
 
     // --- overlays (UI thread) ---
     // Each returns whether the area map changed (the caller redraws).
@@ -149,6 +155,7 @@ private:
     SectorGeometry geom_;
     Settings settings_;
     bool laidOut_ = false;
+    std::atomic<bool> dimmed_{false};
     std::vector<uint8_t> fanMask_;
     std::vector<uint32_t> areaMap_;
     AreaSlot slots_[kAreaSlotCount];

@@ -1,5 +1,6 @@
 // The exported functions of the radar library: thin entries into the run controller.
 #include "ROVA_DataProcess.h"
+#include "ROVA_LinkHealth.h"
 #include "RadarController.h"
 #include "RadarProtocol.h"
 
@@ -121,6 +122,16 @@ int ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(IFileRadarDataSource*
 int ROVA_Interface_RadarDevice_File_SetLoopReadFile(int loop) {
     Controller().SetLoop(loop != 0);
     return 1;
+}
+
+int ROVA_Interface_RadarCtrl_GetLinkHealth(tagRADARLINKHEALTH* health) {
+    if (!health || health->structSize != sizeof(tagRADARLINKHEALTH)) return 0;
+    tagRADARLINKHEALTH copy{};
+    const bool any = Controller().LinkHealth(copy);
+    *health = tagRADARLINKHEALTH{};
+    if (any) *health = copy;
+    health->structSize = sizeof(tagRADARLINKHEALTH);
+    return any ? 1 : 0;
 }
 
 }  // extern "C"

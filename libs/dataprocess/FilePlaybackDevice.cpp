@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "LinkHealth.h"
 #include "ROVA_DataProcess.h"
 #include "SimulationControl.h"
 
@@ -134,7 +135,9 @@ CFilePlaybackDevice::Next CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
         const int damagedBefore = reader_.DamagedFrames();
         const size_t positionBefore = reader_.Position();
         const CRawDataReader::Result result = reader_.Step(frame, work);
-        CSimulationControl::Instance().damagedFrames += static_cast<uint64_t>(reader_.DamagedFrames() - damagedBefore);
+        const uint64_t damaged = static_cast<uint64_t>(reader_.DamagedFrames() - damagedBefore);
+        CSimulationControl::Instance().damagedFrames += damaged;
+        if (health_ && damaged) health_->AddBadChecksums(damaged);
         const size_t used = reader_.Position() - positionBefore;
         work -= std::min(work, std::max<size_t>(used, 1));
         if (result == CRawDataReader::Result::Busy) return Next::Busy;

@@ -101,6 +101,18 @@ int CRadarController::Start() {
     auto run = std::make_shared<RunContext>();
     run->device = device_;
     run->pcAlgorithm = record.pcAlgorithm;
+    {
+        eRADAR_LINK_SOURCE source = RADAR_LINK_SOURCE_SERIAL;
+        int32_t port = record.detectedDeviceValue;
+        if (device_->IsFileSource()) {
+            source = RADAR_LINK_SOURCE_FILE;
+            port = 0;
+        } else if (record.detectedDeviceValue == kSimulatedSensorDeviceValue) {
+            source = RADAR_LINK_SOURCE_SIMULATED;
+        }
+        run->health = std::make_shared<CLinkHealth>(source, port, ++runCount_, GetTickCount64());
+        device_->AttachHealth(run->health);
+    }
     std::string error;
     if (!device_->StartStream(error)) {
         DbgOutputA(2, "radar start failed: %s\r\n", error.c_str());
@@ -115,6 +127,10 @@ int CRadarController::Start() {
         }
     }
     run_ = run;
+    {
+        std::lock_guard healthLock(healthMutex_);
+        health_ = run->health;
+    }
     started_ = true;
     acquisition_ = std::thread(&CRadarController::AcquisitionLoop, this, run);
     processing_ = std::thread(&CRadarController::ProcessingLoop, this, run);
@@ -141,6 +157,8 @@ int CRadarController::Stop() {
             run->stop = true;
         }
         run->queueChanged.notify_all();
+        // A reconnect attempt or a wait for the sensor ends now, so Stop answers at once.
+        run->device->Interrupt();
         acquisition = std::move(acquisition_);
         processing = std::move(processing_);
     }
@@ -154,8 +172,26 @@ int CRadarController::Stop() {
             t->join();
         }
     }
+    // Frames read but not processed any more are dropped, and counted so.
+    {
+        std::lock_guard queueLock(run->queueMutex);
+        run->health->AddDropped(run->queue.size());
+        run->queue.clear();
+    }
     run->device->StopStream();
+    run->health->Stopped();
     return 1;
+}
+
+bool CRadarController::LinkHealth(tagRADARLINKHEALTH& health) {
+    std::shared_ptr<CLinkHealth> current;
+    {
+        std::lock_guard lock(healthMutex_);
+        current = health_;
+    }
+    if (!current) return false;
+    health = current->Read(GetTickCount64());
+    return true;
 }
 
 int CRadarController::CloseDevice() {
@@ -251,7 +287,9 @@ void CRadarController::SetFileSource(IFileRadarDataSource* source, uint64_t user
 void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
     CSimulationControl& counters = CSimulationControl::Instance();
     IRadarDevice& device = *run->device;
+    CLinkHealth& health = *run->health;
     const bool fileSource = device.IsFileSource();
+    const bool countArrivals = !device.CountsArrivingFrames();
     while (!run->stop) {
         if (paused_ && fileSource) {
             Sleep(5);  // playback holds its position
@@ -266,8 +304,10 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
             break;
         }
         counters.framesAcquired += 1;
+        if (countArrivals) health.FrameReceived(GetTickCount64());
         if (paused_) {
             counters.framesDropped += 1;
+            health.AddPaused(1);
             continue;
         }
         {
@@ -275,10 +315,14 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
             if (fileSource) {
                 // Recorded data is never dropped: reading waits for processing.
                 run->queueChanged.wait(lock, [&] { return run->stop || run->queue.size() < kQueueLimit; });
-                if (run->stop) break;
+                if (run->stop) {
+                    health.AddDropped(1);
+                    break;
+                }
             } else if (run->queue.size() >= kQueueLimit) {
                 run->queue.pop_front();
                 counters.framesDropped += 1;
+                health.AddDropped(1);
             }
             run->queue.push_back(frame);
         }
@@ -309,6 +353,7 @@ void CRadarController::ProcessingLoop(std::shared_ptr<RunContext> run) {
         run->queueChanged.notify_all();
         ProcessFrame(*run, frame, lastStampUs);
         counters.framesProcessed += 1;
+        run->health->AddDelivered(1);
         {
             std::lock_guard lock(run->queueMutex);
             run->busy = false;

@@ -19,6 +19,7 @@
 
 #include "DetectBound.h"
 #include "IRadarDevice.h"
+#include "LinkHealth.h"
 #include "ListenerList.h"
 #include "ModFilter.h"
 #include "MttTracker.h"
@@ -61,6 +62,8 @@ public:
     CListenerList& Listeners(Stream stream);
     void SetFileSource(IFileRadarDataSource* source, uint64_t user);
     void SetLoop(bool loop) { loop_ = loop; }
+    // The health of the current run, or of the last one; false when no run was ever started.
+    bool LinkHealth(tagRADARLINKHEALTH& health);
 
 private:
     struct RunContext {
@@ -72,6 +75,7 @@ private:
         bool busy = false;
         CRawDataRecorder recorder;
         int pcAlgorithm = 3;
+        std::shared_ptr<CLinkHealth> health;
     };
 
     CRadarController() = default;
@@ -100,6 +104,10 @@ private:
     CListenerList modListeners_;
     CListenerList mttListeners_;
     CListenerList resultListeners_;
+
+    std::mutex healthMutex_;
+    std::shared_ptr<CLinkHealth> health_;  // of the current or last run
+    uint32_t runCount_ = 0;
 
     std::mutex sourceMutex_;
     IFileRadarDataSource* fileSource_ = nullptr;

@@ -105,4 +105,25 @@ TEST(PresenceTickTest, LabelsRefreshEvery100msWithATargetAndEvery2sWithout) {
     EXPECT_EQ(refreshed, (std::vector<uint32_t>{5500, 8000}));
 }
 
+// Stale data overrides presence with the fault lamp (asked for once); when data returns a
+// presence decision takes over, or the fault lamp goes off while presence has none yet.
+TEST(PresenceTickTest, StaleDataAsksForTheFaultLampNeverTheNoTargetLamp) {
+    using L = LampRequest;
+    struct Case {
+        L presence;
+        bool stale;
+        bool faultLit;
+        L expected;
+    } cases[] = {
+        {L::NoTarget, true, false, L::Fault}, {L::Target, true, false, L::Fault}, {L::None, true, false, L::Fault},
+        {L::NoTarget, true, true, L::None},   {L::None, true, true, L::None},     {L::Target, false, true, L::Target},
+        {L::NoTarget, false, true, L::NoTarget}, {L::None, false, true, L::Off},  {L::None, false, false, L::None},
+        {L::Target, false, false, L::Target}, {L::NoTarget, false, false, L::NoTarget},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChooseLamp(c.presence, c.stale, c.faultLit), c.expected)
+            << static_cast<int>(c.presence) << " stale " << c.stale << " fault lit " << c.faultLit;
+    }
+}
+
 }  // namespace

@@ -25,6 +25,7 @@ std::string Hex(const uint8_t* bytes, size_t n) {
 const std::string kCoil2On = "01 05 00 02 FF 00 2D FA";
 const std::string kCoil2Off = "01 05 00 02 00 00 6C 0A";
 const std::string kCoil1Off = "01 05 00 01 00 00 9C 0A";
+const std::string kCoil1On = "01 05 00 01 FF 00 DD FA";
 const std::string kCoil0On = "01 05 00 00 FF 00 8C 3A";
 const std::string kCoil0Off = "01 05 00 00 00 00 CD CA";
 const std::string kCoil3Off = "01 05 00 03 00 00 3D CA";
@@ -173,16 +174,35 @@ TEST_F(LightFixture, PortThatDoesNotOpenKeepsTheLightOffAndSilent) {
     EXPECT_EQ(light->State(), Light::LightOff);
 }
 
-TEST_F(LightFixture, OnlyTheTwoLampsOfTheConsoleCanBeLit) {
+TEST_F(LightFixture, OnlyTheLampsOfTheConsoleCanBeLit) {
     Make(true);
     light->OpenLight(1, 9600);
     Take();
-    light->ShowLamp(Light::LightCoil1);
     light->ShowLamp(42);
+    light->ShowLamp(-1);
     EXPECT_EQ(Take(), Frames{});
     EXPECT_EQ(light->State(), Light::LightNoTarget);
     light->ShowLamp(Light::LightOff);
     EXPECT_EQ(Take(), Frames{kCoil2Off});
+}
+
+// No data: the lit lamp goes off and the fault lamp (coil 1) on; data back: coil 1 off first,
+// then the lamp presence asks for; the stop sequence turns the fault lamp off like any other.
+TEST_F(LightFixture, FaultLampReplacesTheLitLampAndGoesOffFirstWhenDataReturns) {
+    Make(true);
+    light->OpenLight(1, 9600);
+    Take();
+    light->ShowLamp(Light::LightFault);
+    EXPECT_EQ(Take(), (Frames{kCoil2Off, kCoil1On}));
+    EXPECT_EQ(light->State(), Light::LightFault);
+    light->ShowLamp(Light::LightFault);
+    EXPECT_EQ(Take(), Frames{});
+    light->ShowLamp(Light::LightTarget);
+    EXPECT_EQ(Take(), (Frames{kCoil1Off, kCoil0On}));
+    light->ShowLamp(Light::LightFault);
+    EXPECT_EQ(Take(), (Frames{kCoil0Off, kCoil1On}));
+    light->CloseLight();
+    EXPECT_EQ(Take(), (Frames{kCoil1Off, kCoil3Off, "close"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "DataProcessTestSupport.h"
+#include "ROVA_LinkHealth.h"
 #include "RawFrameCodec.h"
 
 namespace {
@@ -229,6 +230,14 @@ TEST_F(Recording, DamagedRecordingsAreReadUpToTheDamage) {
     EXPECT_FALSE(seen.count(sequences[20]));
     EXPECT_FALSE(seen.count(sequences[total - 1]));
     EXPECT_EQ(after.damagedFrames - before.damagedFrames, 4u) << "two bad frames, the junk, the cut end";
+    // The file source reports the same in its link health.
+    tagRADARLINKHEALTH health{};
+    health.structSize = sizeof health;
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_GetLinkHealth(&health));
+    EXPECT_EQ(health.source, RADAR_LINK_SOURCE_FILE);
+    EXPECT_EQ(health.badChecksumFrames, 4u);
+    EXPECT_EQ(health.framesReceived, total - 3);
+    EXPECT_EQ(health.framesDelivered, total - 3);
     EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "file"), 3);
     EXPECT_EQ(log.events.back(), "end");
 }

@@ -2,6 +2,7 @@
 // make the device fail and read back what the device received.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -96,8 +97,17 @@ protected:
     }
     void TearDown() override {
         if (dialog_ && ROVA_Interface_RadarCtrl_IsStarted()) Click(IDC_BTN_START);
-        dialog_.reset();
+        Close();
         ROVA_SimSensor_Reset();
+    }
+    // Deleting the dialog object tears its window down without the window's own WM_DESTROY
+    // handling; the run is stopped here first so no delivery is under way while it goes (its
+    // detection sink leaves the library in its destructor).
+    void Close() {
+        if (!dialog_) return;
+        ROVA_Interface_RadarCtrl_Stop();
+        ROVA_Interface_RadarCtrl_CloseDevice();
+        dialog_.reset();
     }
     void Click(int id) {
         ::SendMessageW(::GetDlgItem(*dialog_, id), BM_CLICK, 0, 0);
@@ -160,7 +170,7 @@ TEST_F(RunControlDialogTest, ModuleTrackingGetsTheTargetCountOfTheMode) {
         Click(IDC_BTN_START);
         EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
         EXPECT_EQ(gRadarParameter.algorithmOnMcu, 0);  // the stop restored the detected record
-        dialog_.reset();
+        Close();
     }
 }
 
@@ -185,6 +195,81 @@ TEST_F(RunControlDialogTest, PlaybackOfAFolderWithoutRecordingConfigurationStart
     for (const Shown& s : answerer.Seen()) chooserShown = chooserShown || s.caption == L"Browse for Folder";
     EXPECT_TRUE(chooserShown);
     ::RemoveDirectoryW(folder.c_str());
+}
+
+// The files a run leaves in "Log" beside the test program, so the test can take them away again.
+std::vector<std::wstring> LogFiles() {
+    wchar_t folder[MAX_PATH] = {}, pattern[MAX_PATH] = {};
+    GetProgramPathW(0, folder);
+    CombinePathNameW(pattern, folder, L"Log\\*.txt");
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do {
+        files.push_back(std::wstring(folder) + L"\\Log\\" + data.cFileName);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return files;
+}
+
+// A live source that sends one frame and then nothing for four seconds: after two seconds the
+// status is red and says no data arrives, the labels say so instead of the last values and the
+// view dims its targets; the next frame brings everything back. The run's event log, beside its
+// result file, holds both moments.
+TEST_F(RunControlDialogTest, StaleDataIsShownPlainlyAndClearsWhenFramesReturn) {
+    const std::vector<std::wstring> filesBefore = LogFiles();
+    DialogAnswerer answerer;
+    Open("<AppConfig ObjectCountType=\"1\"/>");
+    Detect();
+    ROVA_SimSensor_SetFrameInterval(4000);
+    Click(IDC_BTN_START);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    auto text = [&](int id) {
+        wchar_t buffer[512] = {};
+        ::GetWindowTextW(::GetDlgItem(*dialog_, id), buffer, 512);
+        return std::wstring(buffer);
+    };
+    Pump(600);
+    EXPECT_FALSE(dialog_->LinkStale());
+    EXPECT_EQ(text(IDC_STATIC_LINK_STATUS).rfind(L"Simulated sensor", 0), 0u) << text(IDC_STATIC_LINK_STATUS);
+    EXPECT_NE(text(IDC_STATIC_LINK_STATUS).find(L"fps"), std::wstring::npos);
+    EXPECT_EQ(dialog_->LinkStatusLabel().GetBackgroundColor(), CROVAMTTDlg::kBackgroundColor);
+    EXPECT_EQ(text(IDC_STATIC_TARGET).find(L"NO DATA"), std::wstring::npos);
+
+    Pump(2000);
+    EXPECT_TRUE(dialog_->LinkStale());
+    EXPECT_NE(text(IDC_STATIC_LINK_STATUS).find(L"NO DATA"), std::wstring::npos) << text(IDC_STATIC_LINK_STATUS);
+    EXPECT_EQ(dialog_->LinkStatusLabel().GetBackgroundColor(), CROVAMTTDlg::kLinkStaleColor);
+    EXPECT_EQ(text(IDC_STATIC_TARGET).rfind(L"NO DATA", 0), 0u) << text(IDC_STATIC_TARGET);
+    EXPECT_TRUE(dialog_->TargetView().Scene().IsDimmed());
+
+    for (int i = 0; i < 40 && dialog_->LinkStale(); ++i) Pump(100);
+    EXPECT_FALSE(dialog_->LinkStale()) << "the next frame did not clear the stale state";
+    EXPECT_EQ(text(IDC_STATIC_LINK_STATUS).find(L"NO DATA"), std::wstring::npos);
+    EXPECT_EQ(text(IDC_STATIC_TARGET).find(L"NO DATA"), std::wstring::npos);
+    EXPECT_FALSE(dialog_->TargetView().Scene().IsDimmed());
+    Click(IDC_BTN_START);
+    EXPECT_EQ(text(IDC_STATIC_LINK_STATUS), L"") << "no status without a run";
+    Close();
+
+    std::string log;
+    for (const std::wstring& file : LogFiles()) {
+        if (std::find(filesBefore.begin(), filesBefore.end(), file) != filesBefore.end()) continue;
+        if (file.find(L"ROVA_MTT_Link_") != std::wstring::npos) {
+            HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            char buffer[4096] = {};
+            DWORD got = 0;
+            ::ReadFile(h, buffer, sizeof buffer - 1, &got, nullptr);
+            ::CloseHandle(h);
+            log += buffer;
+        }
+        ::DeleteFileW(file.c_str());
+    }
+    EXPECT_NE(log.find("] run started: the simulated sensor\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] no data from the simulated sensor for 2."), std::string::npos) << log;
+    EXPECT_NE(log.find("] data from the simulated sensor again\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] run stopped: "), std::string::npos) << log;
 }
 
 }  // namespace

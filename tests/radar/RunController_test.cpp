@@ -62,6 +62,15 @@ public:
     void ClearTargets() override {}
     void StartPresenceTimer() override { timerRunning = true; }
     void StopPresenceTimer() override { timerRunning = false; }
+    void StartLinkTimer() override { linkTimerRunning = true; }
+    void StopLinkTimer() override { linkTimerRunning = false; }
+    void ShowLinkStatus(const std::wstring& text, bool stale) override {
+        linkStatus = text;
+        linkStale = stale;
+    }
+    bool linkTimerRunning = false;
+    std::wstring linkStatus;
+    bool linkStale = false;
     void PostPlaybackEndLater(UINT) override { ++delayed; }
     void CancelPlaybackEndPosts() override {
         delayed = 0;
@@ -168,6 +177,12 @@ protected:
             EXPECT_EQ(b.pause.checked.value_or(false), ROVA_Interface_RadarCtrl_IsPaused() != 0);
         }
         EXPECT_EQ(window_.timerRunning, started);
+        // The link is watched exactly while a run is on; a stopped run shows no status.
+        EXPECT_EQ(window_.linkTimerRunning, started);
+        if (!started) {
+            EXPECT_EQ(window_.linkStatus, L"");
+            EXPECT_FALSE(window_.linkStale);
+        }
         EXPECT_EQ(run_->Phase(), !started ? RunPhase::Idle : playback ? RunPhase::Playback : RunPhase::Live);
         // Nothing stays open behind an idle window.
         if (!started) {

@@ -5,8 +5,11 @@
 #   1. no emulator on the port: detection passes it over, opening explains the failure;
 #   2. detection, start, the MCU tracking commands 0x80/0x90 and stop;
 #   3. 1 % noise bytes on the line: no frame lost;
-#   4. the emulator killed mid-run, and 5. the emulator falling silent: the run's data ends and
-#      the run can be stopped.
+#   4. the emulator killed mid-run, and 5. the emulator falling silent: the link is lost, the
+#      attempts to bring it back fail, the run can be stopped;
+#   6. the emulator killed and started again: the same run goes on, the sensor is identified,
+#      started and given its tracking command again;
+#   7. known noise, damaged and left-out frames: the link health counts exactly those.
 # Usage: serial_sensor.sh <serialsensor_tests.exe>
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -48,6 +51,7 @@ expect_log() {  # expect_log <log> <regex> <what>
 }
 
 targets="3.0,10,-0.5;5.0,-20,0.8"
+winpath() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
 
 # 1. A port without a sensor.
 start_line
@@ -93,7 +97,7 @@ start_emulator "$log" --tracks --fixed "$targets" --fps 20
 kill_file="$work/kill-request"
 ( while [ ! -e "$kill_file" ]; do sleep 0.05; done; kill -9 "$emu_pid" 2>/dev/null ) &
 watch_pid=$!
-ROVA_SENSOR_KILL_FILE="Z:$(echo "$kill_file" | tr '/' '\\')" run_case UnpluggedSensorEndsTheRun
+ROVA_SENSOR_KILL_FILE=$(winpath "$kill_file") run_case LostSensorIsRetriedUntilStop
 [ -e "$kill_file" ] || fail "the kill was never requested"
 kill -0 "$emu_pid" 2>/dev/null && fail "the emulator was not killed"
 emu_pid=""
@@ -103,7 +107,42 @@ stop_line
 start_line
 log="$work/silence.log"
 start_emulator "$log" --tracks --fixed "$targets" --fps 20 --silence-after 60
-run_case UnpluggedSensorEndsTheRun
+run_case LostSensorIsRetriedUntilStop
+stop_line
+
+# 6. The emulator killed, then started again on the same line.
+start_line
+log="$work/return.log"
+log2="$work/return2.log"
+start_emulator "$log" --tracks --fixed "$targets" --fps 20
+kill_file="$work/kill-request"
+restart_file="$work/restart-request"
+rm -f "$kill_file" "$restart_file"
+(
+  while [ ! -e "$kill_file" ]; do sleep 0.05; done
+  kill -9 "$emu_pid" 2>/dev/null
+  while [ ! -e "$restart_file" ]; do sleep 0.05; done
+  exec "$work/sensor-emulator" --log "$log2" --tracks --fixed "$targets" --fps 20 "$work/sensor"
+) &
+watch_pid=$!
+ROVA_SENSOR_KILL_FILE=$(winpath "$kill_file") ROVA_SENSOR_RESTART_FILE=$(winpath "$restart_file") \
+  run_case ReturningSensorResumesTheRun
+emu_pid=""
+[ -e "$restart_file" ] || fail "the restart was never requested"
+expect_log "$log2" '^IDENTIFY' "the returned sensor was not identified"
+expect_log "$log2" '^START 0x10 ACK 0' "the returned sensor was not started"
+expect_log "$log2" '^CMDMODE-ENTER param=1' "the returned sensor was not put into command mode"
+expect_log "$log2" '^COMMAND 0x80 ACK 0$' "the returned sensor was not given its tracking command"
+expect_log "$log2" '^CMDMODE-LEAVE 0x21 ACK 0' "command mode not left after the tracking command"
+stop_line
+
+# 7. Known faults: noise, damaged frames, frames left out, all before frame 300.
+start_line
+log="$work/faults.log"
+start_emulator "$log" --tracks --fixed "$targets" --fps 100 --noise 3 --drop 2 --corrupt 2 --faults-until 300 --seed 11
+ROVA_SENSOR_LOG=$(winpath "$log") ROVA_SENSOR_FAULTS_UNTIL=300 run_case CountersMatchInjectedFaults
+stop_emulator
+grep '^SUMMARY' "$log"
 stop_line
 
 echo "PASS: serial_sensor.sh"

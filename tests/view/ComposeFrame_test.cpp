@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -120,6 +121,37 @@ TEST(ComposeFrame, NothingBeforeTheFirstLayout) {
     std::vector<uint32_t> bg(16, 1), out(16, 7);
     s.ComposeFrame(bg.data(), out.data());
     EXPECT_EQ(out, std::vector<uint32_t>(16, 7));
+}
+
+// A view whose data stopped arriving dims its targets: the same pixels change, by about the
+// dimmed share of what they changed before, and undimming gives back the very same frame.
+TEST(ComposeFrame, DimmedTargetsStandOutLessAndComeBackUnchanged) {
+    SceneFixture f(400, 200);
+    f.Update({ViewTarget{1, 12.0, -80.0}, ViewTarget{2, 20.0, -120.0}});
+    const std::vector<uint32_t> bg(400 * 200, 0xFF202020);
+    std::vector<uint32_t> normal(bg.size()), dimmed(bg.size()), again(bg.size());
+    f.scene.ComposeFrame(bg.data(), normal.data());
+    f.scene.SetDimmed(true);
+    f.scene.ComposeFrame(bg.data(), dimmed.data());
+    f.scene.SetDimmed(false);
+    f.scene.ComposeFrame(bg.data(), again.data());
+    EXPECT_EQ(again, normal);
+    auto change = [&](const std::vector<uint32_t>& frame) {
+        double sum = 0;
+        size_t pixels = 0;
+        for (size_t i = 0; i < frame.size(); ++i) {
+            if (frame[i] == bg[i]) continue;
+            ++pixels;
+            for (int shift : {0, 8, 16}) sum += std::abs(int((frame[i] >> shift) & 0xFF) - int((bg[i] >> shift) & 0xFF));
+        }
+        return std::make_pair(sum, pixels);
+    };
+    const auto [normalChange, normalPixels] = change(normal);
+    const auto [dimmedChange, dimmedPixels] = change(dimmed);
+    ASSERT_GT(normalPixels, 100u) << "the targets were not drawn";
+    EXPECT_LE(dimmedPixels, normalPixels);
+    const double share = dimmedChange / normalChange;
+    EXPECT_NEAR(share, SectorScene::kDimPercent / 100.0, 0.05);
 }
 
 }  // namespace

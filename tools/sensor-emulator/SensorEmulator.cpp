@@ -93,32 +93,39 @@ void CSensorEmulator::SendFrame(uint64_t nowMs) {
     frame.sequence = sequence_++;
     frame.timestampUs = (nowMs - streamStartMs_) * 1000;
     ++framesProduced_;
-    if (options_.dropPercent > 0 && percent(random_) < options_.dropPercent) {
+    const bool faults = frame.sequence > 0 && (options_.faultsUntil < 0 || frame.sequence < options_.faultsUntil);
+    if (faults && options_.dropPercent > 0 && percent(random_) < options_.dropPercent) {
         totals_.framesDropped += 1;
+        Log("DROP %u", frame.sequence);
         return;
     }
     std::vector<uint8_t> payload;
     CSerialSensorProtocol::DetectionsPayload(frame, payload);
     std::vector<uint8_t> bytes = CSerialSensorProtocol::Frame(CSerialSensorProtocol::kTypeDetections, payload);
-    const bool corrupt = options_.corruptPercent > 0 && percent(random_) < options_.corruptPercent;
+    const bool corrupt = faults && options_.corruptPercent > 0 && percent(random_) < options_.corruptPercent;
     if (corrupt) {
-        // Damage a byte after the sync pair, as a bit error on the line would.
-        std::uniform_int_distribution<size_t> at(2, bytes.size() - 1);
-        bytes[at(random_)] ^= 0x5A;
+        // Damage one bit after the header, as a bit error on the line would: the checksum fails.
+        std::uniform_int_distribution<size_t> at(4, bytes.size() - 1);
+        bytes[at(random_)] ^= 0x10;
         totals_.framesCorrupted += 1;
     }
     // Noise goes between frames, so every frame the sensor sent intact can still be received.
-    noiseBudget_ += bytes.size() * options_.noisePercent / 100.0;
     std::vector<uint8_t> noise;
-    std::uniform_int_distribution<int> byte(0, 255);
-    while (noiseBudget_ >= 1.0) {
-        noise.push_back(static_cast<uint8_t>(byte(random_)));
-        noiseBudget_ -= 1.0;
+    if (faults) {
+        noiseBudget_ += bytes.size() * options_.noisePercent / 100.0;
+        // Any byte but the first sync byte: noise never starts a false frame.
+        std::uniform_int_distribution<int> byte(0, 254);
+        while (noiseBudget_ >= 1.0) {
+            const int b = byte(random_);
+            noise.push_back(static_cast<uint8_t>(b >= 0xA5 ? b + 1 : b));
+            noiseBudget_ -= 1.0;
+        }
     }
     totals_.noiseBytes += noise.size();
     if (!Write(noise) || !Write(bytes)) return;
     if (!corrupt) totals_.framesSent += 1;
-    Log("FRAME %u points=%zu%s", frame.sequence, frame.points.size(), corrupt ? " corrupted" : "");
+    Log("FRAME %u points=%zu bytes=%zu noise=%zu%s", frame.sequence, frame.points.size(), bytes.size(), noise.size(),
+        corrupt ? " corrupted" : "");
 }
 
 void CSensorEmulator::Handle(const CSerialFrameParser::Frame& f, uint64_t nowMs) {

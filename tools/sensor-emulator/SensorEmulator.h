@@ -22,9 +22,14 @@ struct EmulatorOptions {
     bool tracks = false;           // send targets tracked by the module instead of raw points
     int maxTargets = 8;
     std::vector<RadarPoint> fixedTargets;  // replace the walking scene
+    // Faults are known exactly: noise bytes are never a sync byte (so they cannot start a false
+    // frame), a damaged frame keeps its sync pair and length (so its checksum fails), the first
+    // frame is never touched (the host learns where the numbering starts), and with
+    // faultsUntil only frames numbered below it are. Every fault is in the log.
     double noisePercent = 0;       // random bytes between frames, as a share of the bytes sent
     double dropPercent = 0;        // frames not sent (their sequence numbers are skipped)
     double corruptPercent = 0;     // frames sent with one byte damaged
+    long faultsUntil = -1;         // frames from this number on are sent clean (-1: no limit)
     long silenceAfterFrames = -1;  // from then on the sensor says nothing at all
     bool streamAtStart = false;    // stream without waiting for the start request
     int startAckDelayMs = 0;       // the start request is acknowledged this late (streaming at once)

@@ -26,9 +26,10 @@ void Usage() {
         "  --fixed D,A,V[;...]  fixed targets (distance m, angle deg, velocity m/s) instead of the scene\n"
         "  --tracks             send targets tracked by the module instead of raw detections\n"
         "  --max-targets N      targets reported after command 0x90 (default 8)\n"
-        "  --noise P            random bytes between frames, P percent of the bytes sent\n"
+        "  --noise P            random bytes between frames, P percent of the bytes sent (never 0xA5)\n"
         "  --drop P             leave out P percent of the frames\n"
         "  --corrupt P          damage one byte in P percent of the frames\n"
+        "  --faults-until N     frames numbered N and later are sent without faults\n"
         "  --silence-after N    after N frames say nothing at all any more\n"
         "  --stream             stream without waiting for the start request\n"
         "  --start-ack-delay MS start streaming at once but acknowledge the start request only\n"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
         else if (a == "--noise") o.noisePercent = atof(value());
         else if (a == "--drop") o.dropPercent = atof(value());
         else if (a == "--corrupt") o.corruptPercent = atof(value());
+        else if (a == "--faults-until") o.faultsUntil = atol(value());
         else if (a == "--silence-after") o.silenceAfterFrames = atol(value());
         else if (a == "--stream") o.streamAtStart = true;
         else if (a == "--start-ack-delay") o.startAckDelayMs = atoi(value());
