@@ -130,6 +130,7 @@ void CRunController::StopRun() {
     // The library stops before anything it feeds is touched: no delivery runs after this.
     ROVA_Interface_RadarCtrl_Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
+    m_results.Close();  // every line of the run on the disk before the operator can reach the file
     m_phase = RunPhase::Idle;
 
     RestoreRadarRecord();
