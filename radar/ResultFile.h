@@ -2,10 +2,10 @@
 // The text file of detection results of a run: "Log\ROVA_MTT_Result_<date-time>.txt", one line
 // per delivered object. Opened and closed on the UI thread, written on the library's thread.
 //
-// Lines gather in memory and reach the operating system whole, within half a second of being
-// written whatever comes after them: a timer of the file's own hands them over and forces the file
-// to the disk at most once a second. A crash of the console thus loses half a second of results and
-// never leaves a partial line; a power cut loses about a second.
+// Lines gather in memory and reach the operating system whole, within a fifth of a second of
+// being written whatever comes after them: a timer of the file's own hands them over and forces
+// the file to the disk at most once a second. A crash of the console thus loses a fifth of a
+// second of results and never leaves a partial line; a power cut loses about a second.
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -48,9 +48,9 @@ public:
 
     // A line waits at most kHandOverMs plus one timer period before the operating system has it,
     // less when kHandOverBytes gather first.
-    static constexpr uint32_t kHandOverMs = 250;
+    static constexpr uint32_t kHandOverMs = 100;
     static constexpr size_t kHandOverBytes = 64 * 1024;
-    static constexpr uint32_t kTimerMs = 250;
+    static constexpr uint32_t kTimerMs = 100;
     // The operator who pulls the plug loses at most about this much of the results.
     static constexpr uint32_t kCommitIntervalMs = 1000;
 
