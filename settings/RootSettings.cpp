@@ -66,8 +66,7 @@ void RootSettings::Load(const XMLNode& appConfig) {
     // console then saves to its default folder.
     if (saveDataPath[0]) {
         RecursiveCreateDirectoryW(saveDataPath);
-        const DWORD attributes = ::GetFileAttributesW(saveDataPath);
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) saveDataPath[0] = L'\0';
+        if (!IsDirW(saveDataPath)) saveDataPath[0] = L'\0';
     }
     int countType = 1;
     ReadValue(appConfig, "ObjectCountType", &countType, kDigitalTypeInt32);
