@@ -208,7 +208,8 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_waitingDlg = ROVA_WaitingDlg_Create(m_hWnd);
     CreateAreaMonitorDialog();
     LoadBackgroundImage();
-    m_run.SetSavePath(ProgramFileW(L"SaveData").c_str());
+    // The operator's folder from the last session, else "SaveData" beside the exe.
+    m_run.SetSavePath(m_settings.saveDataPath[0] ? m_settings.saveDataPath : ProgramFileW(L"SaveData").c_str());
     ApplyArtwork();
 
     SetCheck(m_btnSaveData, m_settings.saveData != 0);

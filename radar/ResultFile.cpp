@@ -1,6 +1,15 @@
 #include "radar/ResultFile.h"
 
+#include <cstdio>
+
 #include "contracts/ROVA_Common.h"
+
+CResultFile::CResultFile() : CResultFile(Hooks{}) {}
+
+CResultFile::CResultFile(Hooks hooks) : m_hooks(std::move(hooks)) {
+    if (!m_hooks.clock) m_hooks.clock = [] { return MS_GetTime(); };
+    if (!m_hooks.commit) m_hooks.commit = [](HANDLE file) { ::FlushFileBuffers(file); };
+}
 
 int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t objectId, double distance,
                             double angle, double velocity) {
@@ -17,14 +26,26 @@ bool CResultFile::Open(const char* folder) {
     char path[MAX_PATH] = {};
     if (!GetFileNameByDateA(name, ".txt", "ROVA_MTT_Result_", "", 0, 1, 0)) return false;
     CombinePathNameA(path, folder, name);
-    FILE* file = fopen(path, "wb");
-    if (!file) return false;
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_file = file;
-    m_path = path;
-    m_lastFlush = MS_GetTime();
+    // Readable while it is written: the operator may watch the results of a run.
+    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_file = file;
+        m_path = path;
+        m_buffered.clear();
+        m_uncommitted = false;
+        m_lastCommit = m_hooks.clock();
+    }
+    if (m_hooks.timerMs != 0 &&
+        !::CreateTimerQueueTimer(&m_timer, nullptr, OnTimer, this, m_hooks.timerMs, m_hooks.timerMs, WT_EXECUTEDEFAULT)) {
+        m_timer = nullptr;  // lines then go over as later lines come and at the close
+    }
     return true;
 }
+
+void CALLBACK CResultFile::OnTimer(void* self, BOOLEAN) { static_cast<CResultFile*>(self)->Flush(); }
 
 void CResultFile::WriteLine(int64_t objectId, double distance, double angle, double velocity) {
     SYSTEMTIME now;
@@ -32,30 +53,64 @@ void CResultFile::WriteLine(int64_t objectId, double distance, double angle, dou
     char line[160];
     const int length = FormatLine(line, sizeof line, now, objectId, distance, angle, velocity);
     std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_file) return;
-    // Repeated writes of the remainder until all bytes are out or the stream fails.
-    size_t done = 0;
-    while (done < static_cast<size_t>(length)) {
-        const size_t n = fwrite(line + done, 1, length - done, m_file);
-        if (n == 0) break;
-        done += n;
+    if (m_file == INVALID_HANDLE_VALUE) return;
+    const uint32_t tick = m_hooks.clock();
+    if (m_buffered.empty()) m_bufferedSince = tick;
+    m_buffered.append(line, static_cast<size_t>(length));
+    if (m_buffered.size() >= kHandOverBytes) HandOverLocked();
+    // A busy run hands over here as well, without waiting for the timer.
+    FlushLocked(tick);
+}
+
+void CResultFile::Flush() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_file != INVALID_HANDLE_VALUE) FlushLocked(m_hooks.clock());
+}
+
+void CResultFile::HandOverLocked() {
+    // One write of whole lines: a crash between two writes never leaves a partial line. A failing
+    // disk drops what it refused, as a full disk would; the run goes on.
+    const char* data = m_buffered.data();
+    size_t left = m_buffered.size();
+    while (left > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(m_file, data, static_cast<DWORD>(left), &written, nullptr) || written == 0) break;
+        data += written;
+        left -= written;
     }
-    const uint32_t tick = MS_GetTime();
-    if (tick - m_lastFlush >= kFlushIntervalMs) {
-        fflush(m_file);
-        m_lastFlush = tick;
+    m_buffered.clear();
+    m_uncommitted = true;
+}
+
+void CResultFile::FlushLocked(uint32_t now) {
+    if (!m_buffered.empty() && now - m_bufferedSince >= kHandOverMs) HandOverLocked();
+    if (m_uncommitted && now - m_lastCommit >= kCommitIntervalMs) {
+        m_hooks.commit(m_file);
+        m_uncommitted = false;
+        m_lastCommit = now;
     }
 }
 
+void CResultFile::StopTimer() {
+    // Waits for a running callback; it takes the lock, so the lock must not be held here.
+    if (m_timer) ::DeleteTimerQueueTimer(nullptr, m_timer, INVALID_HANDLE_VALUE);
+    m_timer = nullptr;
+}
+
 void CResultFile::Close() {
+    StopTimer();
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_file) fclose(m_file);
-    m_file = nullptr;
+    if (m_file == INVALID_HANDLE_VALUE) return;
+    if (!m_buffered.empty()) HandOverLocked();
+    if (m_uncommitted) m_hooks.commit(m_file);
+    ::CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+    m_uncommitted = false;
 }
 
 bool CResultFile::IsOpen() const {
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_file != nullptr;
+    return m_file != INVALID_HANDLE_VALUE;
 }
 
 std::string CResultFile::Path() const {

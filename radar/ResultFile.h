@@ -1,8 +1,13 @@
 #pragma once
 // The text file of detection results of a run: "Log\ROVA_MTT_Result_<date-time>.txt", one line
 // per delivered object. Opened and closed on the UI thread, written on the library's thread.
+//
+// Lines gather in memory and reach the operating system whole, within a fifth of a second of
+// being written whatever comes after them: a timer of the file's own hands them over and forces
+// the file to the disk at most once a second. A crash of the console thus loses a fifth of a
+// second of results and never leaves a partial line; a power cut loses about a second.
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -10,7 +15,16 @@
 
 class CResultFile {
 public:
-    CResultFile() = default;
+    // What a test replaces: the millisecond clock, the forcing of the file to the disk, and the
+    // period of the timer that calls Flush (0: no timer, the caller calls Flush).
+    struct Hooks {
+        std::function<uint32_t()> clock;
+        std::function<void(HANDLE)> commit;
+        uint32_t timerMs = kTimerMs;
+    };
+
+    CResultFile();
+    explicit CResultFile(Hooks hooks);
     ~CResultFile() { Close(); }
     CResultFile(const CResultFile&) = delete;
     CResultFile& operator=(const CResultFile&) = delete;
@@ -20,6 +34,10 @@ public:
     bool Open(const char* folder);
     // Writes one line; whole lines only, even when Close runs at the same time.
     void WriteLine(int64_t objectId, double distance, double angle, double velocity);
+    // Hands lines older than kHandOverMs to the operating system and forces the file to the disk
+    // when it has news and the last forcing is kCommitIntervalMs old. Any thread.
+    void Flush();
+    // Hands everything over, forces it to the disk and closes the file.
     void Close();
     bool IsOpen() const;
     std::string Path() const;
@@ -28,12 +46,27 @@ public:
     static int FormatLine(char* out, size_t size, const SYSTEMTIME& time, int64_t objectId, double distance,
                           double angle, double velocity);
 
-    // The operator who pulls the plug loses at most this much of the results.
-    static constexpr uint32_t kFlushIntervalMs = 1000;
+    // A line waits at most kHandOverMs plus one timer period before the operating system has it,
+    // less when kHandOverBytes gather first.
+    static constexpr uint32_t kHandOverMs = 100;
+    static constexpr size_t kHandOverBytes = 64 * 1024;
+    static constexpr uint32_t kTimerMs = 100;
+    // The operator who pulls the plug loses at most about this much of the results.
+    static constexpr uint32_t kCommitIntervalMs = 1000;
 
 private:
+    static void CALLBACK OnTimer(void* self, BOOLEAN);
+    void FlushLocked(uint32_t now);
+    void HandOverLocked();
+    void StopTimer();
+
+    Hooks m_hooks;
     mutable std::mutex m_lock;
-    FILE* m_file = nullptr;
-    uint32_t m_lastFlush = 0;
+    HANDLE m_file = INVALID_HANDLE_VALUE;
     std::string m_path;
+    std::string m_buffered;      // whole lines the operating system has not seen
+    uint32_t m_bufferedSince = 0;
+    bool m_uncommitted = false;  // lines the operating system has that may not be on the disk
+    uint32_t m_lastCommit = 0;
+    HANDLE m_timer = nullptr;    // only touched on the thread that opens and closes
 };

@@ -137,6 +137,7 @@ void CRunController::StopRun() {
     m_zones.Stop();
     ROVA_Interface_RadarCtrl_CloseDevice();
     EndLinkWatch();
+    m_results.Close();  // every line of the run on the disk before the operator can reach the file
     m_phase = RunPhase::Idle;
 
     RestoreRadarRecord();

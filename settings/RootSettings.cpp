@@ -62,7 +62,12 @@ void RootSettings::Load(const XMLNode& appConfig) {
     if (const char* path = appConfig.GetAttributeText("SaveDataPath")) {
         if (!AnsiToWide(path, saveDataPath, MAX_PATH)) saveDataPath[0] = L'\0';
     }
-    RecursiveCreateDirectoryW(saveDataPath);
+    // A folder that cannot be made (a gone drive, a file of that name) leaves the path empty: the
+    // console then saves to its default folder.
+    if (saveDataPath[0]) {
+        RecursiveCreateDirectoryW(saveDataPath);
+        if (!IsDirW(saveDataPath)) saveDataPath[0] = L'\0';
+    }
     int countType = 1;
     ReadValue(appConfig, "ObjectCountType", &countType, kDigitalTypeInt32);
     if (countType == 1 || countType == 3) objectCountType = countType;

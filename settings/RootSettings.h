@@ -30,7 +30,8 @@ struct RootSettings {
     // Defaults of the table, with the visible gate range from the radar record.
     void Reset(double gateMinDefault, double gateMaxDefault) noexcept;
     // Reads the attributes of appConfig in their fixed order (missing element: defaults, single target).
-    // Creates the folder named by SaveDataPath, as the operator expects it to exist.
+    // Creates the folder named by SaveDataPath, as the operator expects it to exist; the path is
+    // left empty when that folder cannot be made.
     void Load(const XMLNode& appConfig);
     // Writes SaveData and SaveDataPath (from the working save path) into appConfig.
     static void Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath);

@@ -38,6 +38,7 @@ int CombinePathNameA(char* out, const char*, const char*) {
     return 0;
 }
 int RecursiveCreateDirectoryW(const wchar_t*) { return 0; }
+int IsDirW(const wchar_t*) { return 0; }
 
 namespace rova {
 // Byte for byte: the fuzzed readers only need some conversion, not the code page's.

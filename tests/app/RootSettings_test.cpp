@@ -124,6 +124,36 @@ TEST(RootSettingsTest, LongSaveDataPathIsCutTo259CharactersAndItsFolderCreated) 
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The stored save folder survives a restart when it exists or can be made; otherwise the path is
+// empty and the console falls back to its default folder.
+TEST(RootSettingsTest, SaveDataPathIsKeptWhenItsFolderCanBeMade) {
+    TempFolder dir;
+    const std::string base = TempFolder::narrow(dir.path());
+    ::CreateDirectoryA((base + "\\existing").c_str(), nullptr);
+    FILE* blocker = fopen((base + "\\a file").c_str(), "wb");
+    ASSERT_NE(blocker, nullptr);
+    fclose(blocker);
+    const struct {
+        std::string stored;
+        bool kept;
+    } cases[] = {
+        {base + "\\existing", true},
+        {base + "\\new\\nested\\folder", true},
+        {base + "\\a file", false},
+        {base + "\\a file\\below", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const RootSettings s = LoadFrom("<AppConfig SaveDataPath=\"" + c.stored + "\"/>");
+        EXPECT_EQ(TempFolder::narrow(s.saveDataPath), c.kept ? c.stored : "");
+        if (c.kept) {
+            const DWORD attributes = ::GetFileAttributesA(c.stored.c_str());
+            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+        }
+    }
+}
+
 TEST(RootSettingsTest, SaveWritesFlagAndPathIntoTheExistingAttributes) {
     XMLParser doc;
     const std::string xml = "<AppConfig savedata=\"7\" Language=\"ENG\"/>";

@@ -65,6 +65,7 @@ protected:
         if (root.IsNull()) root = gAppConfig.Document().AppendChild("AppConfig");
         root.SetAttributeText("ObjectCountType", "1");
         root.SetAttributeText("SaveData", "0");
+        root.SetAttributeText("SaveDataPath", "");
     }
     void TearDown() override { Pump(); }
 
@@ -179,6 +180,32 @@ TEST_F(MainDialogTest, MultiTargetModeAndSaveDataComeFromTheSettings) {
     EXPECT_EQ(dlg.Button(IDC_BTN_SAVE_DATA).GetCheck(), 1);
     EXPECT_EQ(dlg.Settings().saveData, 1) << "any nonzero flag reads back as 1";
     ::DestroyWindow(dlg);
+}
+
+// The save folder chosen in the last session is the one at start, unless its folder cannot be made.
+TEST_F(MainDialogTest, SavePathOfTheLastSessionIsKeptWhenItsFolderCanBeMade) {
+    TempFolder dir;
+    const std::wstring chosen = dir.file(L"chosen\\folder");
+    const std::wstring file = dir.file(L"a file");
+    FILE* blocker = _wfopen(file.c_str(), L"wb");
+    ASSERT_NE(blocker, nullptr);
+    fclose(blocker);
+    const struct {
+        std::wstring stored, expected;
+    } cases[] = {
+        {chosen, chosen},
+        {file + L"\\below", ProgramFileW(L"SaveData")},
+        {L"", ProgramFileW(L"SaveData")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(TempFolder::narrow(c.stored));
+        gAppConfig.AppConfig().SetAttributeText("SaveDataPath", TempFolder::narrow(c.stored).c_str());
+        TestDialog dlg;
+        ASSERT_TRUE(dlg.Create(IDD_ROVA_MTT_DIALOG, nullptr));
+        PumpDialog(dlg, 2);
+        EXPECT_EQ(std::wstring(dlg.WorkingSavePath()), c.expected);
+        ::DestroyWindow(dlg);
+    }
 }
 
 TEST_F(MainDialogTest, EnterAndEscapeKeepItOpenAndOnlyCtrlF2OpensTheParameterDialog) {

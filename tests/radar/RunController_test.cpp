@@ -187,6 +187,7 @@ protected:
         // Nothing stays open behind an idle window.
         if (!started) {
             EXPECT_EQ(ROVA_Interface_RadarDevice_GetDefault(), nullptr);
+            EXPECT_FALSE(run_->Results().IsOpen()) << "the result file stays open after the run";
         }
     }
 
