@@ -11,9 +11,25 @@ void ApplyButton(CASkinButton& button, const RunButtonState& state) {
     if (state.checked) ::SendMessageW(button, BM_SETCHECK, *state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void SetLabelText(CColorStatic& label, const std::wstring& text) {
-    ::SetWindowTextW(label, text.c_str());
+// The labels are redrawn with GDI+ over their image: the same text again would cost a full
+// redraw of each label on every update for nothing.
+bool SameText(HWND window, const std::wstring& text) {
+    const int length = ::GetWindowTextLengthW(window);
+    if (length != static_cast<int>(text.size())) return false;
+    std::wstring current(static_cast<size_t>(length) + 1, L'\0');
+    current.resize(static_cast<size_t>(::GetWindowTextW(window, current.data(), length + 1)));
+    return current == text;
+}
+
+// Stores a label's text and has it drawn once, at the next paint. The static control's own
+// WM_SETTEXT would draw it at once as well, so each new text would be drawn twice.
+void StoreLabelText(HWND label, const std::wstring& text) {
+    ::DefWindowProcW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     ::InvalidateRect(label, nullptr, FALSE);
+}
+
+void SetLabelText(CColorStatic& label, const std::wstring& text) {
+    if (!SameText(label, text)) StoreLabelText(label, text);
 }
 }  // namespace
 
@@ -132,10 +148,13 @@ void CMainRunWindow::StopLinkTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kLink
 
 void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale) {
     CColorStatic& status = m_dialog.m_linkStatus;
-    ::SetWindowTextW(status, text.c_str());
-    status.SetBackgroundColor(stale ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor);
-    status.SetTextColor(stale ? RGB(255, 255, 255) : kLinkTextColor);
-    ::InvalidateRect(status, nullptr, FALSE);
+    const COLORREF background = stale ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor;
+    const COLORREF foreground = stale ? RGB(255, 255, 255) : kLinkTextColor;
+    if (!SameText(status, text) || status.GetBackgroundColor() != background || status.GetTextColor() != foreground) {
+        status.SetBackgroundColor(background);
+        status.SetTextColor(foreground);
+        StoreLabelText(status, text);
+    }
     if (stale != m_stale) {
         m_stale = stale;
         m_dialog.m_targetView.SetTargetsDimmed(stale);

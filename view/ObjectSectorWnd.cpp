@@ -1,6 +1,7 @@
 #include "view/ObjectSectorWnd.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "contracts/ROVA_DataProcess.h"
 #include "framework/GdiplusRaii.h"
@@ -13,6 +14,7 @@ namespace gp = Gdiplus::DllExports;
 void CObjectSectorWnd::BitmapDeleter::operator()(CGdipBitmap* image) const noexcept { Gdiplus_DeleteBitmap(image); }
 
 CObjectSectorWnd::CObjectSectorWnd() {
+    countPaints_ = ::GetEnvironmentVariableW(L"ROVA_COUNT_PAINTS", nullptr, 0) > 0;
     scene_.SetMarkerRenderer([this](uint32_t* pixels, int w, int h, uint32_t colour, const std::wstring& text,
                                     COLORREF textColour) { RenderMarkerImage(pixels, w, h, colour, text, textColour); });
 }
@@ -49,6 +51,13 @@ LRESULT CObjectSectorWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_GETTEXT:
+        if (countPaints_) {
+            if (wParam == 0 || lParam == 0) return 0;
+            const int n = swprintf(reinterpret_cast<wchar_t*>(lParam), wParam, L"%llu", paintCount_);
+            return n < 0 ? 0 : n;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
     case WM_ERASEBKGND:
         return TRUE;  // every paint covers the whole window; erasing would only flicker
     case WM_DESTROY:
@@ -301,6 +310,7 @@ void CObjectSectorWnd::ComposeFrame() {
 
 void CObjectSectorWnd::OnPaint() {
     rova::PaintDc paint(m_hWnd);
+    ++paintCount_;
     if (backgroundPixels_) ComposeFrame();
     if (!windowBitmap_) return;
     rova::UniqueMemoryDc memoryDc(::CreateCompatibleDC(paint.get()));

@@ -104,4 +104,8 @@ private:
     std::unique_ptr<CGdipBitmap, BitmapDeleter> customBackground_;
     // The window UpdateTargets invalidates from the library thread; null once destroyed.
     std::atomic<HWND> liveWindow_{nullptr};
+    // Paints counted for the console benchmark, which reads them as the view's window text; only
+    // when ROVA_COUNT_PAINTS is set in the environment.
+    bool countPaints_ = false;
+    unsigned long long paintCount_ = 0;
 };
