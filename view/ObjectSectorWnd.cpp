@@ -115,6 +115,7 @@ void CObjectSectorWnd::RecalcLayout() {
     void* bits = nullptr;
     windowBitmap_.reset(CreateHBitmap(&bits, width_, height_, 32));
     windowPixels_ = static_cast<uint32_t*>(bits);
+    scene_.InvalidateFrame();  // the fresh bitmap holds no frame yet
     if (windowPixels_) {
         RECT all{0, 0, width_, height_};
         DrawColorOnBuffer(::GetSysColor(COLOR_BTNFACE), windowPixels_, &all, 4 * width_);
@@ -160,8 +161,10 @@ LRESULT CObjectSectorWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void CObjectSectorWnd::InvalidateUnlessPending() {
     HWND hwnd = liveWindow_.load();
-    // A burst of updates leads to one repaint: nothing more while one is pending.
-    if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, nullptr, FALSE);
+    // A burst of updates leads to one repaint: nothing more while one is pending. One pixel is
+    // enough to bring the paint; the paint itself adds the parts whose pixels changed.
+    static constexpr RECT kOnePixel{0, 0, 1, 1};
+    if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, &kOnePixel, FALSE);
 }
 
 void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted) {
@@ -303,18 +306,28 @@ void CObjectSectorWnd::RedrawBackground() {
 void CObjectSectorWnd::ComposeFrame() {
     if (!backgroundPixels_ || !windowPixels_) return;
     // The frame is composed straight into the window bitmap's pixels: the plot covers the whole
-    // client area, so the separate work buffer would only add one more copy per paint.
+    // client area, so the separate work buffer would only add one more copy per paint. The bitmap
+    // keeps the last frame, so only what changed since is composed again and shown.
     ::GdiFlush();
-    scene_.ComposeFrame(backgroundPixels_, windowPixels_);
+    const bool whole = scene_.ComposeChanged(backgroundPixels_, windowPixels_, &dirty_);
+    if (!m_hWnd) return;
+    if (whole) {
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return;
+    }
+    for (const RECT& r : dirty_) ::InvalidateRect(m_hWnd, &r, FALSE);
 }
 
 void CObjectSectorWnd::OnPaint() {
+    // Composed before the paint begins, so the changed parts join the update region and the blit
+    // below, clipped to that region, carries them and whatever else the system asked for.
+    if (backgroundPixels_ && m_hWnd) ComposeFrame();
     rova::PaintDc paint(m_hWnd);
     ++paintCount_;
-    if (backgroundPixels_) ComposeFrame();
     if (!windowBitmap_) return;
     rova::UniqueMemoryDc memoryDc(::CreateCompatibleDC(paint.get()));
     if (!memoryDc) return;
     rova::SelectScope select(memoryDc.get(), windowBitmap_.get());
-    ::BitBlt(paint.get(), 0, 0, width_, height_, memoryDc.get(), 0, 0, SRCCOPY);
+    const RECT& r = paint.paintRect();
+    ::BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDc.get(), r.left, r.top, SRCCOPY);
 }

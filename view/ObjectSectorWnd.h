@@ -108,4 +108,5 @@ private:
     // when ROVA_COUNT_PAINTS is set in the environment.
     bool countPaints_ = false;
     unsigned long long paintCount_ = 0;
+    std::vector<RECT> dirty_;  // what the last composition changed
 };

@@ -42,6 +42,7 @@ void SectorScene::ApplySettings(int32_t topViewMode, double angleStart, double a
     geom_.radiusScale = radiusScale;
     settings_ = settings;
     settings_.smoothCount = SectorGeometry::ClampSmoothCount(settings.smoothCount);
+    lastFrameValid_ = false;
 }
 
 bool SectorScene::SetGateRange(double gateMin, double gateMax, int32_t gateCount) {
@@ -57,6 +58,7 @@ bool SectorScene::SetGateRange(double gateMin, double gateMax, int32_t gateCount
     geom_.gateMax = g.gateMax;
     geom_.gateCount = g.gateCount;
     if (laidOut_) fanMask_.swap(mask);
+    lastFrameValid_ = false;
     return laidOut_;
 }
 
@@ -421,6 +423,30 @@ constexpr uint32_t kCountInk = 0xFFFFFFFF;
 constexpr uint32_t kCountShadow = 0xFF000000;
 }  // namespace
 
+namespace {
+// Where the count of an area (bounding box in plot pixels, inclusive) starts: just above the
+// area's top-left corner, or inside it where the plot ends above.
+void CountOrigin(const RECT& box, int digits, int w, int h, int* x0, int* y0) {
+    const int glyphH = 5 * kDigitScale, pitch = 3 * kDigitScale + kDigitScale;
+    *x0 = std::clamp<int>(box.left, 0, std::max(0, w - digits * pitch - 1));
+    *y0 = box.top - glyphH - 2 >= 0 ? box.top - glyphH - 2 : std::min<int>(box.top + 1, std::max(0, h - glyphH - 1));
+}
+}  // namespace
+
+void SectorScene::AddAreaCountBoxes(const uint8_t* counts, std::vector<RECT>* boxes) const {
+    const int w = geom_.width, h = geom_.height;
+    for (int k = 1; k < kAreaSlotCount; ++k) {
+        if (!counts[k] || !slots_[k].used) continue;
+        const RECT& box = slotBox_[k];
+        if (box.left > box.right || box.top > box.bottom) continue;
+        const int digits = counts[k] >= 100 ? 3 : counts[k] >= 10 ? 2 : 1;
+        int x0, y0;
+        CountOrigin(box, digits, w, h, &x0, &y0);
+        // Glyphs plus their shadow one pixel down and right.
+        boxes->push_back(RECT{x0, y0, x0 + digits * (4 * kDigitScale) + 1, y0 + 5 * kDigitScale + 1});
+    }
+}
+
 void SectorScene::DrawAreaCounts(uint32_t* out, const uint8_t* counts) const {
     const int w = geom_.width, h = geom_.height;
     for (int k = 1; k < kAreaSlotCount; ++k) {
@@ -430,9 +456,8 @@ void SectorScene::DrawAreaCounts(uint32_t* out, const uint8_t* counts) const {
         char text[4];
         const int digits = snprintf(text, sizeof text, "%u", static_cast<unsigned>(counts[k]));
         const int glyphW = 3 * kDigitScale, glyphH = 5 * kDigitScale, pitch = glyphW + kDigitScale;
-        // Just above the area's top-left corner, or inside it where the plot ends above.
-        const int x0 = std::clamp<int>(box.left, 0, std::max(0, w - digits * pitch - 1));
-        const int y0 = box.top - glyphH - 2 >= 0 ? box.top - glyphH - 2 : std::min<int>(box.top + 1, std::max(0, h - glyphH - 1));
+        int x0, y0;
+        CountOrigin(box, digits, w, h, &x0, &y0);
         // Shadow one pixel down and right, then the ink, so the figure reads on any colour.
         for (int pass = 0; pass < 2; ++pass) {
             const int shift = pass == 0 ? 1 : 0;
@@ -506,11 +531,13 @@ void SectorScene::RebuildAreaLayer(const uint32_t* background, uint32_t activeSl
     areaLayerValid_ = true;
 }
 
-void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) {
+void SectorScene::BuildLocus(const TargetTrack& track, Locus* locus) const {
+    std::vector<std::pair<int, int>>& line = locus->line;
+    line.clear();
+    locus->x1 = -1;
     const int count = track.PointCount();
     if (count == 0) return;
     // Thinned polyline, newest first: a point joins when it is more than 4 px from the last one.
-    std::vector<std::pair<int, int>> line;
     double lastX, lastY;
     {
         const TrackPoint* p = track.PointAt(0);
@@ -529,8 +556,7 @@ void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) 
         }
     }
     // The line only marks pixels within half its width (plus the anti-aliased edge), so it is
-    // rasterised into a buffer of its bounding box instead of the whole plot; the coordinates
-    // are shifted by whole pixels, which leaves every value unchanged.
+    // rasterised into a buffer of its bounding box instead of the whole plot.
     const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
     const int margin = static_cast<int>(std::ceil(std::max(0.0, thickness) / 2)) + 2;
     int minX = line[0].first, maxX = minX, minY = line[0].second, maxY = minY;
@@ -540,9 +566,18 @@ void SectorScene::DrawLocus(uint32_t* out, const TargetTrack& track, int alpha) 
         minY = std::min(minY, y);
         maxY = std::max(maxY, y);
     }
-    const int x0 = std::max(0, minX - margin), x1 = std::min(geom_.width - 1, maxX + margin);
-    const int y0 = std::max(0, minY - margin), y1 = std::min(geom_.height - 1, maxY + margin);
-    if (x0 > x1 || y0 > y1) return;
+    locus->x0 = std::max(0, minX - margin);
+    locus->x1 = std::min(geom_.width - 1, maxX + margin);
+    locus->y0 = std::max(0, minY - margin);
+    locus->y1 = std::min(geom_.height - 1, maxY + margin);
+}
+
+void SectorScene::DrawLocus(uint32_t* out, Locus& locus, int alpha) {
+    std::vector<std::pair<int, int>>& line = locus.line;
+    const int x0 = locus.x0, x1 = locus.x1, y0 = locus.y0, y1 = locus.y1;
+    if (line.empty() || x0 > x1 || y0 > y1) return;
+    const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
+    // The coordinates are shifted by whole pixels into the box, which leaves every value unchanged.
     const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
     coverage_.assign(static_cast<size_t>(bw) * bh, 0);
     coverageFirst_.assign(static_cast<size_t>(bh), bw);
@@ -581,6 +616,30 @@ struct ImageClip {
     }
 };
 }  // namespace
+
+RECT SectorScene::TargetBox(const TargetTrack& track) const {
+    const TrackPoint* p = track.Newest();
+    if (!p) return RECT{0, 0, 0, 0};
+    int x, y;
+    geom_.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y);
+    const int r = track.DiscRadius();
+    const ImageClip clip(x, y, r, geom_.width, geom_.height);
+    if (clip.i0 > clip.i1 || clip.j0 > clip.j1) return RECT{0, 0, 0, 0};
+    return RECT{x - r + clip.i0, y - r + clip.j0, x - r + clip.i1 + 1, y - r + clip.j1 + 1};
+}
+
+void SectorScene::AddMonitorPointBoxes(std::vector<RECT>* boxes) const {
+    CAutoBaseLock lock(monitorLock_);
+    for (int n = 0; n < monitorPoints_.GetCount(); ++n) {
+        const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
+        int x, y;
+        geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
+        const int d = std::max(0, e->markerRadius);
+        const ImageClip clip(x, y, d, geom_.width, geom_.height);
+        if (clip.i0 > clip.i1 || clip.j0 > clip.j1) continue;
+        boxes->push_back(RECT{x - d + clip.i0, y - d + clip.j0, x - d + clip.i1 + 1, y - d + clip.j1 + 1});
+    }
+}
 
 void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const {
     const TrackPoint* p = track.Newest();
@@ -627,34 +686,106 @@ void SectorScene::DrawMonitorPoints(uint32_t* out) const {
 }
 
 void SectorScene::ComposeFrame(const uint32_t* background, uint32_t* out) {
-    if (!laidOut_ || !background || !out) return;
-    const size_t total = static_cast<size_t>(geom_.width) * geom_.height;
-    if (total == 0) return;
+    lastFrameValid_ = false;
+    ComposeChanged(background, out, nullptr);
+}
+
+bool SectorScene::ComposeChanged(const uint32_t* background, uint32_t* out, std::vector<RECT>* dirty) {
+    if (dirty) dirty->clear();
+    if (!laidOut_ || !background || !out) return false;
+    const int w = geom_.width, h = geom_.height;
+    const size_t total = static_cast<size_t>(w) * h;
+    if (total == 0) return false;
+    std::vector<RECT>& boxes = frameBoxes_;
+    boxes.clear();
+    bool whole;
     {
         CAutoBaseLock lock(targetLock_);
         bool anyArea = false;
         for (const AreaSlot& s : slots_) anyArea = anyArea || (s.used && s.count > 0 && !s.vertices.empty());
+        const bool dimmed = dimmed_;
+        whole = !lastFrameValid_ || !areaLayerValid_ || dimmed != lastDimmed_ || anyArea != lastAnyArea_;
         uint8_t counts[kAreaSlotCount] = {};
         if (anyArea) {
             // The areas over the static background change only with the set of active slots, so
             // that layer is kept and copied like the background itself.
             const uint32_t active = ActiveSlotsLocked(counts);
-            if (!areaLayerValid_ || active != areaLayerActive_) RebuildAreaLayer(background, active);
-            std::memcpy(out, areaLayer_.data(), total * sizeof(uint32_t));
-        } else {
-            std::memcpy(out, background, total * sizeof(uint32_t));
+            if (!areaLayerValid_ || active != areaLayerActive_) {
+                // Only the boxes of slots that changed colour are composed again.
+                for (uint32_t left = active ^ areaLayerActive_; left && !whole; left &= left - 1) {
+                    const RECT& b = slotBox_[std::countr_zero(left)];
+                    if (b.left <= b.right && b.top <= b.bottom) boxes.push_back(RECT{b.left, b.top, b.right + 1, b.bottom + 1});
+                }
+                RebuildAreaLayer(background, active);
+            }
         }
+        const uint32_t* base = anyArea ? areaLayer_.data() : background;
+
+        // Everything this frame draws, before anything is drawn, so the restored base never
+        // erases a part already drawn. Fading tracks change over their whole extent each frame.
+        const int count = tracks_.GetCount();
+        if (loci_.size() < static_cast<size_t>(count)) loci_.resize(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
+            Locus& locus = loci_[static_cast<size_t>(i)];
+            locus.line.clear();
+            if (!t->Newest()) continue;
+            if (settings_.drawLocus) {
+                BuildLocus(*t, &locus);
+                if (locus.x0 <= locus.x1 && locus.y0 <= locus.y1) {
+                    boxes.push_back(RECT{locus.x0, locus.y0, locus.x1 + 1, locus.y1 + 1});
+                }
+            }
+            boxes.push_back(TargetBox(*t));
+        }
+        if (anyArea) AddAreaCountBoxes(counts, &boxes);
+        AddMonitorPointBoxes(&boxes);
+
+        if (whole) {
+            std::memcpy(out, base, total * sizeof(uint32_t));
+        } else {
+            for (const std::vector<RECT>* list : {&drawnBoxes_, &boxes}) {
+                for (const RECT& b : *list) {
+                    const int x0 = std::max<int>(0, b.left), x1 = std::min<int>(w, b.right);
+                    if (x0 >= x1) continue;
+                    for (int y = std::max<int>(0, b.top); y < std::min<int>(h, b.bottom); ++y) {
+                        const size_t at = static_cast<size_t>(y) * w + x0;
+                        std::memcpy(out + at, base + at, static_cast<size_t>(x1 - x0) * sizeof(uint32_t));
+                    }
+                }
+            }
+        }
+
         const uint32_t now = clock_();
-        for (int i = 0; i < tracks_.GetCount(); ++i) {
+        for (int i = 0; i < count; ++i) {
             const auto* t = static_cast<const TargetTrack*>(tracks_.GetAt(i));
             const TrackPoint* p = t->Newest();
             if (!p) continue;
             int alpha = FadeAlpha(now - p->time, settings_.displayTime);
-            if (dimmed_) alpha = alpha * kDimPercent / 100;
-            if (settings_.drawLocus) DrawLocus(out, *t, alpha);
+            if (dimmed) alpha = alpha * kDimPercent / 100;
+            if (settings_.drawLocus) DrawLocus(out, loci_[static_cast<size_t>(i)], alpha);
             DrawTarget(out, *t, alpha);
         }
         if (anyArea) DrawAreaCounts(out, counts);
+        lastDimmed_ = dimmed;
+        lastAnyArea_ = anyArea;
     }
     DrawMonitorPoints(out);
+
+    if (dirty) {
+        if (whole) {
+            dirty->push_back(RECT{0, 0, w, h});
+        } else {
+            for (const std::vector<RECT>* list : {&drawnBoxes_, &boxes}) {
+                for (const RECT& b : *list) {
+                    const RECT c{std::max<LONG>(0, b.left), std::max<LONG>(0, b.top), std::min<LONG>(w, b.right),
+                                 std::min<LONG>(h, b.bottom)};
+                    if (c.left < c.right && c.top < c.bottom) dirty->push_back(c);
+                }
+            }
+        }
+    }
+    drawnBoxes_.swap(frameBoxes_);
+    lastFrameValid_ = true;
+    return whole;
 }

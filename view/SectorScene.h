@@ -101,9 +101,21 @@ public:
 
     // --- rendering (UI thread) ---
     // The background cache changed: composed area layers over it are stale.
-    void BackgroundChanged() noexcept { areaLayerValid_ = false; }
-    // Composes one frame (width x height pixels) from the background cache into out.
+    void BackgroundChanged() noexcept {
+        areaLayerValid_ = false;
+        lastFrameValid_ = false;
+    }
+    // Composes one whole frame (width x height pixels) from the background cache into out.
     void ComposeFrame(const uint32_t* background, uint32_t* out);
+    // Composes only what changed since the last frame composed into out, which must still hold
+    // that frame: the base is restored inside the old and new extents of everything drawn (and of
+    // areas that changed colour) and everything is drawn again, so every pixel equals a whole
+    // composition. dirty (optional) receives the changed rectangles (right and bottom exclusive);
+    // after a change of layout, background, settings, dimming or areas it is the whole plot.
+    // Returns true when the whole frame was composed.
+    bool ComposeChanged(const uint32_t* background, uint32_t* out, std::vector<RECT>* dirty);
+    // The next composition is a whole one (the caller's frame buffer no longer holds the last).
+    void InvalidateFrame() noexcept { lastFrameValid_ = false; }
 
     // --- read access for the window, tests and benchmarks (UI thread) ---
     const std::vector<uint8_t>& FanMask() const noexcept { return fanMask_; }
@@ -142,7 +154,17 @@ private:
     // The number of targets inside each monitor area, small and without text, beside the area.
     void DrawAreaCounts(uint32_t* out, const uint8_t* counts) const;
     void RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots);
-    void DrawLocus(uint32_t* out, const TargetTrack& track, int alpha);
+    // A track's thinned polyline in plot pixels and the box its line may mark (inclusive).
+    struct Locus {
+        std::vector<std::pair<int, int>> line;
+        int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+    };
+    void BuildLocus(const TargetTrack& track, Locus* locus) const;
+    void DrawLocus(uint32_t* out, Locus& locus, int alpha);
+    // The plot pixels a track's disc or a monitor point's marker may cover (empty when none).
+    RECT TargetBox(const TargetTrack& track) const;
+    void AddAreaCountBoxes(const uint8_t* counts, std::vector<RECT>* boxes) const;
+    void AddMonitorPointBoxes(std::vector<RECT>* boxes) const;
     void DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const;
     void DrawMonitorPoints(uint32_t* out) const;
 
@@ -179,4 +201,10 @@ private:
     std::vector<uint8_t> coverage_;  // scratch of the track-line rasteriser
     std::vector<int> coverageFirst_, coverageLast_;  // its columns reached, per row
     std::vector<uint32_t> slotColours_;
+    // What the last composed frame drew, so the next one restores those pixels.
+    std::vector<RECT> drawnBoxes_, frameBoxes_;  // right and bottom exclusive
+    std::vector<Locus> loci_;
+    bool lastFrameValid_ = false;
+    bool lastDimmed_ = false;
+    bool lastAnyArea_ = false;
 };

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "ReferenceFrame.h"
@@ -101,6 +103,124 @@ TEST(ComposeFrame, MatchesThePlainPerPixelFrameOnRandomScenes) {
         r.scene.ComposeFrame(r.background.data(), got.data());
         ASSERT_EQ(got, reference::Frame(r.scene, r.background)) << "seed " << seed << ", later";
     }
+}
+
+// Composes the next frame over the last one with only the changed parts, checks that it equals
+// the plain full frame of the same state and that every pixel that changed lies in a reported
+// rectangle (the window shows only those). Returns the share of the plot reported.
+double ComposeChangedAndCheck(SectorScene& scene, const std::vector<uint32_t>& background, std::vector<uint32_t>& frame,
+                              const std::string& where) {
+    const SectorGeometry& g = scene.Geometry();
+    const std::vector<uint32_t> before = frame;
+    std::vector<RECT> dirty;
+    scene.ComposeChanged(background.data(), frame.data(), &dirty);
+    if (scene.IsDimmed()) {
+        // The plain reference knows no dimming: a whole composition of the same state stands in
+        // (it leaves the scene where the changed one did).
+        std::vector<uint32_t> whole(frame.size(), 0);
+        scene.ComposeFrame(background.data(), whole.data());
+        EXPECT_EQ(frame, whole) << where;
+    } else {
+        EXPECT_EQ(frame, reference::Frame(scene, background)) << where;
+    }
+    std::vector<uint8_t> shown(frame.size(), 0);
+    for (const RECT& r : dirty) {
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= g.width && r.bottom <= g.height && r.left < r.right &&
+                    r.top < r.bottom)
+            << where;
+        for (LONG y = std::max<LONG>(0, r.top); y < std::min<LONG>(g.height, r.bottom); ++y) {
+            for (LONG x = std::max<LONG>(0, r.left); x < std::min<LONG>(g.width, r.right); ++x) {
+                shown[static_cast<size_t>(y) * g.width + x] = 1;
+            }
+        }
+    }
+    size_t unshown = 0, reported = 0;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        reported += shown[i];
+        if (frame[i] != before[i] && !shown[i]) ++unshown;
+    }
+    EXPECT_EQ(unshown, 0u) << where << ": changed pixels outside the reported rectangles";
+    return frame.empty() ? 0 : static_cast<double>(reported) / frame.size();
+}
+
+TEST(ComposeFrame, ChangedPartsMatchTheFullFrameThroughASequence) {
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        RandomScene r(seed);
+        SectorScene& s = r.scene;
+        std::mt19937 rng(seed * 7919);
+        auto real = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+        std::vector<ViewTarget> walkers;
+        for (int i = 0; i < 6; ++i) walkers.push_back({100 + i, real(0, 31), real(-180, 0)});
+        std::vector<uint32_t> frame(r.background.size(), 0x12345678);
+        ComposeChangedAndCheck(s, r.background, frame, "seed " + std::to_string(seed) + " first");
+        for (int step = 0; step < 40; ++step) {
+            const std::string where = "seed " + std::to_string(seed) + " frame " + std::to_string(step);
+            // Mostly a frame period, now and then a gap long enough for tracks to fade or expire.
+            r.now += step % 9 == 8 ? 2600 : std::uniform_int_distribution<int>(20, 400)(rng);
+            CPtrListCtrl list;
+            std::vector<ViewTarget> reports;
+            for (ViewTarget& t : walkers) {
+                t.range = std::clamp(t.range + real(-1.5, 1.5), 0.0, 32.0);
+                t.angle += real(-6, 6);
+                if (rng() % 4) reports.push_back(t);
+            }
+            // Some frames bring no reports at all: only the fading changes.
+            if (step % 5 != 4) {
+                for (ViewTarget& t : reports) list.AddData(&t, -1);
+            }
+            s.UpdateTargets(&list);
+            if (step == 20) s.SetDimmed(true);
+            if (step == 25) s.SetDimmed(false);
+            if (step == 30) s.BackgroundChanged();
+            ComposeChangedAndCheck(s, r.background, frame, where);
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+}
+
+// A target walks into a monitor area and across a monitor point and leaves again: the area and
+// the point change colour, the track fades out and expires, and between whole repaints only
+// small parts of the plot are reported.
+TEST(ComposeFrame, ChangedPartsFollowAreasAndPointsThatChangeState) {
+    SectorScene::Settings settings;
+    settings.displayTime = 1000;
+    SceneFixture f(400, 220, settings);
+    SectorScene& s = f.scene;
+    const SectorGeometry& g = s.Geometry();
+    const std::vector<uint32_t> bg(static_cast<size_t>(g.width) * g.height, 0xFF202020);
+    int ax, ay;
+    ASSERT_TRUE(g.RangeAngleToPixel(15, -90, &ax, &ay));
+    // Vertices count from the fan's corner.
+    const int fy = ay - (g.fan.top - g.plot.top), fx = ax - (g.fan.left - g.plot.left);
+    const std::vector<AreaVertex> square{{fy - 15, fx - 15}, {fy - 15, fx + 15}, {fy + 15, fx + 15}, {fy + 15, fx - 15}};
+    ASSERT_GE(s.AddMonitorArea(square.data(), 4, 0x0000FF, 0x00FF00), 0);
+    s.AddMonitorPoint(15, -60, 1.5, L"", 0xFFFFFF, 0x808080, 0xFF0000);
+    std::vector<uint32_t> frame(bg.size(), 0);
+    EXPECT_GE(ComposeChangedAndCheck(s, bg, frame, "first"), 1.0);
+
+    const uint32_t areaInactive = frame[static_cast<size_t>(ay + 10) * g.width + ax + 10];
+    bool sawActiveArea = false, sawActivePoint = false;
+    double largest = 0;
+    int step = 0;
+    for (double angle = -130; angle <= -40; angle += 3, ++step) {
+        f.now += 60;
+        f.Update({ViewTarget{1, 15.0, angle}});
+        const double share = ComposeChangedAndCheck(s, bg, frame, "angle " + std::to_string(angle));
+        largest = std::max(largest, share);
+        sawActiveArea = sawActiveArea || frame[static_cast<size_t>(ay + 10) * g.width + ax + 10] != areaInactive;
+        sawActivePoint = sawActivePoint || f.ActiveFlags() == std::vector<int>{1};
+    }
+    EXPECT_TRUE(sawActiveArea);
+    EXPECT_TRUE(sawActivePoint);
+    EXPECT_LT(largest, 0.5) << "a moving target should not repaint most of the plot";
+    // The target left: the area and the point return to their colours, the track fades and expires.
+    for (int i = 0; i < 30; ++i) {
+        f.now += 100;
+        f.Update({});
+        ComposeChangedAndCheck(s, bg, frame, "fading " + std::to_string(i));
+    }
+    EXPECT_EQ(frame[static_cast<size_t>(ay + 10) * g.width + ax + 10], areaInactive);
+    EXPECT_EQ(f.ActiveFlags(), std::vector<int>{0});
 }
 
 TEST(ComposeFrame, DiscsAreRedrawnAtTheNewSizeAfterALayoutChange) {
