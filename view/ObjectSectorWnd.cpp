@@ -6,6 +6,8 @@
 #include "contracts/ROVA_DataProcess.h"
 #include "framework/GdiplusRaii.h"
 #include "imaging/ImageHelpers.h"
+#include "imaging/RegionBuilder.h"
+#include "view/RectUnion.h"
 #include "view/MarkerImage.h"
 #include "view/SectorGrid.h"
 
@@ -315,7 +317,19 @@ void CObjectSectorWnd::ComposeFrame() {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return;
     }
-    for (const RECT& r : dirty_) ::InvalidateRect(m_hWnd, &r, FALSE);
+    if (dirty_.empty()) return;
+    // One region for all the parts: each invalidation is a trip to the window system, and a
+    // frame has hundreds of small parts. Rounded out to tiles they are a few tens of rectangles,
+    // disjoint and banded as region data must be; the pixels they add are unchanged ones.
+    TileCover(dirty_, kInvalidTile, width_, height_, &invalid_);
+    CRegionBuilder parts;
+    for (const RECT& r : invalid_) parts.AddRect(r.left, r.top, r.right, r.bottom);
+    rova::UniqueRgn region(parts.Release());
+    if (region) {
+        ::InvalidateRgn(m_hWnd, region.get(), FALSE);
+    } else {
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
 }
 
 void CObjectSectorWnd::OnPaint() {

@@ -108,5 +108,7 @@ private:
     // when ROVA_COUNT_PAINTS is set in the environment.
     bool countPaints_ = false;
     unsigned long long paintCount_ = 0;
-    std::vector<RECT> dirty_;  // what the last composition changed
+    std::vector<RECT> dirty_;    // what the last composition changed
+    std::vector<RECT> invalid_;  // the same rounded out to tiles, handed to the window system
+    static constexpr int kInvalidTile = 32;
 };

@@ -9,6 +9,7 @@
 #include "view/AreaMapBuilder.h"
 #include "view/MarkerImage.h"
 #include "view/PixelMath.h"
+#include "view/RectUnion.h"
 #include "view/TrackLineRaster.h"
 
 using namespace pixelmath;
@@ -108,6 +109,7 @@ void SectorScene::Layout(int w, int h) {
             e->markerRadius = fresh[i].markerRadius;
             e->inactiveImage.swap(fresh[i].inactiveImage);
             e->activeImage.swap(fresh[i].activeImage);
+            ++monitorPointsVersion_;
         }
     }
     areaRowFirst_.swap(first);
@@ -356,12 +358,14 @@ void SectorScene::AddMonitorPoint(double range, double angle, double radiusScale
     RenderMonitorImages(*e);
     CAutoBaseLock lock(monitorLock_);
     if (monitorPoints_.AddData(e, -1) < 0) delete e;
+    ++monitorPointsVersion_;
 }
 
 void SectorScene::ClearMonitorPoints() {
     CAutoBaseLock lock(monitorLock_);
     for (int i = monitorPoints_.GetCount() - 1; i >= 0; --i) delete static_cast<MonitorPointEntry*>(monitorPoints_.GetAt(i));
     monitorPoints_.RemoveAll();
+    ++monitorPointsVersion_;
 }
 
 void SectorScene::ForEachMonitorPoint(const std::function<void(const MonitorPointEntry&)>& visit) const {
@@ -570,6 +574,31 @@ void SectorScene::BuildLocus(const TargetTrack& track, Locus* locus) const {
     locus->x1 = std::min(geom_.width - 1, maxX + margin);
     locus->y0 = std::max(0, minY - margin);
     locus->y1 = std::min(geom_.height - 1, maxY + margin);
+
+    // Each segment marks only pixels within the margin of its own end points' box, so runs of
+    // segments are cut where their box would grow past kPartSide and the next run starts at
+    // the point the last one ended on.
+    constexpr int kPartSide = 32;
+    locus->parts.clear();
+    auto emit = [&](int ax, int ay, int bx, int by) {
+        const RECT r{std::max(0, ax - margin), std::max(0, ay - margin), std::min(geom_.width, bx + margin + 1),
+                     std::min(geom_.height, by + margin + 1)};
+        if (r.left < r.right && r.top < r.bottom) locus->parts.push_back(r);
+    };
+    int ax = line[0].first, bx = ax, ay = line[0].second, by = ay;
+    for (size_t k = 1; k < line.size(); ++k) {
+        const auto [x, y] = line[k];
+        if (std::max(bx, x) - std::min(ax, x) > kPartSide || std::max(by, y) - std::min(ay, y) > kPartSide) {
+            emit(ax, ay, bx, by);
+            ax = bx = line[k - 1].first;
+            ay = by = line[k - 1].second;
+        }
+        ax = std::min(ax, x);
+        bx = std::max(bx, x);
+        ay = std::min(ay, y);
+        by = std::max(by, y);
+    }
+    emit(ax, ay, bx, by);
 }
 
 void SectorScene::DrawLocus(uint32_t* out, Locus& locus, int alpha) {
@@ -628,17 +657,41 @@ RECT SectorScene::TargetBox(const TargetTrack& track) const {
     return RECT{x - r + clip.i0, y - r + clip.j0, x - r + clip.i1 + 1, y - r + clip.j1 + 1};
 }
 
-void SectorScene::AddMonitorPointBoxes(std::vector<RECT>* boxes) const {
-    CAutoBaseLock lock(monitorLock_);
-    for (int n = 0; n < monitorPoints_.GetCount(); ++n) {
-        const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
-        int x, y;
-        geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
-        const int d = std::max(0, e->markerRadius);
-        const ImageClip clip(x, y, d, geom_.width, geom_.height);
-        if (clip.i0 > clip.i1 || clip.j0 > clip.j1) continue;
-        boxes->push_back(RECT{x - d + clip.i0, y - d + clip.j0, x - d + clip.i1 + 1, y - d + clip.j1 + 1});
+void SectorScene::CollectMonitorPoints(std::vector<RECT>* boxes) {
+    uint64_t version;
+    pointsNow_.clear();
+    {
+        CAutoBaseLock lock(monitorLock_);
+        version = monitorPointsVersion_;
+        for (int n = 0; n < monitorPoints_.GetCount(); ++n) {
+            const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
+            int x, y;
+            geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
+            const int d = std::max(0, e->markerRadius);
+            const ImageClip clip(x, y, d, geom_.width, geom_.height);
+            RECT box{0, 0, 0, 0};  // empty: nothing of it on the plot
+            if (clip.i0 <= clip.i1 && clip.j0 <= clip.j1) {
+                box = RECT{x - d + clip.i0, y - d + clip.j0, x - d + clip.i1 + 1, y - d + clip.j1 + 1};
+            }
+            pointsNow_.push_back(ShownPoint{box, e->active != 0});
+        }
     }
+    auto add = [boxes](const RECT& b) {
+        if (b.left < b.right && b.top < b.bottom) boxes->push_back(b);
+    };
+    if (version != shownPointsVersion_ || pointsNow_.size() != shownPoints_.size()) {
+        for (const ShownPoint& p : shownPoints_) add(p.box);
+        for (const ShownPoint& p : pointsNow_) add(p.box);
+    } else {
+        for (size_t i = 0; i < pointsNow_.size(); ++i) {
+            const ShownPoint &now = pointsNow_[i], &shown = shownPoints_[i];
+            if (now.active == shown.active && EqualRect(&now.box, &shown.box)) continue;
+            add(shown.box);
+            add(now.box);
+        }
+    }
+    shownPoints_ = pointsNow_;
+    shownPointsVersion_ = version;
 }
 
 void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const {
@@ -664,14 +717,35 @@ void SectorScene::DrawTarget(uint32_t* out, const TargetTrack& track, int alpha)
     }
 }
 
-void SectorScene::DrawMonitorPoints(uint32_t* out) const {
+void SectorScene::DrawMonitorPoints(uint32_t* out, bool whole, const std::vector<RECT>& restored) {
+    auto meets = [](const RECT& a, const RECT& b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
+    // A point drawn again covers the points before it, so every later point it overlaps is drawn
+    // again too, to stay on top.
+    std::vector<RECT>& redrawn = redrawnPoints_;
+    redrawn.clear();
+    auto touched = [&](const RECT& box) {
+        if (whole) return true;
+        for (const std::vector<RECT>* list : {&restored, static_cast<const std::vector<RECT>*>(&redrawn)}) {
+            for (const RECT& r : *list) {
+                if (meets(r, box)) return true;
+            }
+        }
+        return false;
+    };
     CAutoBaseLock lock(monitorLock_);
-    for (int n = 0; n < monitorPoints_.GetCount(); ++n) {
+    // The list is the one collected for this frame: points are added and removed on this thread.
+    for (int n = 0; n < monitorPoints_.GetCount() && n < static_cast<int>(pointsNow_.size()); ++n) {
+        const ShownPoint& shown = pointsNow_[static_cast<size_t>(n)];
+        if (shown.box.left >= shown.box.right || !touched(shown.box)) continue;
+        if (!whole) redrawn.push_back(shown.box);
         const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
         int x, y;
         geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
         const int d = std::max(0, e->markerRadius), side = 2 * d + 1;
-        const std::vector<uint32_t>& image = e->active ? e->activeImage : e->inactiveImage;
+        // The state collected with the boxes, not a newer one the next frame will notice.
+        const std::vector<uint32_t>& image = shown.active ? e->activeImage : e->inactiveImage;
         if (image.size() != static_cast<size_t>(side) * side) continue;
         const ImageClip clip(x, y, d, geom_.width, geom_.height);
         for (int j = clip.j0; j <= clip.j1; ++j) {
@@ -733,25 +807,33 @@ bool SectorScene::ComposeChanged(const uint32_t* background, uint32_t* out, std:
             if (settings_.drawLocus) {
                 BuildLocus(*t, &locus);
                 if (locus.x0 <= locus.x1 && locus.y0 <= locus.y1) {
-                    boxes.push_back(RECT{locus.x0, locus.y0, locus.x1 + 1, locus.y1 + 1});
+                    boxes.insert(boxes.end(), locus.parts.begin(), locus.parts.end());
                 }
             }
             boxes.push_back(TargetBox(*t));
         }
         if (anyArea) AddAreaCountBoxes(counts, &boxes);
-        AddMonitorPointBoxes(&boxes);
+        CollectMonitorPoints(&boxes);
 
+        // What the last frame drew and what this one draws, each pixel once.
+        restore_.clear();
+        if (!whole) {
+            for (const std::vector<RECT>* list : {&drawnBoxes_, &boxes}) {
+                for (const RECT& b : *list) {
+                    restore_.push_back(RECT{std::max<LONG>(0, b.left), std::max<LONG>(0, b.top),
+                                            std::min<LONG>(w, b.right), std::min<LONG>(h, b.bottom)});
+                }
+            }
+            UnionOfRects(restore_, &restoreParts_);
+            restore_.swap(restoreParts_);
+        }
         if (whole) {
             std::memcpy(out, base, total * sizeof(uint32_t));
         } else {
-            for (const std::vector<RECT>* list : {&drawnBoxes_, &boxes}) {
-                for (const RECT& b : *list) {
-                    const int x0 = std::max<int>(0, b.left), x1 = std::min<int>(w, b.right);
-                    if (x0 >= x1) continue;
-                    for (int y = std::max<int>(0, b.top); y < std::min<int>(h, b.bottom); ++y) {
-                        const size_t at = static_cast<size_t>(y) * w + x0;
-                        std::memcpy(out + at, base + at, static_cast<size_t>(x1 - x0) * sizeof(uint32_t));
-                    }
+            for (const RECT& b : restore_) {
+                for (LONG y = b.top; y < b.bottom; ++y) {
+                    const size_t at = static_cast<size_t>(y) * w + b.left;
+                    std::memcpy(out + at, base + at, static_cast<size_t>(b.right - b.left) * sizeof(uint32_t));
                 }
             }
         }
@@ -770,19 +852,13 @@ bool SectorScene::ComposeChanged(const uint32_t* background, uint32_t* out, std:
         lastDimmed_ = dimmed;
         lastAnyArea_ = anyArea;
     }
-    DrawMonitorPoints(out);
+    DrawMonitorPoints(out, whole, restore_);
 
     if (dirty) {
         if (whole) {
             dirty->push_back(RECT{0, 0, w, h});
         } else {
-            for (const std::vector<RECT>* list : {&drawnBoxes_, &boxes}) {
-                for (const RECT& b : *list) {
-                    const RECT c{std::max<LONG>(0, b.left), std::max<LONG>(0, b.top), std::min<LONG>(w, b.right),
-                                 std::min<LONG>(h, b.bottom)};
-                    if (c.left < c.right && c.top < c.bottom) dirty->push_back(c);
-                }
-            }
+            *dirty = restore_;
         }
     }
     drawnBoxes_.swap(frameBoxes_);

@@ -110,8 +110,9 @@ public:
     // Composes only what changed since the last frame composed into out, which must still hold
     // that frame: the base is restored inside the old and new extents of everything drawn (and of
     // areas that changed colour) and everything is drawn again, so every pixel equals a whole
-    // composition. dirty (optional) receives the changed rectangles (right and bottom exclusive);
-    // after a change of layout, background, settings, dimming or areas it is the whole plot.
+    // composition. dirty (optional) receives the changed rectangles (right and bottom exclusive),
+    // disjoint and in the order of region data; after a change of layout, background, settings,
+    // dimming or areas it is the whole plot.
     // Returns true when the whole frame was composed.
     bool ComposeChanged(const uint32_t* background, uint32_t* out, std::vector<RECT>* dirty);
     // The next composition is a whole one (the caller's frame buffer no longer holds the last).
@@ -154,19 +155,31 @@ private:
     // The number of targets inside each monitor area, small and without text, beside the area.
     void DrawAreaCounts(uint32_t* out, const uint8_t* counts) const;
     void RebuildAreaLayer(const uint32_t* background, uint32_t activeSlots);
-    // A track's thinned polyline in plot pixels and the box its line may mark (inclusive).
+    // A track's thinned polyline in plot pixels and the box its line may mark (inclusive), and
+    // the same pixels as boxes of short runs of the line (right and bottom exclusive): a long
+    // diagonal track covers a small part of its bounding box.
     struct Locus {
         std::vector<std::pair<int, int>> line;
         int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+        std::vector<RECT> parts;
+    };
+    // A monitor point as the last frame drew it: its box and the image it showed.
+    struct ShownPoint {
+        RECT box;
+        bool active;
     };
     void BuildLocus(const TargetTrack& track, Locus* locus) const;
     void DrawLocus(uint32_t* out, Locus& locus, int alpha);
     // The plot pixels a track's disc or a monitor point's marker may cover (empty when none).
     RECT TargetBox(const TargetTrack& track) const;
     void AddAreaCountBoxes(const uint8_t* counts, std::vector<RECT>* boxes) const;
-    void AddMonitorPointBoxes(std::vector<RECT>* boxes) const;
+    // The points of this frame into pointsNow_; the boxes of points that appeared, went or
+    // changed image since the last frame into boxes (all of them after any change to the list).
+    void CollectMonitorPoints(std::vector<RECT>* boxes);
     void DrawTarget(uint32_t* out, const TargetTrack& track, int alpha) const;
-    void DrawMonitorPoints(uint32_t* out) const;
+    // Markers are opaque, so drawing one again over itself changes nothing: only the points a
+    // restored box touches are drawn again (all of them when whole).
+    void DrawMonitorPoints(uint32_t* out, bool whole, const std::vector<RECT>& restored);
 
     mutable CBaseLock targetLock_;
     mutable CBaseLock monitorLock_;
@@ -188,6 +201,7 @@ private:
 
     // Monitor points, under the monitor-point lock.
     PtrVector monitorPoints_;  // MonitorPointEntry*, in the order of insertion
+    uint64_t monitorPointsVersion_ = 0;  // counts additions, removals and new marker images
 
     // UI thread only.
     std::vector<int> areaRowFirst_, areaRowLast_;
@@ -204,6 +218,10 @@ private:
     // What the last composed frame drew, so the next one restores those pixels.
     std::vector<RECT> drawnBoxes_, frameBoxes_;  // right and bottom exclusive
     std::vector<Locus> loci_;
+    std::vector<ShownPoint> shownPoints_, pointsNow_;
+    std::vector<RECT> redrawnPoints_;  // scratch of DrawMonitorPoints
+    std::vector<RECT> restore_, restoreParts_;  // this frame's restored parts, disjoint
+    uint64_t shownPointsVersion_ = ~0ull;
     bool lastFrameValid_ = false;
     bool lastDimmed_ = false;
     bool lastAnyArea_ = false;

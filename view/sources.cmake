@@ -2,6 +2,7 @@
 target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AreaMapBuilder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MarkerImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RectUnion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ObjectSectorWnd.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SectorGeometry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SectorGrid.cpp

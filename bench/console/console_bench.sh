@@ -104,6 +104,11 @@ threads() {
 xticks() { awk '{ s=$0; sub(/^[^)]*\) /, "", s); split(s, f, " "); print f[12] + f[13] }' "/proc/$xvfb_pid/stat"; }
 
 p0=$(paints); threads > "$work/t0"; x0=$(xticks); s0=$(date +%s.%N)
+# ROVA_BENCH_DURING=<command> runs beside the streaming (e.g. a profiler), with the console's and
+# the X server's process ids in ROVA_CONSOLE_PID and ROVA_XVFB_PID; it should end within the time.
+if [ -n "${ROVA_BENCH_DURING:-}" ]; then
+  ROVA_CONSOLE_PID=$console ROVA_XVFB_PID=$xvfb_pid bash -c "$ROVA_BENCH_DURING" &
+fi
 sleep "$seconds"
 p1=$(paints); threads > "$work/t1"; x1=$(xticks); s1=$(date +%s.%N)
 # ROVA_BENCH_SHOT=<file.png> keeps a picture of the screen, to see the scene that was measured.

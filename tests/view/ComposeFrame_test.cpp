@@ -172,6 +172,22 @@ TEST(ComposeFrame, ChangedPartsMatchTheFullFrameThroughASequence) {
             if (step == 20) s.SetDimmed(true);
             if (step == 25) s.SetDimmed(false);
             if (step == 30) s.BackgroundChanged();
+            // Points come and go between frames without a whole repaint.
+            if (step == 12 || step == 33) {
+                s.AddMonitorPoint(real(0, 32), real(-180, 0), real(0.5, 2.5), L"", 0xFFFFFF, rng() & 0xFFFFFF,
+                                  rng() & 0xFFFFFF);
+            }
+            if (step == 16) {
+                // The same points in other colours: neither their count nor their places change.
+                std::vector<MonitorPointEntry> points;
+                s.ForEachMonitorPoint([&](const MonitorPointEntry& e) { points.push_back(e); });
+                s.ClearMonitorPoints();
+                for (const MonitorPointEntry& e : points) {
+                    s.AddMonitorPoint(e.range, e.angle, e.radiusScale, L"", 0xFFFFFF, ~e.inactiveColour & 0xFFFFFF,
+                                      ~e.activeColour & 0xFFFFFF);
+                }
+            }
+            if (step == 24) s.ClearMonitorPoints();
             ComposeChangedAndCheck(s, r.background, frame, where);
             if (::testing::Test::HasFailure()) return;
         }
