@@ -129,14 +129,16 @@ print(f"frames painted {frames}  ({frames/elapsed:.2f} /s)")
 if frames <= 0:
     sys.exit("no frames painted")
 # Threads by role: the interface thread is the process's first (it runs the exe's entry point and
-# the dialog's message loop); acquisition and processing are the threads the Start click created,
-# the acquisition thread first (lower id). Any other new thread is listed under its own name.
+# the dialog's message loop); acquisition and processing are the threads the Start click created
+# outside Wine's pool, the acquisition thread first (lower id). Any other busy thread is listed
+# under its own name.
 rows = []
 for tid, (name, ticks) in b.items():
     before = a.get(tid, (name, 0))[1]
     rows.append((tid, name, (ticks - before) / hz))
 main = min(a)
-started = sorted(t for t in a if t not in {int(x) for x in open(beforef).read().split()})
+# Wine's own pool threads (timers, waits) also start with the run; they are not the library's.
+started = sorted(t for t in a if t not in {int(x) for x in open(beforef).read().split()} and a[t][0] != "wine_threadpool")
 role = {main: "interface"}
 for tid, r in zip(started, ("acquisition", "processing")):
     role[tid] = r
