@@ -69,9 +69,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
     if (!self || self->m_hWnd) return TRUE;
     // From here on every message goes through the object's WindowProc; the dialog manager stays
     // underneath as the default processing.
-    if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self))) return TRUE;
-    self->m_subclassed = true;
-    self->Bind(hwnd);
+    if (!self->Subclass(hwnd)) return TRUE;
     ApplyDialogInitData(hwnd, self->m_templateId);
     BOOL focus = TRUE;
     try {

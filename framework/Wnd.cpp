@@ -1,9 +1,40 @@
 #include "framework/Wnd.h"
 
-#include <commctrl.h>
+#include <unordered_map>
 
 namespace {
-constexpr wchar_t kObjectProp[] = L"ROVA.CWnd";
+// The windows of this process bound to objects, and the procedure each subclassed one had. A
+// window property would serve as well, but each property lookup is a round trip to the window
+// server under Wine, and a subclassed window would need one for every message it gets.
+struct Binding {
+    CWnd* object = nullptr;
+    WNDPROC superProc = nullptr;  // kept after unbinding when another procedure sits in front
+};
+SRWLOCK g_bindingsLock = SRWLOCK_INIT;
+std::unordered_map<HWND, Binding>& Bindings() {
+    static std::unordered_map<HWND, Binding> bindings;
+    return bindings;
+}
+Binding FindBinding(HWND hwnd) noexcept {
+    ::AcquireSRWLockShared(&g_bindingsLock);
+    const auto& map = Bindings();
+    const auto found = map.find(hwnd);
+    const Binding binding = found == map.end() ? Binding{} : found->second;
+    ::ReleaseSRWLockShared(&g_bindingsLock);
+    return binding;
+}
+void SetBinding(HWND hwnd, const Binding& binding) noexcept {
+    ::AcquireSRWLockExclusive(&g_bindingsLock);
+    try {
+        if (binding.object || binding.superProc) {
+            Bindings()[hwnd] = binding;
+        } else {
+            Bindings().erase(hwnd);
+        }
+    } catch (...) {
+    }
+    ::ReleaseSRWLockExclusive(&g_bindingsLock);
+}
 }  // namespace
 
 CWnd::~CWnd() {
@@ -16,25 +47,41 @@ CWnd::~CWnd() {
     }
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hwnd) noexcept {
-    return hwnd ? static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp)) : nullptr;
-}
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) noexcept { return hwnd ? FindBinding(hwnd).object : nullptr; }
 
 void CWnd::Bind(HWND hwnd) noexcept {
     m_hWnd = hwnd;
-    ::SetPropW(hwnd, kObjectProp, this);
+    SetBinding(hwnd, Binding{this, m_superProc});
 }
 
 void CWnd::Unbind() noexcept {
-    if (m_hWnd) ::RemovePropW(m_hWnd, kObjectProp);
+    if (m_hWnd) SetBinding(m_hWnd, Binding{});
     m_hWnd = nullptr;
+}
+
+bool CWnd::Subclass(HWND hwnd) noexcept {
+    // Bound before the procedure changes, so the first message already finds its object.
+    m_subclassed = true;
+    m_superProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    Bind(hwnd);
+    const auto previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    if (!previous) {
+        Unbind();
+        m_subclassed = false;
+        m_superProc = nullptr;
+        return false;
+    }
+    if (previous != m_superProc) {
+        m_superProc = previous;
+        Bind(hwnd);
+    }
+    return true;
 }
 
 bool CWnd::SubclassWindow(HWND hwnd) noexcept {
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return false;
-    if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
-    m_subclassed = true;
-    Bind(hwnd);
+    if (!Subclass(hwnd)) return false;
     PreSubclassWindow();
     return true;
 }
@@ -42,9 +89,20 @@ bool CWnd::SubclassWindow(HWND hwnd) noexcept {
 HWND CWnd::UnsubclassWindow() noexcept {
     HWND hwnd = m_hWnd;
     if (!hwnd) return nullptr;
-    if (m_subclassed) ::RemoveWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId);
+    if (m_subclassed) {
+        const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        if (current == &CWnd::SubclassProc) {
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
+        } else {
+            // Another procedure sits in front and still calls ours: it passes straight on.
+            m_hWnd = nullptr;
+            SetBinding(hwnd, Binding{nullptr, m_superProc});
+        }
+    }
     m_subclassed = false;
-    Unbind();
+    m_superProc = nullptr;
+    if (m_hWnd) Unbind();
+    m_hWnd = nullptr;
     return hwnd;
 }
 
@@ -93,8 +151,14 @@ LRESULT CALLBACK CWnd::ClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return result;
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) noexcept {
-    auto* self = reinterpret_cast<CWnd*>(ref);
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    const Binding binding = FindBinding(hwnd);
+    CWnd* self = binding.object;
+    if (!self) {
+        if (msg == WM_NCDESTROY) SetBinding(hwnd, Binding{});
+        return binding.superProc ? ::CallWindowProcW(binding.superProc, hwnd, msg, wParam, lParam)
+                                 : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     LRESULT result = 0;
     try {
         result = self->WindowProc(msg, wParam, lParam);
@@ -102,16 +166,15 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         result = 0;
     }
     if (msg == WM_NCDESTROY && self->m_hWnd == hwnd) {
-        ::RemoveWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId);
-        self->m_subclassed = false;
-        self->Unbind();
+        self->UnsubclassWindow();
+        SetBinding(hwnd, Binding{});  // the window takes no message after this one
         self->PostNcDestroy();
     }
     return result;
 }
 
 LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (m_subclassed) return ::DefSubclassProc(m_hWnd, msg, wParam, lParam);
+    if (m_subclassed && m_superProc) return ::CallWindowProcW(m_superProc, m_hWnd, msg, wParam, lParam);
     return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 

@@ -59,11 +59,13 @@ protected:
     HWND m_hWnd = nullptr;
 
 private:
-    static constexpr UINT_PTR kSubclassId = 0x524F5641;  // 'ROVA'
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     static LRESULT CALLBACK ClassProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    // Puts SubclassProc in front of the window's procedure and binds; false when that fails.
+    bool Subclass(HWND hwnd) noexcept;
     void Bind(HWND hwnd) noexcept;
     void Unbind() noexcept;
     bool m_subclassed = false;
+    WNDPROC m_superProc = nullptr;  // the procedure SubclassProc passes to, while subclassed
     friend class CDialog;
 };
