@@ -1,5 +1,6 @@
 #include "view/ObjectSectorWnd.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -164,9 +165,14 @@ LRESULT CObjectSectorWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam) {
 void CObjectSectorWnd::InvalidateUnlessPending() {
     HWND hwnd = liveWindow_.load();
     // A burst of updates leads to one repaint: nothing more while one is pending. One pixel is
-    // enough to bring the paint; the paint itself adds the parts whose pixels changed.
-    static constexpr RECT kOnePixel{0, 0, 1, 1};
-    if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, &kOnePixel, FALSE);
+    // enough to bring the paint; the paint itself adds the parts whose pixels changed. The pixel
+    // is one the last frame changed, most likely changing again: a pixel far from the changes
+    // would stretch the box the window system sends to the screen (under Wine, the X server
+    // copies the bounding box of each paint).
+    const uint32_t at = triggerPixel_.load();
+    const LONG x = static_cast<LONG>(at & 0xFFFFu), y = static_cast<LONG>(at >> 16);
+    const RECT onePixel{x, y, x + 1, y + 1};
+    if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, &onePixel, FALSE);
 }
 
 void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted) {
@@ -322,6 +328,11 @@ void CObjectSectorWnd::ComposeFrame() {
     // frame has hundreds of small parts. Rounded out to tiles they are a few tens of rectangles,
     // disjoint and banded as region data must be; the pixels they add are unchanged ones.
     TileCover(dirty_, kInvalidTile, width_, height_, &invalid_);
+    if (!invalid_.empty()) {
+        const RECT& first = invalid_.front();
+        triggerPixel_ = static_cast<uint32_t>(std::min<LONG>(first.left, 0xFFFF)) |
+                        (static_cast<uint32_t>(std::min<LONG>(first.top, 0xFFFF)) << 16);
+    }
     CRegionBuilder parts;
     for (const RECT& r : invalid_) parts.AddRect(r.left, r.top, r.right, r.bottom);
     rova::UniqueRgn region(parts.Release());

@@ -104,6 +104,7 @@ private:
     std::unique_ptr<CGdipBitmap, BitmapDeleter> customBackground_;
     // The window UpdateTargets invalidates from the library thread; null once destroyed.
     std::atomic<HWND> liveWindow_{nullptr};
+    std::atomic<uint32_t> triggerPixel_{0};  // x | y << 16 of the pixel that brings the next paint
     // Paints counted for the console benchmark, which reads them as the view's window text; only
     // when ROVA_COUNT_PAINTS is set in the environment.
     bool countPaints_ = false;
