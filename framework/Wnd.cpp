@@ -60,22 +60,13 @@ void CWnd::Unbind() noexcept {
 }
 
 bool CWnd::Subclass(HWND hwnd) noexcept {
-    // Bound before the procedure changes, so the first message already finds its object.
-    m_subclassed = true;
-    m_superProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    Bind(hwnd);
+    // Changing the procedure sends no message, so binding right after it is in time for the first.
     const auto previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
-    if (!previous) {
-        Unbind();
-        m_subclassed = false;
-        m_superProc = nullptr;
-        return false;
-    }
-    if (previous != m_superProc) {
-        m_superProc = previous;
-        Bind(hwnd);
-    }
+    if (!previous) return false;
+    m_subclassed = true;
+    m_superProc = previous;
+    Bind(hwnd);
     return true;
 }
 

@@ -643,6 +643,12 @@ struct ImageClip {
         j0 = static_cast<int>(std::max<int64_t>(0, static_cast<int64_t>(d) - y));
         j1 = static_cast<int>(std::min<int64_t>(side - 1, static_cast<int64_t>(height) - 1 - y + d));
     }
+    // The plot pixels of that part (right and bottom exclusive; empty when nothing lies in it).
+    static RECT Box(int x, int y, int d, int width, int height) {
+        const ImageClip c(x, y, d, width, height);
+        if (c.i0 > c.i1 || c.j0 > c.j1) return RECT{0, 0, 0, 0};
+        return RECT{x - d + c.i0, y - d + c.j0, x - d + c.i1 + 1, y - d + c.j1 + 1};
+    }
 };
 }  // namespace
 
@@ -651,10 +657,7 @@ RECT SectorScene::TargetBox(const TargetTrack& track) const {
     if (!p) return RECT{0, 0, 0, 0};
     int x, y;
     geom_.RangeAngleToPixel(p->smoothRange, p->smoothAngle, &x, &y);
-    const int r = track.DiscRadius();
-    const ImageClip clip(x, y, r, geom_.width, geom_.height);
-    if (clip.i0 > clip.i1 || clip.j0 > clip.j1) return RECT{0, 0, 0, 0};
-    return RECT{x - r + clip.i0, y - r + clip.j0, x - r + clip.i1 + 1, y - r + clip.j1 + 1};
+    return ImageClip::Box(x, y, track.DiscRadius(), geom_.width, geom_.height);
 }
 
 void SectorScene::CollectMonitorPoints(std::vector<RECT>* boxes) {
@@ -667,12 +670,7 @@ void SectorScene::CollectMonitorPoints(std::vector<RECT>* boxes) {
             const auto* e = static_cast<const MonitorPointEntry*>(monitorPoints_.GetAt(n));
             int x, y;
             geom_.RangeAngleToPixel(e->range, e->angle, &x, &y);
-            const int d = std::max(0, e->markerRadius);
-            const ImageClip clip(x, y, d, geom_.width, geom_.height);
-            RECT box{0, 0, 0, 0};  // empty: nothing of it on the plot
-            if (clip.i0 <= clip.i1 && clip.j0 <= clip.j1) {
-                box = RECT{x - d + clip.i0, y - d + clip.j0, x - d + clip.i1 + 1, y - d + clip.j1 + 1};
-            }
+            const RECT box = ImageClip::Box(x, y, std::max(0, e->markerRadius), geom_.width, geom_.height);
             pointsNow_.push_back(ShownPoint{box, e->active != 0});
         }
     }
