@@ -1,6 +1,6 @@
 #pragma once
 // The ten label slots of the main window: slot i shows the object at position i of the latest
-// delivery until the presence tick expires it.
+// delivery until the presence tick expires it, two seconds after its last report.
 #include <cstdint>
 
 struct TargetSlot {
@@ -8,7 +8,7 @@ struct TargetSlot {
     double distance = 0.0;
     double angle = 0.0;  // calibrated degrees
     double velocity = 0.0;
-    uint32_t stamp = 0;  // MS_GetTime of the last label refresh
+    uint32_t stamp = 0;  // MS_GetTime of the last report of the target
 
     void Clear() noexcept {
         id = -1;

@@ -16,6 +16,7 @@ void CTargetSlots::Store(int index, const CalibratedObject& object) {
         s.distance = object.distance;
         s.angle = object.angle;
         s.velocity = object.velocity;
+        s.stamp = m_clock();
     } else {
         s.Clear();
     }

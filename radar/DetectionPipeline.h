@@ -2,6 +2,7 @@
 // Turns one delivery of the radar library into label slots, view targets and result lines.
 // Runs on the library's thread; the UI thread reads the slots through the same lock.
 #include <array>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -24,9 +25,11 @@ public:
 
     // Every id -1, every value and stamp 0.
     void Reset();
-    // Slot i from a delivered object: the target when its distance is positive, else empty.
-    // The stamp is left alone. Positions past the last slot are ignored.
+    // Slot i from a delivered object: the target, stamped with the clock, when its distance is
+    // positive, else empty. Positions past the last slot are ignored.
     void Store(int index, const CalibratedObject& object);
+    // The clock of the stamps (MS_GetTime unless a test sets its own).
+    void SetClock(uint32_t (*clock)()) noexcept { m_clock = clock ? clock : &MS_GetTime; }
     Array Snapshot() const;
     // Runs f(Array&) under the lock (the presence tick edits the slots in place).
     template <class F>
@@ -38,6 +41,7 @@ public:
 private:
     mutable std::mutex m_lock;
     Array m_slots{};
+    uint32_t (*m_clock)() = &MS_GetTime;
 };
 
 // Calibrates every non-null object of the delivery, refreshes slots 0..9 and hands each object to

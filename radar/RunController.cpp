@@ -99,6 +99,7 @@ bool CRunController::StartRun() {
     OpenResultFile();
     m_window.ApplyViewSettings();
     m_slots.Reset();
+    m_presence.Reset();
     m_window.UpdateTargetLabels(m_slots.Snapshot());
 
     if (gRadarParameter.algorithmOnMcu == 10) {

@@ -24,26 +24,30 @@ struct Slots {
 struct TickCase {
     const char* name;
     uint32_t now;
-    uint32_t emptyStamp;     // stamp of every empty slot
+    uint32_t refreshedAt;    // an earlier tick refreshed the labels then (0: none since the start)
     int32_t heldId;          // slot 3's id, -1 for none
-    uint32_t heldStamp;
+    uint32_t reportedAt;     // slot 3's last report
     bool refresh;
     bool slot3Emptied;
-    LampRequest lamp;        // with the last target seen at construction (time 0)
+    LampRequest lamp;
 };
 
 class PresenceTickCaseTest : public ::testing::TestWithParam<TickCase> {};
 
 TEST_P(PresenceTickCaseTest, ExpiresPacesAndChoosesTheLamp) {
     const TickCase& c = GetParam();
-    Slots slots(c.emptyStamp);
-    if (c.heldId >= 0) slots.Hold(3, c.heldId, c.heldStamp);
-    const Slots before = slots;
     PresenceTick tick;
+    Slots slots(0);
+    if (c.refreshedAt != 0) {
+        ASSERT_TRUE(tick.Tick(slots.s, c.refreshedAt).refreshLabels);
+    }
+    if (c.heldId >= 0) slots.Hold(3, c.heldId, c.reportedAt);
+    const Slots before = slots;
     const PresenceTickResult r = tick.Tick(slots.s, c.now);
     EXPECT_EQ(r.refreshLabels, c.refresh);
     EXPECT_EQ(r.lamp, c.lamp);
-    for (int i = 0; i < kTargetSlotCount; ++i) EXPECT_EQ(slots.s[i].stamp, c.refresh ? c.now : before.s[i].stamp);
+    // The stamps are the reports' own: a tick never renews them.
+    for (int i = 0; i < kTargetSlotCount; ++i) EXPECT_EQ(slots.s[i].stamp, before.s[i].stamp);
     if (c.slot3Emptied) {
         EXPECT_EQ(slots.s[3].id, -1);
         EXPECT_EQ(slots.s[3].distance, 0.0);
@@ -58,51 +62,72 @@ TEST_P(PresenceTickCaseTest, ExpiresPacesAndChoosesTheLamp) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PresenceTickCaseTest,
     ::testing::Values(
-        // name, now, emptyStamp, heldId, heldStamp, refresh, slot3Emptied, lamp
-        TickCase{"FirstTickAfterStartEmptiesAndRefreshes", 5000, 0, -1, 0, true, false, LampRequest::NoTarget},
-        TickCase{"FirstTickWithTargetStillCountsIt", 5000, 0, 7, 0, true, true, LampRequest::Target},
-        TickCase{"TargetFresherThan100msNoRefresh", 5000, 4990, 7, 4950, false, false, LampRequest::Target},
-        TickCase{"TargetExactly100msNoRefresh", 5000, 4990, 7, 4900, false, false, LampRequest::Target},
-        TickCase{"Target101msRefreshesKeepsSlot", 5000, 4990, 7, 4899, true, false, LampRequest::Target},
-        TickCase{"Target2000msKept", 5000, 4990, 7, 3000, true, false, LampRequest::Target},
-        TickCase{"Target2001msEmptied", 5000, 4990, 7, 2999, true, true, LampRequest::Target},
-        TickCase{"EmptySlots2000msNoRefresh", 5000, 3000, -1, 0, false, false, LampRequest::NoTarget},
-        TickCase{"EmptySlots2001msRefresh", 5000, 2999, -1, 0, true, false, LampRequest::NoTarget},
-        TickCase{"EarlyTickLeavesLamp", 1500, 1400, -1, 0, false, false, LampRequest::None},
+        // name, now, refreshedAt, heldId, reportedAt, refresh, slot3Emptied, lamp
+        TickCase{"FirstTickAfterStartRefreshes", 5000, 0, -1, 0, true, false, LampRequest::NoTarget},
+        TickCase{"FirstTickWithAFreshTarget", 5000, 0, 7, 4990, true, false, LampRequest::Target},
+        TickCase{"TargetReported2000msAgoKept", 5000, 4990, 7, 3000, false, false, LampRequest::Target},
+        TickCase{"TargetReported2001msAgoGoneAndNoTarget", 5000, 4990, 7, 2999, true, true, LampRequest::NoTarget},
+        TickCase{"Refreshed50msAgoNoRefresh", 5000, 4950, 7, 4990, false, false, LampRequest::Target},
+        TickCase{"RefreshedExactly100msAgoNoRefresh", 5000, 4900, 7, 4990, false, false, LampRequest::Target},
+        TickCase{"Refreshed101msAgoRefreshes", 5000, 4899, 7, 4990, true, false, LampRequest::Target},
+        TickCase{"NoTargetRefreshedExactly2sAgoNoRefresh", 5000, 3000, -1, 0, false, false, LampRequest::NoTarget},
+        TickCase{"NoTargetRefreshed2001msAgoRefreshes", 5000, 2999, -1, 0, true, false, LampRequest::NoTarget},
+        TickCase{"EarlyTickLeavesLamp", 1500, 0, -1, 0, false, false, LampRequest::None},
         TickCase{"IdZeroIsATarget", 5000, 4990, 0, 4990, false, false, LampRequest::Target},
         TickCase{"ClockWrapCountsForward", 0x10, 0xFFFFFFF0u, 7, 0xFFFFFFF0u, false, false, LampRequest::Target}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PresenceTickTest, NoTargetLampOnlyOnTheFirstTickMoreThan2sAfterTheLastTargetTick) {
-    PresenceTick tick;
-    Slots slots(10000);
-    slots.Hold(0, 1, 10000);
-    EXPECT_EQ(tick.Tick(slots.s, 10000).lamp, LampRequest::Target);
-    EXPECT_EQ(tick.LastTargetTime(), 10000u);
-    slots.s[0].Clear();
-    std::vector<LampRequest> lamps;
-    for (uint32_t now : {11000u, 12000u, 12001u, 13000u}) lamps.push_back(tick.Tick(slots.s, now).lamp);
-    EXPECT_EQ(lamps, (std::vector<LampRequest>{LampRequest::None, LampRequest::None, LampRequest::NoTarget,
-                                                LampRequest::NoTarget}));
-    EXPECT_EQ(tick.LastTargetTime(), 10000u);
+// A target that is no longer reported: the ticks keep coming (deliveries of others, the timer),
+// and the light goes to no target once its last report is more than two seconds old.
+TEST(PresenceTickTest, NoTargetLampMoreThan2sAfterTheLastReport) {
+    struct Case {
+        bool clearedByDelivery;  // a later delivery emptied the slot (distance 0)
+        std::vector<LampRequest> lamps;
+    } cases[] = {
+        {false, {LampRequest::Target, LampRequest::Target, LampRequest::NoTarget, LampRequest::NoTarget}},
+        {true, {LampRequest::None, LampRequest::None, LampRequest::NoTarget, LampRequest::NoTarget}},
+    };
+    for (const Case& c : cases) {
+        PresenceTick tick;
+        Slots slots(0);
+        slots.Hold(0, 1, 10000);
+        EXPECT_EQ(tick.Tick(slots.s, 10000).lamp, LampRequest::Target);
+        EXPECT_EQ(tick.LastTargetTime(), 10000u);
+        if (c.clearedByDelivery) slots.s[0].Clear();
+        std::vector<LampRequest> lamps;
+        for (uint32_t now : {11000u, 12000u, 12001u, 13000u}) lamps.push_back(tick.Tick(slots.s, now).lamp);
+        EXPECT_EQ(lamps, c.lamps) << c.clearedByDelivery;
+        EXPECT_EQ(slots.s[0].id, -1);
+        EXPECT_EQ(tick.LastTargetTime(), 10000u);
+    }
 }
 
 TEST(PresenceTickTest, LabelsRefreshEvery100msWithATargetAndEvery2sWithout) {
     PresenceTick tick;
     Slots slots(0);
-    tick.Tick(slots.s, 3000);  // start: everything stamped 3000
+    tick.Tick(slots.s, 3000);  // start
     slots.Hold(1, 4, 3000);
     std::vector<uint32_t> refreshed;
     for (uint32_t now = 3050; now <= 3500; now += 50) {
         if (tick.Tick(slots.s, now).refreshLabels) refreshed.push_back(now);
     }
     EXPECT_EQ(refreshed, (std::vector<uint32_t>{3150, 3300, 3450}));
-    slots.s[1].Clear();
+    slots.s[1].Clear();  // a delivery with distance 0: the shown target goes at the next tick
     refreshed.clear();
     for (uint32_t now = 3500; now <= 8000; now += 500) {
         if (tick.Tick(slots.s, now).refreshLabels) refreshed.push_back(now);
     }
-    EXPECT_EQ(refreshed, (std::vector<uint32_t>{5500, 8000}));
+    EXPECT_EQ(refreshed, (std::vector<uint32_t>{3500, 6000}));
+}
+
+TEST(PresenceTickTest, ResetForgetsTheLastRefreshAndTheLastTarget) {
+    PresenceTick tick;
+    Slots slots(0);
+    slots.Hold(0, 1, 9000);
+    tick.Tick(slots.s, 9000);
+    tick.Reset();
+    EXPECT_EQ(tick.LastTargetTime(), 0u);
+    EXPECT_TRUE(tick.Tick(slots.s, 9010).refreshLabels);
 }
 
 // Stale data overrides presence with the fault lamp (asked for once); when data returns a

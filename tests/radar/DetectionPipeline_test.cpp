@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
 #include <vector>
 
+#include "areas/PresenceTick.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
 
@@ -63,8 +66,8 @@ TEST(DetectionPipelineTest, NullEntriesAndUntouchedSlotsKeepTheirValues) {
     EXPECT_EQ(reported, 1);
     const auto s = slots.Snapshot();
     EXPECT_EQ(s[0].id, 1);   // null entry: slot untouched
-    EXPECT_EQ(s[1].id, 9);   // refreshed, stamp kept
-    EXPECT_EQ(s[1].stamp, 77u);
+    EXPECT_EQ(s[1].id, 9);   // refreshed: stamped with the time of this report
+    EXPECT_NE(s[1].stamp, 77u);
     EXPECT_EQ(s[2].id, 3);   // beyond this delivery: untouched
     EXPECT_EQ(ProcessDelivery(nullptr, 1.0, 0.0, slots, [](int, const CalibratedObject&) {}), 0);
 }
@@ -98,5 +101,99 @@ TEST(DetectionPipelineTest, LabelTextsInBothLanguages) {
     EXPECT_EQ(FormatTargetLabel(zh, 3, 0, slot),
               L"\u76ee\u6807 1\u4fe1\u606f\r\n\u8ddd\u79bb: 1.50 m\r\n\u89d2\u5ea6:-12.3 \u00b0\r\n\u901f\u5ea6: +0.50 m/s");
 }
+
+// Presence from the first delivery to "no target", on a fake clock: deliveries and ticks as the
+// console has them (a tick after every delivery, the 1000 ms timer besides).
+uint32_t gFakeNow = 0;
+uint32_t FakeClock() { return gFakeNow; }
+
+enum class After { EmptyLists, DistanceZero, Nothing, OneTarget };
+
+struct PresenceCase {
+    const char* name;
+    After after;
+    bool slot0Stays;  // the target of slot 0 is still reported
+};
+
+struct PresenceRun {
+    CTargetSlots slots;
+    PresenceTick presence;
+    LampRequest lamp = LampRequest::None;  // the lamp last asked for
+    std::array<TargetSlot, kTargetSlotCount> shown{};  // the labels as last refreshed
+
+    PresenceRun() {
+        slots.SetClock(&FakeClock);
+        slots.Reset();
+    }
+    void Deliver(const std::vector<DetectedObject>& objects) {
+        Delivery d(objects);
+        ProcessDelivery(&d.list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+        Tick();
+    }
+    void Tick() {
+        const PresenceTickResult r =
+            slots.Edit([this](CTargetSlots::Array& a) { return presence.Tick(a.data(), gFakeNow); });
+        if (r.refreshLabels) shown = slots.Snapshot();
+        if (r.lamp != LampRequest::None) lamp = r.lamp;
+    }
+};
+
+class PresenceScenarioTest : public ::testing::TestWithParam<PresenceCase> {};
+
+TEST_P(PresenceScenarioTest, LabelsAndLightGoToNoTargetTwoSecondsAfterTheLastReport) {
+    const PresenceCase& c = GetParam();
+    PresenceRun run;
+    gFakeNow = 50000;
+    run.Tick();  // the first tick of the run
+    const std::vector<DetectedObject> three{Object(1, 5, 1.5, 0, 0), Object(2, 6, 2.5, 0, 0), Object(3, 7, 3.5, 0, 0)};
+    // Three people walk for three seconds, 15 frames a second.
+    for (int frame = 0; frame < 45; ++frame, gFakeNow += 66) {
+        run.Deliver(three);
+        if (frame % 15 == 0) run.Tick();  // the timer
+    }
+    const uint32_t lastReport = gFakeNow - 66;
+    ASSERT_EQ(run.lamp, LampRequest::Target);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(run.shown[i].id, i + 1) << i;
+
+    // Then, for six seconds, what the library delivers after they left (slot 0 may stay).
+    uint32_t labelsEmpty = 0, othersEmpty = 0, noTargetLamp = 0;
+    for (; gFakeNow < lastReport + 6000; gFakeNow += 66) {
+        switch (c.after) {
+        case After::EmptyLists: run.Deliver({}); break;
+        case After::DistanceZero: run.Deliver({Object(1, 5, 0, 0, 0), Object(2, 6, 0, 0, 0), Object(3, 7, 0, 0, 0)}); break;
+        case After::Nothing: if ((gFakeNow - lastReport) % 990 < 66) run.Tick(); break;  // the timer alone
+        case After::OneTarget: run.Deliver({Object(1, 5, 1.5, 0, 0)}); break;
+        }
+        if (!othersEmpty && run.shown[1].id < 0 && run.shown[2].id < 0) othersEmpty = gFakeNow;
+        if (!labelsEmpty && run.shown[0].id < 0 && othersEmpty) labelsEmpty = gFakeNow;
+        if (!noTargetLamp && run.lamp == LampRequest::NoTarget) noTargetLamp = gFakeNow;
+    }
+    // Labels 2 and 3 (multi-target mode) empty within two seconds and a tick of the last report.
+    ASSERT_NE(othersEmpty, 0u);
+    EXPECT_GT(othersEmpty - lastReport, (c.after == After::DistanceZero ? 0u : 2000u));
+    EXPECT_LE(othersEmpty - lastReport, 3000u);
+    if (c.slot0Stays) {
+        EXPECT_EQ(labelsEmpty, 0u);
+        EXPECT_EQ(run.shown[0].id, 1);
+        EXPECT_EQ(noTargetLamp, 0u);
+        EXPECT_EQ(run.lamp, LampRequest::Target);
+        return;
+    }
+    ASSERT_NE(labelsEmpty, 0u);
+    ASSERT_NE(noTargetLamp, 0u);
+    EXPECT_EQ(run.shown[0].distance, 0.0);
+    // The light: more than two seconds after the last report, and by the next tick after that.
+    EXPECT_GT(noTargetLamp - lastReport, 2000u);
+    EXPECT_LE(noTargetLamp - lastReport, 3000u);
+    EXPECT_LE(labelsEmpty - lastReport, 3000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AfterTheyLeft, PresenceScenarioTest,
+    ::testing::Values(PresenceCase{"EmptyDeliveries", After::EmptyLists, false},
+                      PresenceCase{"ObjectsWithDistanceZero", After::DistanceZero, false},
+                      PresenceCase{"TimerTicksOnly", After::Nothing, false},
+                      PresenceCase{"ThreeTargetsDropToOne", After::OneTarget, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
