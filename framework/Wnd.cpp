@@ -60,6 +60,15 @@ void CWnd::Unbind() noexcept {
 }
 
 bool CWnd::Subclass(HWND hwnd) noexcept {
+    const Binding left = FindBinding(hwnd);
+    if (left.superProc) {
+        // Our procedure is still in the chain, behind one that was put in front of it: take it
+        // over as it is. Putting it in front again would make the chain call it twice, in a loop.
+        m_subclassed = true;
+        m_superProc = left.superProc;
+        Bind(hwnd);
+        return true;
+    }
     // Changing the procedure sends no message, so binding right after it is in time for the first.
     const auto previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
