@@ -1,6 +1,8 @@
-// Measures (1) how long Stop takes while a playback reads hostile recordings (limit 500 ms) and
+// Measures (1) how long Stop takes while a playback reads hostile recordings (limit 500 ms),
 // (2) the MTT tracker's time per frame with 1024 detection points in every frame (limit a tenth
-// of the frame period at 20 frames/s, 5 ms). Prints the figures and their ratios to the limits.
+// of the frame period at 20 frames/s, 5 ms) and (3) how the start of a playback grows with the
+// number of files in the folder (it runs on the interface thread: per file, a folder eight times
+// larger should cost about the same, ratio near 1). Prints the figures and their ratios.
 #include <windows.h>
 
 #include <algorithm>
@@ -142,6 +144,30 @@ double StopLatencyMs(const Hostile& c, const std::string& folder) {
     return worst;
 }
 
+// Start of a playback of a folder of `count` header-only files, in seconds.
+double PlaybackStartSeconds(const std::string& folder, int count) {
+    RemoveFolder(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::vector<uint8_t> header = CRawFrameCodec::EncodeFileHeader(64, 0);
+    for (int i = 0; i < count; ++i) {
+        char name[64];
+        snprintf(name, sizeof name, "\\ROVA_Raw_%07d.rvraw", i);
+        WriteBytes(folder + name, header);
+    }
+    ROVA_Interface_RadarParameter_Init(&gRadarParameter);
+    gRadarParameter.isFileSource = 1;
+    strcpy(gRadarParameter.dataPath, folder.c_str());
+    ROVA_SimSensor_SetPlaybackSpeed(0);
+    const double start = Seconds();
+    ROVA_Interface_RadarCtrl_OpenDevice(nullptr);
+    ROVA_Interface_RadarCtrl_Start();
+    const double took = Seconds() - start;
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarCtrl_CloseDevice();
+    RemoveFolder(folder);
+    return took;
+}
+
 }  // namespace
 
 int main() {
@@ -183,5 +209,10 @@ int main() {
     printf("tracker at 1024 points per frame: mean %.3f ms, slowest %.3f ms per frame; mean %.3f, slowest %.3f "
            "of the %.1f ms limit\n",
            total / frames, slowest, total / frames / limit, slowest / limit, limit);
+    // The same folder size step, eight times the files: linear work keeps the time per file.
+    const int few = 2500, many = 20000;
+    const double fewSeconds = PlaybackStartSeconds(folder, few), manySeconds = PlaybackStartSeconds(folder, many);
+    printf("playback start: %d files %.1f ms, %d files %.1f ms; time per file grows %.2f times (1 is linear)\n", few,
+           fewSeconds * 1000, many, manySeconds * 1000, (manySeconds / many) / (fewSeconds / few));
     return 0;
 }

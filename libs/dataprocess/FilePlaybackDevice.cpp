@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "LinkHealth.h"
+#include "ROVA_Common.h"
 #include "ROVA_DataProcess.h"
 #include "SimulationControl.h"
 
@@ -22,8 +24,9 @@ constexpr size_t kWorkPerCall = 4u << 20;
 constexpr int kOpensPerCall = 16;
 }  // namespace
 
-CFilePlaybackDevice::CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop)
-    : folder_(std::move(folder)), source_(source), user_(user), loop_(loop) {
+CFilePlaybackDevice::CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop,
+                                         uint32_t gateCount)
+    : folder_(std::move(folder)), source_(source), user_(user), loop_(loop), gateCount_(gateCount) {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     frequency_ = f.QuadPart;
@@ -58,12 +61,17 @@ bool CFilePlaybackDevice::StartStream(std::string& error) {
     for (std::string& f : storage_) list.AddData(f.data(), -1);
     if (source_) source_->OnFileRadarGetFileList(&list);
     files_.clear();
+    // Only names the library handed out are read: the list may be reordered or shortened. An index
+    // sorted by buffer address finds each one at once, however many files the folder holds.
+    std::vector<std::pair<const char*, size_t>> handedOut;
+    handedOut.reserve(storage_.size());
+    for (size_t i = 0; i < storage_.size(); ++i) handedOut.emplace_back(storage_[i].data(), i);
+    std::sort(handedOut.begin(), handedOut.end(), [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });
     for (int i = 0; i < list.GetCount(); ++i) {
         const char* p = static_cast<const char*>(list.GetAt(i));
-        // Only names the library handed out are read: the list may be reordered or shortened.
-        for (const std::string& f : storage_) {
-            if (f.data() == p) files_.push_back(f);
-        }
+        const auto at = std::lower_bound(handedOut.begin(), handedOut.end(), p,
+                                         [](const auto& entry, const char* key) { return std::less<>()(entry.first, key); });
+        if (at != handedOut.end() && at->first == p) files_.push_back(storage_[at->second]);
     }
     totalBytes_ = 0;
     sizes_.clear();
@@ -122,7 +130,12 @@ CFilePlaybackDevice::Next CFilePlaybackDevice::NextFrame(RadarFrame& frame) {
             std::string& path = files_[fileIndex_];
             int skip = 0;
             const int read = source_ ? source_->OnFileRadarReadFileStart(path.data(), &skip, user_) : 1;
-            if (!read || !reader_.Open(path)) {
+            if (!read || !reader_.Open(path, gateCount_)) {
+                if (read && reader_.GateCountRefused()) {
+                    CSimulationControl::Instance().damagedFrames += 1;
+                    if (health_) health_->AddBadChecksums(1);
+                    DbgOutputA(2, "playback: \"%s\" was recorded with another gate count, skipped\r\n", path.c_str());
+                }
                 if (source_ && read) source_->OnFileRadarReadFileEnd(path.data(), user_);
                 doneBytes_ += sizes_[fileIndex_];
                 ++fileIndex_;

@@ -14,7 +14,10 @@ class IFileRadarDataSource;
 
 class CFilePlaybackDevice : public IRadarDevice {
 public:
-    CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop);
+    // gateCount: the gate count of the folder's configuration; a file recorded with another one is
+    // refused and counted as damaged (0: any).
+    CFilePlaybackDevice(std::string folder, IFileRadarDataSource* source, uint64_t user, bool loop,
+                        uint32_t gateCount = 0);
 
     // The *.rvraw files of folder in name order; empty when there are none.
     static std::vector<std::string> ListFiles(const std::string& folder);
@@ -38,6 +41,7 @@ private:
     IFileRadarDataSource* source_;
     uint64_t user_;
     bool loop_;
+    uint32_t gateCount_;
     double speed_ = 1.0;
 
     std::vector<std::string> storage_;  // the file names; the list handed out points into it

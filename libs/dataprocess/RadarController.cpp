@@ -39,7 +39,8 @@ int CRadarController::OpenDevice(CBaseStringA* error) {
             text = "The playback folder \"" + folder + "\" cannot be found.";
         } else {
             std::lock_guard sourceLock(sourceMutex_);
-            device_ = std::make_shared<CFilePlaybackDevice>(folder, fileSource_, fileSourceUser_, loop_.load());
+            const uint32_t gates = record.gateCount > 0 ? static_cast<uint32_t>(record.gateCount) : 0;
+            device_ = std::make_shared<CFilePlaybackDevice>(folder, fileSource_, fileSourceUser_, loop_.load(), gates);
         }
     } else if (record.sourceType == RADAR_SOURCE_NONE) {
         text = "No radar sensor has been detected. Use Detect Device first.";

@@ -19,9 +19,11 @@ void CRawDataReader::Close() {
     file_ = nullptr;
 }
 
-bool CRawDataReader::Open(const std::string& path) {
+bool CRawDataReader::Open(const std::string& path, uint32_t gateCount) {
     Close();
     data_.clear();
+    base_ = 0;
+    gateRefused_ = false;
     fileSize_ = 0;
     complete_ = false;
     scanner_.Reset(CRawFrameCodec::kFileHeaderSize);
@@ -36,10 +38,17 @@ bool CRawDataReader::Open(const std::string& path) {
     }
     fileSize_ = static_cast<uint64_t>(size.QuadPart);
     // Only the frames present when the file was opened are read: a file still being written ends there.
+    uint32_t recordedGates = 0;
     if (!ReadMore(CRawFrameCodec::kFileHeaderSize) ||
-        !CRawFrameCodec::DecodeFileHeader(data_.data(), data_.size(), nullptr)) {
+        !CRawFrameCodec::DecodeFileHeader(data_.data(), data_.size(), &recordedGates)) {
         Close();
         data_.clear();
+        return false;
+    }
+    if (gateCount != 0 && recordedGates != gateCount) {
+        Close();
+        data_.clear();
+        gateRefused_ = true;
         return false;
     }
     return true;
@@ -47,7 +56,15 @@ bool CRawDataReader::Open(const std::string& path) {
 
 bool CRawDataReader::ReadMore(size_t chunk) {
     if (complete_) return true;
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk, fileSize_ - data_.size()));
+    // What lies behind the scanner's position is never looked at again: drop it before reading on.
+    const size_t position = scanner_.Position();
+    if (position > base_) {
+        const size_t drop = std::min(position - base_, data_.size());
+        data_.erase(data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(drop));
+        base_ += drop;
+    }
+    const uint64_t held = base_ + data_.size();
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk, fileSize_ - held));
     const size_t before = data_.size();
     data_.resize(before + want);
     DWORD got = 0;
@@ -55,7 +72,7 @@ bool CRawDataReader::ReadMore(size_t chunk) {
                                                      static_cast<DWORD>(want), &got, nullptr));
     data_.resize(before + got);
     // A file cut shorter since it was opened ends where it ends now.
-    if (!ok || got < want || data_.size() >= fileSize_) {
+    if (!ok || got < want || base_ + data_.size() >= fileSize_) {
         complete_ = true;
         Close();
     }
@@ -65,7 +82,7 @@ bool CRawDataReader::ReadMore(size_t chunk) {
 CRawDataReader::Result CRawDataReader::Step(RadarFrame& frame, size_t work) {
     size_t allowance = std::max<size_t>(work, 1);
     for (;;) {
-        switch (scanner_.Next(data_.data(), data_.size(), complete_, frame, &allowance)) {
+        switch (scanner_.Next(data_.data(), base_, base_ + data_.size(), complete_, frame, &allowance)) {
         case CRawFrameScanner::Step::Frame: return Result::Frame;
         case CRawFrameScanner::Step::End: return Result::End;
         case CRawFrameScanner::Step::Busy: return Result::Busy;

@@ -18,8 +18,12 @@ public:
     CRawDataReader(const CRawDataReader&) = delete;
     CRawDataReader& operator=(const CRawDataReader&) = delete;
 
-    // Opens the file. False when it cannot be read or is not a raw data file of a known version.
-    bool Open(const std::string& path);
+    // Opens the file. False when it cannot be read or is not a raw data file of a known version,
+    // or (gateCount not 0) when its header names another gate count than the playback's
+    // configuration: its points would be read against the wrong gates.
+    bool Open(const std::string& path, uint32_t gateCount = 0);
+    // Open refused the file for its gate count alone (the file itself is intact).
+    bool GateCountRefused() const { return gateRefused_; }
     void Close();
 
     enum class Result { Frame, End, Busy };
@@ -33,6 +37,10 @@ public:
     // Damaged stretches skipped so far (each counts once however many bytes it spans).
     int DamagedFrames() const { return scanner_.DamagedFrames(); }
 
+    // Bytes of the file held in memory: the unread rest of the last piece read, and what a record
+    // starting at the position may still need. Bounded whatever the size of the file.
+    size_t HeldBytes() const { return data_.capacity(); }
+
     static constexpr uint64_t kMaxFileBytes = 1ull << 30;
 
 private:
@@ -41,6 +49,8 @@ private:
     void* file_ = nullptr;  // HANDLE; null when closed
     uint64_t fileSize_ = 0;
     bool complete_ = false;
-    std::vector<uint8_t> data_;
+    std::vector<uint8_t> data_;  // the file's bytes from offset base_ on
+    size_t base_ = 0;
+    bool gateRefused_ = false;
     CRawFrameScanner scanner_;
 };

@@ -70,7 +70,7 @@ void CRawFrameScanner::Skip() {
     ++position_;
 }
 
-bool CRawFrameScanner::CandidateChecksOut(const uint8_t* data, size_t at, uint32_t payload, size_t* allowance) {
+bool CRawFrameScanner::CandidateChecksOut(const uint8_t* data, size_t base, size_t at, uint32_t payload, size_t* allowance) {
     const CrcTables& t = Tables();
     const size_t first = at + CRawFrameCodec::kFrameHeaderSize, last = first + payload;
     if (registersEnd_ < first) {
@@ -80,28 +80,28 @@ bool CRawFrameScanner::CandidateChecksOut(const uint8_t* data, size_t at, uint32
     }
     while (registersEnd_ < last) {
         const uint32_t r = registers_[registersEnd_ % kWindow];
-        registers_[(registersEnd_ + 1) % kWindow] = t.byteStep[(r ^ data[registersEnd_]) & 0xFF] ^ (r >> 8);
+        registers_[(registersEnd_ + 1) % kWindow] = t.byteStep[(r ^ data[registersEnd_ - base]) & 0xFF] ^ (r >> 8);
         ++registersEnd_;
         if (*allowance) --*allowance;
     }
     uint32_t header = 0xFFFFFFFFu;
-    for (size_t i = at; i < at + 24; ++i) header = t.byteStep[(header ^ data[i]) & 0xFF] ^ (header >> 8);
+    for (size_t i = at; i < at + 24; ++i) header = t.byteStep[(header ^ data[i - base]) & 0xFF] ^ (header >> 8);
     // Register after the payload when started from `header` at first: the shifted difference of
     // the start registers, plus the register the running computation reached.
     const uint32_t shift = t.pointsShift[payload / CRawFrameCodec::kPointSize];
     const uint32_t end = MultiplyModP(shift, header ^ registers_[first % kWindow]) ^ registers_[last % kWindow];
-    return ~end == Read32(data + at + 24);
+    return ~end == Read32(data + (at - base) + 24);
 }
 
-CRawFrameScanner::Step CRawFrameScanner::Next(const uint8_t* data, size_t size, bool complete, RadarFrame& frame,
-                                              size_t* allowance) {
+CRawFrameScanner::Step CRawFrameScanner::Next(const uint8_t* data, size_t base, size_t size, bool complete,
+                                              RadarFrame& frame, size_t* allowance) {
     constexpr size_t kHeader = CRawFrameCodec::kFrameHeaderSize;
     for (;;) {
         if (*allowance == 0) return Step::Busy;
         --*allowance;
         if (position_ >= size) return complete ? Step::End : Step::NeedMore;
         const size_t remaining = size - position_;
-        const uint8_t* p = data + position_;
+        const uint8_t* p = data + (position_ - base);
         if (remaining < 4 || Read32(p) != CRawFrameCodec::kFrameMagic) {
             if (remaining < 4 && !complete) return Step::NeedMore;
             Skip();
@@ -128,7 +128,7 @@ CRawFrameScanner::Step CRawFrameScanner::Next(const uint8_t* data, size_t size, 
             continue;
         }
         size_t consumed = 0;
-        if (CandidateChecksOut(data, position_, payload, allowance) &&
+        if (CandidateChecksOut(data, base, position_, payload, allowance) &&
             CRawFrameCodec::DecodeFrame(p, remaining, frame, &consumed) == CRawFrameCodec::DecodeResult::Ok) {
             position_ += consumed;
             inDamage_ = false;

@@ -29,14 +29,19 @@ public:
     void Reset(size_t start);
     // data/size: every byte of the file handed over so far (offsets are file offsets); complete when
     // no more will come. Each byte examined takes one unit of *allowance.
-    Step Next(const uint8_t* data, size_t size, bool complete, RadarFrame& frame, size_t* allowance);
+    Step Next(const uint8_t* data, size_t size, bool complete, RadarFrame& frame, size_t* allowance) {
+        return Next(data, 0, size, complete, frame, allowance);
+    }
+    // The same over a window of the file: data holds the bytes from file offset base up to offset
+    // end. The scanner never looks behind Position(), so a reader may drop the bytes before it.
+    Step Next(const uint8_t* data, size_t base, size_t end, bool complete, RadarFrame& frame, size_t* allowance);
 
     size_t Position() const { return position_; }
     // Damaged stretches skipped so far (each counts once however many bytes it spans).
     int DamagedFrames() const { return damaged_; }
 
 private:
-    bool CandidateChecksOut(const uint8_t* data, size_t at, uint32_t payload, size_t* allowance);
+    bool CandidateChecksOut(const uint8_t* data, size_t base, size_t at, uint32_t payload, size_t* allowance);
     void Skip();
 
     static constexpr size_t kWindow = 1u << 16;  // > largest record, a power of two

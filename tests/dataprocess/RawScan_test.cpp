@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -144,3 +145,30 @@ TEST(RawScan, DataHandedOverInPiecesGivesTheSameFramesAsAtOnce) {
 }
 
 }  // namespace
+
+// A long file is read piece by piece: what the reader holds stays near one piece, not the file,
+// also across damage, and every frame still comes back.
+TEST(RawScan, ReaderHoldsAPieceOfTheFileNotTheWhole) {
+    Recording r = MakeRecording(0);
+    uint32_t sequence = 0;
+    while (r.bytes.size() < (24u << 20)) {
+        const std::vector<uint8_t> f = CRawFrameCodec::EncodeFrame(MakeFrame(sequence++, 60));
+        r.bytes.insert(r.bytes.end(), f.begin(), f.end());
+    }
+    r.bytes[r.bytes.size() / 2] ^= 0x40;  // one damaged frame in the middle
+    const std::string folder = MakeScratchFolder("rawlong");
+    const std::string path = folder + "\\long.rvraw";
+    WriteText(path, std::string(reinterpret_cast<const char*>(r.bytes.data()), r.bytes.size()));
+    CRawDataReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    size_t frames = 0, mostHeld = 0;
+    for (RadarFrame f; reader.Next(f);) {
+        ++frames;
+        mostHeld = std::max(mostHeld, reader.HeldBytes());
+    }
+    EXPECT_EQ(frames, sequence - 1);
+    EXPECT_EQ(reader.DamagedFrames(), 1);
+    EXPECT_LE(mostHeld, 4u << 20) << "held " << mostHeld << " bytes of a " << r.bytes.size() << "-byte file";
+    reader.Close();
+    DeleteFileA(path.c_str());
+}

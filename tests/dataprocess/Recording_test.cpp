@@ -242,6 +242,41 @@ TEST_F(Recording, DamagedRecordingsAreReadUpToTheDamage) {
     EXPECT_EQ(log.events.back(), "end");
 }
 
+// A file whose header names another gate count than the folder's configuration is not played
+// against the wrong gates: it is skipped and counted as damaged, and the files that agree play.
+TEST_F(Recording, FilesOfAnotherGateCountThanTheFolderAreRefused) {
+    RecordLiveRun(20);
+    const std::string rec = folder_ + "\\rec";
+    const std::vector<std::string> files = RawFiles(rec);
+    ASSERT_EQ(files.size(), 1u);
+    tagRADARPARAMETER record;
+    ROVA_Interface_RadarParameter_Init(&record);
+    ASSERT_TRUE(ROVA_Interface_RadarParameter_LoadFromFile((rec + "\\FILE_Radar_Config.ini").c_str(), &record));
+    const uint32_t recorded = static_cast<uint32_t>(record.gateCount);
+    EventLog plain;
+    const size_t alone = PlayBack(rec, plain).size();
+    ASSERT_GE(alone, 20u);
+    // The same frames once more in a file whose header says another gate count.
+    std::string bytes = ReadText(files[0]);
+    const std::vector<uint8_t> other = CRawFrameCodec::EncodeFileHeader(recorded + 16, 0);
+    bytes.replace(0, other.size(), reinterpret_cast<const char*>(other.data()), other.size());
+    WriteText(rec + "\\ROVA_Raw_99999999_other.rvraw", bytes);
+
+    RadarSimCounters before{};
+    ROVA_SimSensor_GetCounters(&before);
+    EventLog log;
+    const std::vector<Delivery> played = PlayBack(rec, log);
+    RadarSimCounters after{};
+    ROVA_SimSensor_GetCounters(&after);
+    EXPECT_EQ(played.size(), alone) << "the other file's frames were played";
+    EXPECT_EQ(after.damagedFrames - before.damagedFrames, 1u);
+    tagRADARLINKHEALTH health{};
+    health.structSize = sizeof health;
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_GetLinkHealth(&health));
+    EXPECT_EQ(health.badChecksumFrames, 1u);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "file"), 2) << "both files are offered";
+}
+
 TEST_F(Recording, RecordingThatCannotWriteDoesNotStopTheRun) {
     WriteText(folder_ + "\\blocker", "a file where the folder should be");
     SelectSimulatedSensor(5);
