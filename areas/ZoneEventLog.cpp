@@ -1,6 +1,10 @@
 #include "areas/ZoneEventLog.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include "contracts/ROVA_Common.h"
+#include "framework/FreshName.h"
 
 std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* clock) {
     char text[200];
@@ -33,11 +37,20 @@ bool ZoneEventLog::OpenInFolder(const char* folder) {
     Close();
     if (!folder) return false;
     RecursiveCreateDirectoryA(folder);
-    char name[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    if (!GetFileNameByDateA(name, ".csv", "ROVA_MTT_Zones_", "", 0, 1, 0)) return false;
-    if (!CombinePathNameA(path, folder, name)) return false;
-    return Adopt(fopen(path, "wb"), path);
+    std::string path;
+    const HANDLE file = CreateFreshFileA(folder, DatedStemA("ROVA_MTT_Zones_"), ".csv", FILE_SHARE_READ, &path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (fd == -1) {
+        ::CloseHandle(file);
+        return false;
+    }
+    FILE* stream = _fdopen(fd, "wb");
+    if (!stream) {
+        _close(fd);
+        return false;
+    }
+    return Adopt(stream, path.c_str());
 }
 
 bool ZoneEventLog::OpenFile(const char* path) {
@@ -92,6 +105,18 @@ void ZoneEventLog::Close() {
     if (!m_file) return;
     fclose(m_file);
     m_file = nullptr;
+}
+
+void ZoneEventLog::Discard() {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_file) return;
+        fclose(m_file);
+        m_file = nullptr;
+        path = m_path;
+    }
+    ::DeleteFileA(path.c_str());
 }
 
 bool ZoneEventLog::IsOpen() const {

@@ -23,7 +23,8 @@ public:
     ZoneEventLog(const ZoneEventLog&) = delete;
     ZoneEventLog& operator=(const ZoneEventLog&) = delete;
 
-    // Creates folder and a new dated file in it.
+    // Creates folder and a new dated file in it; an older file of the same name (the clock was set
+    // back) is left alone and the new one gets the next free name.
     bool OpenInFolder(const char* folder);
     // Creates (or truncates) exactly this file.
     bool OpenFile(const char* path);
@@ -32,6 +33,8 @@ public:
     void Write(const std::vector<ZoneEvent>& events);
     void Flush();
     void Close();
+    // Closes and deletes the file: the run it was opened for never started.
+    void Discard();
     bool IsOpen() const;
     std::string Path() const;
 

@@ -3,12 +3,14 @@
 #include <cstdio>
 
 #include "contracts/ROVA_Common.h"
+#include "framework/FreshName.h"
 
 CResultFile::CResultFile() : CResultFile(Hooks{}) {}
 
 CResultFile::CResultFile(Hooks hooks) : m_hooks(std::move(hooks)) {
     if (!m_hooks.clock) m_hooks.clock = [] { return MS_GetTime(); };
     if (!m_hooks.commit) m_hooks.commit = [](HANDLE file) { ::FlushFileBuffers(file); };
+    if (!m_hooks.stem) m_hooks.stem = [] { return DatedStemA("ROVA_MTT_Result_"); };
 }
 
 int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t objectId, double distance,
@@ -22,13 +24,9 @@ bool CResultFile::Open(const char* folder) {
     Close();
     if (!folder) return false;
     RecursiveCreateDirectoryA(folder);
-    char name[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    if (!GetFileNameByDateA(name, ".txt", "ROVA_MTT_Result_", "", 0, 1, 0)) return false;
-    CombinePathNameA(path, folder, name);
+    std::string path;
     // Readable while it is written: the operator may watch the results of a run.
-    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFreshFileA(folder, m_hooks.stem(), ".txt", FILE_SHARE_READ | FILE_SHARE_WRITE, &path);
     if (file == INVALID_HANDLE_VALUE) return false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -36,6 +34,7 @@ bool CResultFile::Open(const char* folder) {
         m_path = path;
         m_buffered.clear();
         m_uncommitted = false;
+        m_anyLine = false;
         m_lastCommit = m_hooks.clock();
     }
     if (m_hooks.timerMs != 0 &&
@@ -56,6 +55,7 @@ void CResultFile::WriteLine(int64_t objectId, double distance, double angle, dou
     if (m_file == INVALID_HANDLE_VALUE) return;
     const uint32_t tick = m_hooks.clock();
     if (m_buffered.empty()) m_bufferedSince = tick;
+    m_anyLine = true;
     m_buffered.append(line, static_cast<size_t>(length));
     if (m_buffered.size() >= kHandOverBytes) HandOverLocked();
     // A busy run hands over here as well, without waiting for the timer.
@@ -106,6 +106,16 @@ void CResultFile::Close() {
     ::CloseHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
     m_uncommitted = false;
+}
+
+void CResultFile::CloseDiscardingEmpty() {
+    std::string empty;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_file != INVALID_HANDLE_VALUE && !m_anyLine) empty = m_path;
+    }
+    Close();
+    if (!empty.empty()) ::DeleteFileA(empty.c_str());
 }
 
 bool CResultFile::IsOpen() const {

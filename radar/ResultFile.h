@@ -15,12 +15,14 @@
 
 class CResultFile {
 public:
-    // What a test replaces: the millisecond clock, the forcing of the file to the disk, and the
-    // period of the timer that calls Flush (0: no timer, the caller calls Flush).
+    // What a test replaces: the millisecond clock, the forcing of the file to the disk, the period
+    // of the timer that calls Flush (0: no timer, the caller calls Flush), and the name of the next
+    // file without its extension.
     struct Hooks {
         std::function<uint32_t()> clock;
         std::function<void(HANDLE)> commit;
         uint32_t timerMs = kTimerMs;
+        std::function<std::string()> stem;
     };
 
     CResultFile();
@@ -29,8 +31,9 @@ public:
     CResultFile(const CResultFile&) = delete;
     CResultFile& operator=(const CResultFile&) = delete;
 
-    // Closes any open file, creates `folder` and opens a new, dated file in it. False when the
-    // folder or file could not be made; the run then goes on without results.
+    // Closes any open file, creates `folder` and opens a new, dated file in it; an older file of
+    // the same name (the clock was set back) is left alone and the new one gets the next free name.
+    // False when the folder or file could not be made; the run then goes on without results.
     bool Open(const char* folder);
     // Writes one line; whole lines only, even when Close runs at the same time.
     void WriteLine(int64_t objectId, double distance, double angle, double velocity);
@@ -39,6 +42,8 @@ public:
     void Flush();
     // Hands everything over, forces it to the disk and closes the file.
     void Close();
+    // Closes the file and deletes it when no line was ever written to it (a run that never started).
+    void CloseDiscardingEmpty();
     bool IsOpen() const;
     std::string Path() const;
 
@@ -67,6 +72,7 @@ private:
     std::string m_buffered;      // whole lines the operating system has not seen
     uint32_t m_bufferedSince = 0;
     bool m_uncommitted = false;  // lines the operating system has that may not be on the disk
+    bool m_anyLine = false;      // a line was written since the open
     uint32_t m_lastCommit = 0;
     HANDLE m_timer = nullptr;    // only touched on the thread that opens and closes
 };

@@ -7,6 +7,7 @@
 #include "areas/SerialLightPort.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_LinkHealth.h"
+#include "framework/FreshName.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -53,7 +54,14 @@ void CRunController::OpenResultFile() {
     m_zones.Start(m_resultFolder.c_str());
 }
 
+void CRunController::DiscardEmptyRecordingFolder() {
+    // A run that never started leaves no folder behind; one holding anything stays.
+    if (m_recordingFolder.empty() || m_recordingFolder == m_savePath) return;
+    if (::RemoveDirectoryW(m_recordingFolder.c_str())) m_recordingFolder.clear();
+}
+
 bool CRunController::FailStart() {
+    DiscardEmptyRecordingFolder();
     m_phase = RunPhase::Idle;
     m_window.ApplyRunButtons(Buttons());
     return false;
@@ -78,6 +86,7 @@ bool CRunController::StartRun() {
         ~Done() { busy = false; }
     } done{m_busy};
 
+    m_recordingFolder.clear();
     m_window.ShowWaiting(CResourceLoader::LoadString(IDS_STARTING_SENSOR));
     if (!ROVA_Interface_RadarCtrl_IsConfigLoad()) {
         m_window.HideWaiting();
@@ -86,7 +95,14 @@ bool CRunController::StartRun() {
     }
     if (gRadarParameter.isFileSource == 0) {
         gRadarParameter.saveRawData = m_settings.saveData;
-        if (m_settings.saveData) WideToAnsi(m_savePath, gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+        if (m_settings.saveData) {
+            // Each run into a folder of its own, beside its own FILE_Radar_Config.ini: a later run
+            // with other gates or calibration never rewrites what an older recording plays with.
+            RecursiveCreateDirectoryW(m_savePath);
+            if (!CreateFreshFolderW(m_savePath, DatedStemW(L"ROVA_MTT_Data_"), &m_recordingFolder))
+                m_recordingFolder = m_savePath;  // the library reports what it cannot write
+            WideToAnsi(m_recordingFolder.c_str(), gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+        }
     }
     CBaseStringA error;
     if (!ROVA_Interface_RadarCtrl_OpenDevice(&error)) {
@@ -116,15 +132,17 @@ bool CRunController::StartRun() {
         ROVA_Interface_RadarCtrl_GetLastError(&why);
         ROVA_Interface_RadarCtrl_Stop();
         ROVA_Interface_RadarCtrl_CloseDevice();
-        m_results.Close();
-        m_zones.Stop();
+        m_results.CloseDiscardingEmpty();
+        m_zones.Abandon();
         m_window.ShowRunError(LibraryText(why), IDS_START_DEVICE_FAILED);
         return FailStart();
     }
 
     m_phase = gRadarParameter.isFileSource == 1 ? RunPhase::Playback : RunPhase::Live;
     m_window.ApplyRunButtons(Buttons());
-    m_light.OpenLight(gRadarParameter.lightPort, gRadarParameter.lightBaudRate);
+    // The light is the console's own, whatever a played recording's configuration names: its port
+    // number may be another device here.
+    m_light.OpenLight(m_savedRecord.lightPort, m_savedRecord.lightBaudRate);
     m_window.StartPresenceTimer();
     BeginLinkWatch();
     return true;

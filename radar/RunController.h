@@ -78,6 +78,8 @@ public:
     const CSerialLightCtrl_YSL& Light() const noexcept { return m_light; }
     // Where Save Data records, used at the next live start.
     const wchar_t* SavePath() const noexcept { return m_savePath; }
+    // The folder the current or last run recorded into (under the save path); empty when it did not.
+    const std::wstring& RecordingFolder() const noexcept { return m_recordingFolder; }
     void SetSavePath(const wchar_t* path);
     // The folder of the result files (default: "Log" beside the exe).
     void SetResultFolder(const std::string& folder) { m_resultFolder = folder; }
@@ -89,6 +91,7 @@ private:
     // True (and the buttons shown again as they are) while a start or stop is under way.
     bool RefuseWhileBusy();
     bool FailStart();
+    void DiscardEmptyRecordingFolder();
     void OpenResultFile();
     void SendTrackingCommand();
     void BeginLinkWatch();
@@ -102,6 +105,7 @@ private:
     RunPhase m_phase = RunPhase::Idle;
     bool m_busy = false;  // a start or stop sequence is under way (its message boxes pump messages)
     wchar_t m_savePath[MAX_PATH] = {};
+    std::wstring m_recordingFolder;
     std::string m_resultFolder;
     std::string m_settingsFile;
     CTargetSlots m_slots;

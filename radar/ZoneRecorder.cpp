@@ -73,6 +73,13 @@ void CZoneRecorder::Stop() {
     m_running = false;
 }
 
+void CZoneRecorder::Abandon() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_running) return;
+    m_log.Discard();
+    m_running = false;
+}
+
 int CZoneRecorder::Inside(int area) const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_tracker.Inside(area);

@@ -26,6 +26,8 @@ public:
     void Tick();
     // The run stopped (no delivery runs any more): open stays close, the file closes.
     void Stop();
+    // The run never started: its event file goes.
+    void Abandon();
 
     int Inside(int area) const;
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -26,6 +27,19 @@ public:
         int n = ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()), nullptr, nullptr);
         s.resize(n > 0 ? n - 1 : 0);
         return s;
+    }
+
+    // Names of the files and folders in the sub-folder name (empty when it does not exist).
+    std::vector<std::wstring> list(const std::wstring& name) const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW fd;
+        HANDLE h = ::FindFirstFileW((file(name) + L"\\*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0) names.push_back(fd.cFileName);
+        } while (::FindNextFileW(h, &fd));
+        ::FindClose(h);
+        return names;
     }
 
     // Removes dir and everything in it.

@@ -62,6 +62,36 @@ TEST(ResultFileTest, OpenMakesTheFolderAndANewDatedFileEachTime) {
     EXPECT_FALSE(CResultFile().Open(nullptr));
 }
 
+// The clock set back brings a run's name back: the older file is never truncated or appended to,
+// the new run gets the next free name; a run that wrote nothing can go without a trace.
+TEST(ResultFileTest, AnOlderFileOfTheSameNameIsLeftAlone) {
+    TempFolder dir;
+    const std::string folder = dir.fileA("Log");
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string stem = "ROVA_MTT_Result_20261211_031500_000";
+    const std::string older = folder + "\\" + stem + ".txt";
+    std::ofstream(older, std::ios::binary) << "[03:15:00.000], 1, 1.00, 2.00, 3.00\r\n";
+    CResultFile file(CResultFile::Hooks{{}, {}, 0, [&] { return stem; }});
+    for (const char* expected : {"_2.txt", "_3.txt"}) {
+        ASSERT_TRUE(file.Open(folder.c_str()));
+        EXPECT_EQ(file.Path(), folder + "\\" + stem + expected);
+        file.WriteLine(4, 1.0, 2.0, 3.0);
+        file.Close();
+    }
+    EXPECT_EQ(ReadAll(older), "[03:15:00.000], 1, 1.00, 2.00, 3.00\r\n");
+    EXPECT_NE(ReadAll(folder + "\\" + stem + "_2.txt").find(", 4, 1.00, 2.00, 3.00\r\n"), std::string::npos);
+    // Discarding keeps a file with lines and removes an empty one.
+    ASSERT_TRUE(file.Open(folder.c_str()));
+    const std::string empty = file.Path();
+    file.CloseDiscardingEmpty();
+    EXPECT_EQ(::GetFileAttributesA(empty.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(file.Open(folder.c_str()));
+    const std::string kept = file.Path();
+    file.WriteLine(5, 1.0, 2.0, 3.0);
+    file.CloseDiscardingEmpty();
+    EXPECT_NE(::GetFileAttributesA(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(ResultFileTest, ClosingWhileAThreadWritesLeavesOnlyWholeLines) {
     TempFolder dir;
     CResultFile file;

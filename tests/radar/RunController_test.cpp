@@ -100,14 +100,25 @@ private:
     }
 };
 
-// A signal light whose port never opens: runs never touch a real COM port.
+// A signal light whose port never opens: runs never touch a real COM port. It notes what it was
+// asked to open.
+struct LightOpens {
+    std::vector<std::pair<int, unsigned long>> asked;
+};
 class ClosedLightPort : public ILightPort {
 public:
-    int Open(int, unsigned long) override { return 0; }
+    explicit ClosedLightPort(LightOpens* opens = nullptr) : m_opens(opens) {}
+    int Open(int port, unsigned long baud) override {
+        if (m_opens) m_opens->asked.emplace_back(port, baud);
+        return 0;
+    }
     int IsOpened() const override { return 0; }
     void Close() override {}
     int Write(const void*, int, DWORD) override { return 0; }
     void Pause(uint32_t) override {}
+
+private:
+    LightOpens* m_opens;
 };
 
 int StreamStops() {
@@ -126,7 +137,7 @@ protected:
         gRadarParameter.sourceType = RADAR_SOURCE_NONE;
         gAppConfig.LoadFromMemory("<AppConfig/>", 12);
         settings_.Reset(gRadarParameter.gateMinDefault, gRadarParameter.gateMaxDefault);
-        run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<ClosedLightPort>());
+        run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<ClosedLightPort>(&lightOpens_));
         run_->SetResultFolder(folder_.fileA("Log"));
         run_->SetSettingsFile(folder_.fileA("appConfig.xml"));
         run_->SetSavePath(folder_.file(L"SaveData").c_str());
@@ -149,7 +160,7 @@ protected:
         FakeRunWindow::Toggle(window_.buttons.start);
         run_->OnStartStop();
     }
-    // A short live recording into the save folder, to be played back.
+    // A short live recording into the save folder, to be played back: the run's own folder.
     std::string Record() {
         settings_.saveData = 1;
         PressStart();
@@ -157,8 +168,24 @@ protected:
         ::Sleep(400);
         PressStart();
         settings_.saveData = 0;
-        return TempFolder::narrow(folder_.file(L"SaveData"));
+        return TempFolder::narrow(run_->RecordingFolder());
     }
+    // Plays folder to its end as the window would, handling the delayed ends.
+    void PlayToTheEnd(const std::string& folder) {
+        FakeRunWindow::Toggle(window_.buttons.playback);
+        run_->StartPlayback(folder.c_str(), true);
+        ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << (window_.errors.empty() ? L"" : window_.errors.back());
+        for (int i = 0; i < 300 && ROVA_Interface_RadarCtrl_IsStarted(); ++i) {
+            if (onPlaybackStep) onPlaybackStep();
+            run_->OnPlaybackEnd();
+            window_.FireDelayed();
+            window_.queued = 0;
+            ::Sleep(10);
+        }
+        EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    }
+    std::function<void()> onPlaybackStep;
+    LightOpens lightOpens_;
     // The buttons show the library's state; the presence timer runs exactly during a run.
     void ExpectButtonsAgreeWithLibrary(const char* step) {
         SCOPED_TRACE(step);
@@ -207,6 +234,7 @@ TEST_F(RunControllerTest, ARefusedStartEndsLikeAFailedStartWithTheLibrarysText) 
     EXPECT_EQ(window_.errors[0], L"The sensor did not acknowledge the start in time.");
     EXPECT_EQ(window_.errorCaptions[0], static_cast<UINT>(IDS_START_DEVICE_FAILED));
     EXPECT_FALSE(run_->Results().IsOpen()) << "an empty result file is left open";
+    EXPECT_TRUE(folder_.list(L"Log").empty()) << "the run that never started left files in Log";
     EXPECT_EQ(StreamStops(), stopsBefore) << "a start that never ran needs no stop";
     ExpectButtonsAgreeWithLibrary("after the refusal");
 
@@ -220,6 +248,80 @@ TEST_F(RunControllerTest, ARefusedStartEndsLikeAFailedStartWithTheLibrarysText) 
     EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
     EXPECT_EQ(StreamStops(), stopsBefore + 1) << "the sensor got its stop request";
     ExpectButtonsAgreeWithLibrary("after the stop");
+}
+
+// Neither a refused start nor one whose device does not open leaves a result file, an event file
+// or a recording folder behind, even with Save Data on.
+TEST_F(RunControllerTest, AFailedStartLeavesNoFiles) {
+    Detect();
+    settings_.saveData = 1;
+    for (const bool refuse : {true, false}) {
+        SCOPED_TRACE(refuse ? "start refused" : "device does not open");
+        ROVA_SimSensor_SetStartRefusal(refuse ? "refused" : nullptr);
+        ROVA_SimSensor_SetOpenFailure(refuse ? nullptr : "unplugged");
+        PressStart();
+        EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+        EXPECT_TRUE(folder_.list(L"Log").empty());
+        EXPECT_TRUE(folder_.list(L"SaveData").empty());
+        EXPECT_TRUE(run_->RecordingFolder().empty());
+    }
+    ROVA_SimSensor_SetStartRefusal(nullptr);
+    ROVA_SimSensor_SetOpenFailure(nullptr);
+    // The run that starts keeps its files.
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    PressStart();
+    EXPECT_EQ(folder_.list(L"SaveData").size(), 1u);
+    EXPECT_FALSE(folder_.list(L"Log").empty());
+}
+
+// Each live run records into a folder of its own with its own configuration: an older recording
+// plays with the gates it was made with, not with the newest run's.
+TEST_F(RunControllerTest, EachLiveRunRecordsIntoItsOwnFolderAndPlaysWithItsOwnGates) {
+    Detect();
+    const int firstGates = gRadarParameter.gateCount;
+    const std::string first = Record();
+    gRadarParameter.gateCount = firstGates + 16;
+    run_->SaveRadarRecord();
+    const std::string second = Record();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(folder_.list(L"SaveData").size(), 2u);
+    for (const std::string& recording : {first, second}) {
+        EXPECT_EQ(recording.rfind(TempFolder::narrow(folder_.file(L"SaveData")) + "\\", 0), 0u) << recording;
+    }
+
+    RadarSimCounters before{};
+    ROVA_SimSensor_GetCounters(&before);
+    int playedGates = 0;
+    onPlaybackStep = [&] { playedGates = gRadarParameter.gateCount; };
+    PlayToTheEnd(first);
+    RadarSimCounters after{};
+    ROVA_SimSensor_GetCounters(&after);
+    EXPECT_EQ(playedGates, firstGates);
+    EXPECT_EQ(after.damagedFrames, before.damagedFrames) << "the first run's files were refused";
+    EXPECT_GT(after.framesAcquired, before.framesAcquired);
+    EXPECT_EQ(gRadarParameter.gateCount, firstGates + 16) << "the live record is back after the playback";
+}
+
+// A played recording names the light's port and baud rate of the site it was made at; the light
+// of this console stays on its own port.
+TEST_F(RunControllerTest, PlaybackKeepsTheConsolesOwnLight) {
+    Detect();
+    gRadarParameter.lightPort = 5;
+    gRadarParameter.lightBaudRate = 9600;
+    run_->SaveRadarRecord();
+    const std::string recording = Record();
+    tagRADARPARAMETER foreign;
+    ROVA_Interface_RadarParameter_Init(&foreign);
+    const std::string config = recording + "\\FILE_Radar_Config.ini";
+    ASSERT_TRUE(ROVA_Interface_RadarParameter_LoadFromFile(config.c_str(), &foreign));
+    foreign.lightPort = 7;
+    foreign.lightBaudRate = 19200;
+    ASSERT_TRUE(ROVA_Interface_RadarParameter_SaveToFile(config.c_str(), &foreign));
+    lightOpens_.asked.clear();
+    PlayToTheEnd(recording);
+    ASSERT_EQ(lightOpens_.asked.size(), 1u);
+    EXPECT_EQ(lightOpens_.asked[0], (std::pair<int, unsigned long>(5, 9600)));
 }
 
 TEST_F(RunControllerTest, StopPressedWhileARefusedStartReportsItStartsNothing) {

@@ -76,7 +76,9 @@ echo "result lines: $(wc -l < "$result"), the last written $result_gap ms before
 [ "$result_gap" -le 1000 ] || e2e_fail "the result file lost the last $result_gap ms before the kill"
 
 # --- Raw recording: every frame up to the one being written reads back, without gaps.
-raw=$(wine "$ROVA_BIN_DIR/rova_rawcheck.exe" "$(winepath -w "$E2E_DIR/SaveData" 2>/dev/null)" 2>/dev/null | tr -d '\r') ||
+run_folder=$(ls -d "$E2E_DIR"/SaveData/ROVA_MTT_Data_* 2>/dev/null | head -1)
+[ -n "$run_folder" ] || e2e_fail "no run folder in SaveData: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
+raw=$(wine "$ROVA_BIN_DIR/rova_rawcheck.exe" "$(winepath -w "$run_folder" 2>/dev/null)" 2>/dev/null | tr -d '\r') ||
   e2e_fail "the recording does not read back: $raw"
 echo "recording: $raw"
 [ "$(wc -l <<<"$raw")" -eq 1 ] || e2e_fail "expected one raw data file"

@@ -81,8 +81,11 @@ e2e_wait_state $IDC_START "1 1 1" || e2e_fail "start for recording"
 sleep 3
 e2e_click_control $IDC_START
 e2e_wait_state $IDC_START "1 1 0" || e2e_fail "stop after recording"
-[ -f "$E2E_DIR/SaveData/FILE_Radar_Config.ini" ] || e2e_fail "no FILE_Radar_Config.ini in SaveData: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
-ls "$E2E_DIR"/SaveData/* | grep -vq FILE_Radar_Config.ini || e2e_fail "no raw data recorded"
+# The run records into a folder of its own under the save folder.
+run_folders=$(ls -d "$E2E_DIR"/SaveData/ROVA_MTT_Data_* 2>/dev/null)
+[ "$(wc -w <<<"$run_folders")" -eq 1 ] || e2e_fail "expected one run folder in SaveData: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
+[ -f "$run_folders/FILE_Radar_Config.ini" ] || e2e_fail "no FILE_Radar_Config.ini in the run folder: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
+ls "$run_folders"/* | grep -vq FILE_Radar_Config.ini || e2e_fail "no raw data recorded"
 e2e_click_control $IDC_SAVEDATA
 e2e_wait_state $IDC_SAVEDATA "1 1 0" || e2e_fail "Save Data not off"
 
@@ -139,7 +142,7 @@ e2e_wait_exit 20 || e2e_fail "the console did not end"
 # is played back from a copy there.
 rec_name=$(basename "$E2E_DIR")
 rec_dir="$WINEPREFIX/drive_c/$rec_name"
-cp -r "$E2E_DIR/SaveData" "$rec_dir"
+cp -r "$run_folders" "$rec_dir"
 trap 'rm -rf "$rec_dir"; e2e_cleanup' EXIT
 sed -i "s|<AppConfig |<AppConfig DataFilePath=\"C:\\\\$rec_name\" |" "$E2E_DIR/appConfig.xml"
 grep -q "DataFilePath=\"C:\\\\$rec_name\"" "$E2E_DIR/appConfig.xml" || e2e_fail "could not set DataFilePath: $(cat "$E2E_DIR/appConfig.xml")"

@@ -62,11 +62,12 @@ e2e_wait_exit 20 || e2e_fail "the console did not end"
 
 live=$(ls "$E2E_DIR"/Log/ROVA_MTT_Zones_*.csv 2>/dev/null | head -1)
 [ -n "$live" ] || e2e_fail "no zone event file in Log: $(ls "$E2E_DIR/Log" 2>&1)"
-ls "$E2E_DIR"/SaveData/*.rvraw >/dev/null 2>&1 || e2e_fail "nothing recorded: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
+run_folder=$(ls -d "$E2E_DIR"/SaveData/ROVA_MTT_Data_* 2>/dev/null | head -1)
+ls "$run_folder"/*.rvraw >/dev/null 2>&1 || e2e_fail "nothing recorded: $(ls -R "$E2E_DIR/SaveData" 2>&1)"
 
 # The replay of the recording with the same settings.
 status=0
-(cd "$E2E_DIR" && wine ./ROVA_Zones.exe SaveData --config appConfig.xml --csv replay.csv --summary \
+(cd "$E2E_DIR" && wine ./ROVA_Zones.exe "SaveData\\$(basename "$run_folder")" --config appConfig.xml --csv replay.csv --summary \
    --heatmap heatmap.png > replay.out 2> replay.err) || status=$?
 cat "$E2E_DIR/replay.out"
 [ "$status" = 0 ] || e2e_fail "ROVA_Zones ended with $status: $(cat "$E2E_DIR/replay.err")"

@@ -1,0 +1,20 @@
+#pragma once
+// Files and folders of a run are named after the local date and time of their start. A clock set
+// back (by hand, or by the time service) can bring a name back that an older run already used:
+// these never open or reuse what is there, they take the next free name instead
+// ("<stem>_2<extension>", "<stem>_3<extension>", ...).
+#include <string>
+
+#include <windows.h>
+
+// "<prefix>YYYYMMDD_HHMMSS_mmm" of the local time now; empty when it cannot be made.
+std::string DatedStemA(const char* prefix);
+std::wstring DatedStemW(const wchar_t* prefix);
+
+// Creates a new file folder\stem[_n]extension (the folder must exist) for writing with the given
+// share mode. INVALID_HANDLE_VALUE when none can be made; *path is then empty.
+HANDLE CreateFreshFileA(const std::string& folder, const std::string& stem, const char* extension, DWORD share,
+                        std::string* path);
+
+// Creates a new folder parent\stem[_n] (parent must exist). False when none can be made.
+bool CreateFreshFolderW(const std::wstring& parent, const std::wstring& stem, std::wstring* path);
