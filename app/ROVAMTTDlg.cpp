@@ -374,6 +374,14 @@ void CROVAMTTDlg::OnDestroy() {
     m_waitingDlg = nullptr;
 }
 
+void CROVAMTTDlg::OnEndSession() {
+    // Windows may end the process as soon as this returns: the run ends as a Stop ends it (light
+    // off, sensor told to stop, zone exits written, files closed whole), then the settings go.
+    DbgOutputA(2, "session ends: stopping the run\r\n");
+    m_run.StopIfRunning();
+    SaveRootSettings();
+}
+
 LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:
@@ -395,6 +403,14 @@ LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         EndDialog(IDCANCEL);
         return Default(msg, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        // A logoff, shutdown or update restart is asked for: the settings are safe from here on,
+        // the run goes on until the end is certain (it may still be cancelled).
+        SaveRootSettings();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) OnEndSession();
+        return 0;
     case WM_DESTROY: {
         const LRESULT result = Default(msg, wParam, lParam);
         OnDestroy();

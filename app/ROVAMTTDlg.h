@@ -111,6 +111,7 @@ private:
     void OnTimer(UINT_PTR id);
     bool OnSysCommand(UINT command);
     void OnDestroy();
+    void OnEndSession();
     // Commands of the buttons.
     void OnDetectDevice();
     void OnPlayback();

@@ -6,6 +6,9 @@
 //   rova_probe dialogs        one line per other visible top-level window of the console's process:
 //                             "<hwnd> <class> <caption> | <static texts>"
 //   rova_probe class <hwnd>   class of a window
+//   rova_probe endsession     what Windows sends at a logoff: WM_QUERYENDSESSION, then WM_ENDSESSION
+//                             when it was granted; prints "granted <ms>" or "refused" (ms: the time
+//                             WM_ENDSESSION took)
 // Exit code 2 when the main window is not found, 3 when the control is not found.
 #include <windows.h>
 
@@ -79,6 +82,19 @@ int wmain(int argc, wchar_t** argv) {
         DialogSearch search{0, main};
         ::GetWindowThreadProcessId(main, &search.process);
         ::EnumWindows(PrintDialog, reinterpret_cast<LPARAM>(&search));
+        return 0;
+    }
+    if (command == L"endsession") {
+        DWORD_PTR granted = 0;
+        ::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &granted);
+        if (!granted) {
+            printf("refused\n");
+            return 0;
+        }
+        const ULONGLONG start = ::GetTickCount64();
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored);
+        printf("granted %llu\n", ::GetTickCount64() - start);
         return 0;
     }
     if (argc < 3) return 1;
