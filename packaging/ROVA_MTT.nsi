@@ -58,6 +58,8 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and choose Retry."
 LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
+LangString NotInstalledHere ${LANG_ENGLISH} "ROVA MTT is not installed in $INSTDIR, this uninstaller removes nothing there. To remove ROVA MTT, use Settings > Apps or the uninstaller in its program folder."
+LangString NotInstalledHere ${LANG_SIMPCHINESE} "ROVA MTT 并未安装在 $INSTDIR，此卸载程序不会删除其中的任何内容。要删除 ROVA MTT，请使用“设置 > 应用”或其程序文件夹中的卸载程序。"
 LangString RemoveOperatorFiles ${LANG_ENGLISH} "Also remove your settings, radar configuration, logs and recordings from $INSTDIR?"
 LangString RemoveOperatorFiles ${LANG_SIMPCHINESE} "是否同时删除 $INSTDIR 中的设置、雷达配置、日志和记录数据？"
 
@@ -195,7 +197,48 @@ SectionEnd
 
 ; ---- uninstall -------------------------------------------------------------------------------
 
+; Stack in: a folder. Stack out: its long form without a trailing backslash, to compare folders.
+Function un.NormalFolder
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .R1, i ${NSIS_MAX_STRLEN}) i.R2'
+  ${If} $R2 <> 0
+  ${AndIf} $R2 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R1
+  ${EndIf}
+  StrCpy $R1 $R0 "" -1
+  ${If} $R1 == "\"
+    StrCpy $R0 $R0 -1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The uninstaller removes files by their names in its own folder ($INSTDIR): a copy of it in any
+; other folder would take that folder's settings, logs and recordings, and the installation's
+; entry and shortcuts, for its own. It goes on only in the folder the installer registered.
+Function un.CheckInstallFolder
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    Push $0
+    Call un.NormalFolder
+    Pop $0
+    Push $INSTDIR
+    Call un.NormalFolder
+    Pop $1
+    ${If} $0 == $1
+      Return
+    ${EndIf}
+  ${EndIf}
+  MessageBox MB_OK|MB_ICONSTOP "$(NotInstalledHere)" /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
 Function un.onInit
+  Call un.CheckInstallFolder
   Call un.WaitForConsoleToClose
 FunctionEnd
 
