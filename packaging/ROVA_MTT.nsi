@@ -58,6 +58,8 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and choose Retry."
 LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
+LangString ProgramRunning ${LANG_ENGLISH} "$R0 is running from $INSTDIR, perhaps for another user or as administrator. Close it and choose Retry."
+LangString ProgramRunning ${LANG_SIMPCHINESE} "$R0 正在从 $INSTDIR 运行（可能属于其他用户或以管理员身份运行）。请关闭它，然后选择“重试”。"
 LangString NotInstalledHere ${LANG_ENGLISH} "ROVA MTT is not installed in $INSTDIR, this uninstaller removes nothing there. To remove ROVA MTT, use Settings > Apps or the uninstaller in its program folder."
 LangString NotInstalledHere ${LANG_SIMPCHINESE} "ROVA MTT 并未安装在 $INSTDIR，此卸载程序不会删除其中的任何内容。要删除 ROVA MTT，请使用“设置 > 应用”或其程序文件夹中的卸载程序。"
 LangString RemoveOperatorFiles ${LANG_ENGLISH} "Also remove your settings, radar configuration, logs and recordings from $INSTDIR?"
@@ -143,12 +145,62 @@ FunctionEnd
 
 ; ---- install ---------------------------------------------------------------------------------
 
+; Stack in: a file. Stack out: 1 when it is missing or may be written, 0 when it is in use. A
+; program's exe cannot be opened for writing while any process runs it, whoever started it and
+; with whatever rights; the console's mutex tells of the console alone and not of its tools.
+Function FileWritable
+  Exch $R0
+  Push $R1
+  Push $R2
+  StrCpy $R2 1
+  ${If} ${FileExists} $R0
+    System::Call 'kernel32::CreateFileW(w R0, i 0x40000000, i 0, p 0, i 3, i 0, p 0) p.R1'
+    ${If} $R1 = -1
+      StrCpy $R2 0
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p R1)'
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R2
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Stack in: the name of a program file in $INSTDIR. Waits until no process runs it; a silent run
+; cannot ask, so it stops with an error instead.
+Function WaitForProgramToClose
+  Exch $R0
+  Push $R1
+  ${Do}
+    Push "$INSTDIR\$R0"
+    Call FileWritable
+    Pop $R1
+    ${If} $R1 = 1
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort
+    retry:
+  ${Loop}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+!macro WaitForProgramToClose NAME
+  Push "${NAME}"
+  Call WaitForProgramToClose
+!macroend
+
 Function .onInit
   Call WaitForConsoleToClose
 FunctionEnd
 
 Section "!$(SectionProgram)" SectionProgram
   SectionIn RO
+  ; The folder is known only now (the directory page): none of its programs may run.
+  !insertmacro ForEachProgramExe WaitForProgramToClose
   SetOutPath "$INSTDIR"
   !insertmacro ShipProgramFiles
 
