@@ -60,6 +60,10 @@ LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and cho
 LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
 LangString ProgramRunning ${LANG_ENGLISH} "$R0 is running from $INSTDIR, perhaps for another user or as administrator. Close it and choose Retry."
 LangString ProgramRunning ${LANG_SIMPCHINESE} "$R0 正在从 $INSTDIR 运行（可能属于其他用户或以管理员身份运行）。请关闭它，然后选择“重试”。"
+LangString NotReplaced ${LANG_ENGLISH} "Setup could not replace every file in $INSTDIR and put the earlier version back. Close every program that uses files of this folder and run setup again."
+LangString NotReplaced ${LANG_SIMPCHINESE} "安装程序无法替换 $INSTDIR 中的所有文件，已恢复之前的版本。请关闭所有使用此文件夹中文件的程序，然后重新运行安装程序。"
+LangString NotKeptAside ${LANG_ENGLISH} "Setup could not keep a copy of $R0 to put back if the upgrade fails, and changed nothing."
+LangString NotKeptAside ${LANG_SIMPCHINESE} "安装程序无法保存 $R0 的副本以便升级失败时恢复，未做任何更改。"
 LangString NotInstalledHere ${LANG_ENGLISH} "ROVA MTT is not installed in $INSTDIR, this uninstaller removes nothing there. To remove ROVA MTT, use Settings > Apps or the uninstaller in its program folder."
 LangString NotInstalledHere ${LANG_SIMPCHINESE} "ROVA MTT 并未安装在 $INSTDIR，此卸载程序不会删除其中的任何内容。要删除 ROVA MTT，请使用“设置 > 应用”或其程序文件夹中的卸载程序。"
 LangString RemoveOperatorFiles ${LANG_ENGLISH} "Also remove your settings, radar configuration, logs and recordings from $INSTDIR?"
@@ -193,6 +197,70 @@ FunctionEnd
   Call WaitForProgramToClose
 !macroend
 
+; An upgrade replaces all files or none: each file it replaces is first copied to $Previous, and
+; when one cannot be written (held open by a program, say) the copies go back and the files this
+; version added go again. $Writing is 1 while the folder holds a mix.
+Var Previous
+Var Writing
+
+!macro KeepPrevious NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    System::Call 'kernel32::CopyFileW(w "$INSTDIR\${NAME}", w "$Previous\${NAME}", i 0) i.r0'
+    ${If} $0 = 0
+      StrCpy $R0 "$INSTDIR\${NAME}"
+      MessageBox MB_OK|MB_ICONSTOP "$(NotKeptAside)" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+!macro PutPreviousBack NAME
+  ${If} ${FileExists} "$Previous\${NAME}"
+    ; CopyFileW keeps the time stamps: the earlier version is back as it was.
+    System::Call 'kernel32::CopyFileW(w "$Previous\${NAME}", w "$INSTDIR\${NAME}", i 0) i.r0'
+  ${Else}
+    Delete "$INSTDIR\${NAME}"
+  ${EndIf}
+!macroend
+
+!macro ForEachReplacedFile MACRO
+  !insertmacro ForEachProgramFile ${MACRO}
+  !insertmacro ${MACRO} "uninstall.exe"
+  !insertmacro ${MACRO} "Radar_Config.ini"
+  !insertmacro ${MACRO} "Defaults\Radar_Config.ini"
+!macroend
+
+Function KeepPreviousVersion
+  InitPluginsDir
+  StrCpy $Previous "$PLUGINSDIR\previous"
+  CreateDirectory "$Previous\Defaults"
+  !insertmacro ForEachReplacedFile KeepPrevious
+  StrCpy $Writing 1
+FunctionEnd
+
+Function PutPreviousVersionBack
+  ${If} $Writing = 1
+    !insertmacro ForEachReplacedFile PutPreviousBack
+    RMDir "$INSTDIR\Defaults"
+    RMDir "$INSTDIR"
+    StrCpy $Writing 0
+  ${EndIf}
+FunctionEnd
+
+; Any failure to write ends here: the earlier version goes back whole and setup ends with an error.
+Function NotReplaced
+  Call PutPreviousVersionBack
+  MessageBox MB_OK|MB_ICONSTOP "$(NotReplaced)" /SD IDOK
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
+; Abort in the dialog of a file that cannot be written stops setup before the section's checks.
+Function .onInstFailed
+  Call PutPreviousVersionBack
+FunctionEnd
+
 Function .onInit
   Call WaitForConsoleToClose
 FunctionEnd
@@ -202,7 +270,12 @@ Section "!$(SectionProgram)" SectionProgram
   ; The folder is known only now (the directory page): none of its programs may run.
   !insertmacro ForEachProgramExe WaitForProgramToClose
   SetOutPath "$INSTDIR"
+  Call KeepPreviousVersion
+  ClearErrors
   !insertmacro ShipProgramFiles
+  ${If} ${Errors}
+    Call NotReplaced
+  ${EndIf}
 
   ; The radar configuration is the operator's once changed. Defaults\ keeps the copy this version
   ; ships; the one beside the exe is replaced only while it still equals the copy the earlier
@@ -217,6 +290,7 @@ Section "!$(SectionProgram)" SectionProgram
       Pop $0
     ${EndIf}
   ${EndIf}
+  ClearErrors
   SetOutPath "$INSTDIR\Defaults"
   File "${STAGE}/Radar_Config.ini"
   ${If} $0 = 1
@@ -226,6 +300,10 @@ Section "!$(SectionProgram)" SectionProgram
   SetOutPath "$INSTDIR"
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+    Call NotReplaced
+  ${EndIf}
+  StrCpy $Writing 0
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\ROVA_MTT.exe" "" "$INSTDIR\ROVA_MTT.exe" 0
 
   ; The entry in the installed-apps list.
