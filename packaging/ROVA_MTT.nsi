@@ -367,6 +367,49 @@ Function un.CheckInstallFolder
   Quit
 FunctionEnd
 
+; Stack in: a file or folder. Removes it; a folder with everything in it, except that a link
+; (junction or symbolic link, a reparse point) is removed as a link and never followed: Log\ or
+; SaveData\ may point to recordings kept elsewhere, which are not the program's to remove.
+Function un.RemoveTree
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  System::Call 'kernel32::GetFileAttributesW(w R0) i.R1'
+  ${If} $R1 = -1
+    ; Nothing there.
+  ${Else}
+    IntOp $R2 $R1 & 0x400
+    IntOp $R3 $R1 & 0x10
+    ${If} $R2 <> 0
+      ; RemoveDirectoryW and DeleteFileW take a link itself away, never what it points to.
+      ${If} $R3 <> 0
+        RMDir $R0
+      ${Else}
+        Delete $R0
+      ${EndIf}
+    ${ElseIf} $R3 = 0
+      Delete $R0
+    ${Else}
+      FindFirst $R1 $R2 "$R0\*"
+      ${DoWhile} $R2 != ""
+        ${If} $R2 != "."
+        ${AndIf} $R2 != ".."
+          Push "$R0\$R2"
+          Call un.RemoveTree
+        ${EndIf}
+        FindNext $R1 $R2
+      ${Loop}
+      FindClose $R1
+      RMDir $R0
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
 Function un.onInit
   Call un.CheckInstallFolder
   Call un.WaitForConsoleToClose
@@ -397,8 +440,10 @@ Section "Uninstall"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveOperatorFiles)" /SD IDNO IDNO keepOperatorFiles
     Delete "$INSTDIR\appConfig.xml"
     Delete "$INSTDIR\Radar_Config.ini"
-    RMDir /r "$INSTDIR\Log"
-    RMDir /r "$INSTDIR\SaveData"
+    Push "$INSTDIR\Log"
+    Call un.RemoveTree
+    Push "$INSTDIR\SaveData"
+    Call un.RemoveTree
     keepOperatorFiles:
   ${EndIf}
   RMDir "$INSTDIR"

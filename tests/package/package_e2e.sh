@@ -260,16 +260,15 @@ timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
 wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
 
 # ---- a link under SaveData\ is removed as a link ------------------------------------------------
-# Recordings kept elsewhere and linked in: Wine shows a symlink made here as a reparse point, as
-# Windows shows a junction.
+# Recordings kept elsewhere and linked in: Wine shows a symlink to a folder made here as a reparse
+# point, as Windows shows a junction. (A symlink to a file it shows as the file itself, and deletes
+# what it points to: that case cannot be shown under Wine.)
 install "$setup"
 elsewhere=$user_dir/Recordings
-mkdir -p "$elsewhere/2026" "$inst/SaveData" "$inst/Log"
+mkdir -p "$elsewhere/2026" "$inst/SaveData"
 echo "kept" > "$elsewhere/2026/recording.dat"
-echo "kept" > "$elsewhere/notes.txt"
 echo "raw" > "$inst/SaveData/recording.dat"
 ln -s "$elsewhere" "$inst/SaveData/linked"
-ln -s "$elsewhere/notes.txt" "$inst/Log/notes.txt"
 elsewhere_before=$(snapshot "$elsewhere")
 wine "$inst/uninstall.exe" >/dev/null 2>&1 &
 wait_uninstall_windows 1 || e2e_fail "the uninstaller showed no window"
@@ -281,7 +280,7 @@ xdotool key --clearmodifiers Tab Return
 sleep 1
 xdotool key --clearmodifiers Return
 timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
-[ "$(snapshot "$elsewhere")" = "$elsewhere_before" ] || e2e_fail "uninstall followed a link under SaveData\\ or Log\\: $(find "$elsewhere" | tr '\n' ' ')"
+[ "$(snapshot "$elsewhere")" = "$elsewhere_before" ] || e2e_fail "uninstall followed a link under SaveData\\: $(find "$elsewhere" | tr '\n' ' ')"
 [ ! -e "$inst/SaveData/recording.dat" ] || e2e_fail "uninstall answered Yes kept SaveData\\recording.dat"
 wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
 rm -rf "$inst"
