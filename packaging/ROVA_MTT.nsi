@@ -95,6 +95,49 @@ Function ${UN}WaitForConsoleToClose
   ${Loop}
 FunctionEnd
 
+; Stack in: a file. Stack out: 1 when it is missing or may be written, 0 when it is in use. A
+; program's exe cannot be opened for writing while any process runs it, whoever started it and
+; with whatever rights; the console's mutex tells of the console alone and not of its tools.
+Function ${UN}FileWritable
+  Exch $R0
+  Push $R1
+  Push $R2
+  StrCpy $R2 1
+  ${If} ${FileExists} $R0
+    System::Call 'kernel32::CreateFileW(w R0, i 0x40000000, i 0, p 0, i 3, i 0, p 0) p.R1'
+    ${If} $R1 = -1
+      StrCpy $R2 0
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p R1)'
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R2
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Stack in: the name of a program file in $INSTDIR. Waits until no process runs it; a silent run
+; cannot ask, so it stops with an error instead.
+Function ${UN}WaitForProgramToClose
+  Exch $R0
+  Push $R1
+  ${Do}
+    Push "$INSTDIR\$R0"
+    Call ${UN}FileWritable
+    Pop $R1
+    ${If} $R1 = 1
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort
+    retry:
+  ${Loop}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
 ; Stack in: file A, file B (B on top). Stack out: 1 when both exist and hold the same bytes, else 0.
 Function ${UN}FilesEqual
   Exch $R1
@@ -149,52 +192,13 @@ FunctionEnd
 
 ; ---- install ---------------------------------------------------------------------------------
 
-; Stack in: a file. Stack out: 1 when it is missing or may be written, 0 when it is in use. A
-; program's exe cannot be opened for writing while any process runs it, whoever started it and
-; with whatever rights; the console's mutex tells of the console alone and not of its tools.
-Function FileWritable
-  Exch $R0
-  Push $R1
-  Push $R2
-  StrCpy $R2 1
-  ${If} ${FileExists} $R0
-    System::Call 'kernel32::CreateFileW(w R0, i 0x40000000, i 0, p 0, i 3, i 0, p 0) p.R1'
-    ${If} $R1 = -1
-      StrCpy $R2 0
-    ${Else}
-      System::Call 'kernel32::CloseHandle(p R1)'
-    ${EndIf}
-  ${EndIf}
-  StrCpy $R0 $R2
-  Pop $R2
-  Pop $R1
-  Exch $R0
-FunctionEnd
-
-; Stack in: the name of a program file in $INSTDIR. Waits until no process runs it; a silent run
-; cannot ask, so it stops with an error instead.
-Function WaitForProgramToClose
-  Exch $R0
-  Push $R1
-  ${Do}
-    Push "$INSTDIR\$R0"
-    Call FileWritable
-    Pop $R1
-    ${If} $R1 = 1
-      ${Break}
-    ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
-    SetErrorLevel 2
-    Abort
-    retry:
-  ${Loop}
-  Pop $R1
-  Pop $R0
-FunctionEnd
-
 !macro WaitForProgramToClose NAME
   Push "${NAME}"
   Call WaitForProgramToClose
+!macroend
+!macro UnWaitForProgramToClose NAME
+  Push "${NAME}"
+  Call un.WaitForProgramToClose
 !macroend
 
 ; An upgrade replaces all files or none: each file it replaces is first copied to $Previous, and
@@ -413,6 +417,9 @@ FunctionEnd
 Function un.onInit
   Call un.CheckInstallFolder
   Call un.WaitForConsoleToClose
+  ; A program that runs keeps its files: the uninstall would leave them without an entry to remove
+  ; them by.
+  !insertmacro ForEachProgramExe UnWaitForProgramToClose
 FunctionEnd
 
 Section "Uninstall"

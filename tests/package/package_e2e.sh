@@ -5,7 +5,8 @@
 #   registers the new version, and the installed console shows its main window;
 # - a silent uninstall removes the program, its shortcut and its installed-apps entry and keeps the
 #   operator's files; a copy of the uninstaller in another folder removes nothing there nor of the
-#   installation, and a silent one ends with an error;
+#   installation, and a silent one ends with an error; so does one while a console tool runs from
+#   the program folder;
 # - a silent upgrade while a console tool runs from the program folder, or while a program file is
 #   held open, ends with an error and leaves the older release whole;
 # - a radar configuration the operator never changed follows the new release's default on upgrade
@@ -213,6 +214,14 @@ timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
 [ "$(reg_value DisplayVersion)" = "$version" ] || e2e_fail "uninstaller copied elsewhere removed the installed-apps entry"
 [ -f "$start_menu/ROVA MTT.lnk" ] || e2e_fail "uninstaller copied elsewhere removed the Start-menu shortcut"
 rm -rf "$other"
+
+# ---- a console tool running from the program folder stops the uninstaller ----------------------
+installed_before=$(snapshot "$inst")
+hold run ROVA_Zones.exe
+wine "$inst/uninstall.exe" /S "_?=$win_inst" && e2e_fail "silent uninstall ended with 0 while ROVA_Zones.exe ran"
+release
+[ "$(snapshot "$inst")" = "$installed_before" ] || e2e_fail "uninstall changed the installation while ROVA_Zones.exe ran"
+[ "$(reg_value DisplayVersion)" = "$version" ] || e2e_fail "uninstall removed the installed-apps entry while ROVA_Zones.exe ran"
 
 # ---- silent uninstall keeps the operator's files --------------------------------------------
 uninstall
