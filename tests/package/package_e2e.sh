@@ -242,7 +242,8 @@ install "$old_setup"
 for busy in "run ROVA_Zones.exe" "lock ROVA_DataProcess.dll" "lock Defaults\\Radar_Config.ini"; do
   (cd "$inst" && find . -type f -exec touch -d @0 {} +)
   before=$(snapshot "$inst")
-  hold $busy
+  read -r how file <<< "$busy"
+  hold "$how" "$file"
   wine "$setup" /S && e2e_fail "silent upgrade ended with 0 while it could not $busy"
   release
   [ "$(snapshot "$inst")" = "$before" ] || e2e_fail "silent upgrade that could not $busy changed the older release: $(diff <(echo "$before") <(snapshot "$inst") | head -5)"
