@@ -58,6 +58,14 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and choose Retry."
 LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
+LangString ProgramRunning ${LANG_ENGLISH} "$R0 is running from $INSTDIR, perhaps for another user or as administrator. Close it and choose Retry."
+LangString ProgramRunning ${LANG_SIMPCHINESE} "$R0 正在从 $INSTDIR 运行（可能属于其他用户或以管理员身份运行）。请关闭它，然后选择“重试”。"
+LangString NotReplaced ${LANG_ENGLISH} "Setup could not replace every file in $INSTDIR and put the earlier version back. Close every program that uses files of this folder and run setup again."
+LangString NotReplaced ${LANG_SIMPCHINESE} "安装程序无法替换 $INSTDIR 中的所有文件，已恢复之前的版本。请关闭所有使用此文件夹中文件的程序，然后重新运行安装程序。"
+LangString NotKeptAside ${LANG_ENGLISH} "Setup could not keep a copy of $R0 to put back if the upgrade fails, and changed nothing."
+LangString NotKeptAside ${LANG_SIMPCHINESE} "安装程序无法保存 $R0 的副本以便升级失败时恢复，未做任何更改。"
+LangString NotInstalledHere ${LANG_ENGLISH} "ROVA MTT is not installed in $INSTDIR, this uninstaller removes nothing there. To remove ROVA MTT, use Settings > Apps or the uninstaller in its program folder."
+LangString NotInstalledHere ${LANG_SIMPCHINESE} "ROVA MTT 并未安装在 $INSTDIR，此卸载程序不会删除其中的任何内容。要删除 ROVA MTT，请使用“设置 > 应用”或其程序文件夹中的卸载程序。"
 LangString RemoveOperatorFiles ${LANG_ENGLISH} "Also remove your settings, radar configuration, logs and recordings from $INSTDIR?"
 LangString RemoveOperatorFiles ${LANG_SIMPCHINESE} "是否同时删除 $INSTDIR 中的设置、雷达配置、日志和记录数据？"
 
@@ -85,6 +93,49 @@ Function ${UN}WaitForConsoleToClose
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ConsoleRunning)" /SD IDCANCEL IDRETRY +2
     Abort
   ${Loop}
+FunctionEnd
+
+; Stack in: a file. Stack out: 1 when it is missing or may be written, 0 when it is in use. A
+; program's exe cannot be opened for writing while any process runs it, whoever started it and
+; with whatever rights; the console's mutex tells of the console alone and not of its tools.
+Function ${UN}FileWritable
+  Exch $R0
+  Push $R1
+  Push $R2
+  StrCpy $R2 1
+  ${If} ${FileExists} $R0
+    System::Call 'kernel32::CreateFileW(w R0, i 0x40000000, i 0, p 0, i 3, i 0, p 0) p.R1'
+    ${If} $R1 = -1
+      StrCpy $R2 0
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p R1)'
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R2
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Stack in: the name of a program file in $INSTDIR. Waits until no process runs it; a silent run
+; cannot ask, so it stops with an error instead.
+Function ${UN}WaitForProgramToClose
+  Exch $R0
+  Push $R1
+  ${Do}
+    Push "$INSTDIR\$R0"
+    Call ${UN}FileWritable
+    Pop $R1
+    ${If} $R1 = 1
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort
+    retry:
+  ${Loop}
+  Pop $R1
+  Pop $R0
 FunctionEnd
 
 ; Stack in: file A, file B (B on top). Stack out: 1 when both exist and hold the same bytes, else 0.
@@ -141,14 +192,94 @@ FunctionEnd
 
 ; ---- install ---------------------------------------------------------------------------------
 
+!macro WaitForProgramToClose NAME
+  Push "${NAME}"
+  Call WaitForProgramToClose
+!macroend
+!macro UnWaitForProgramToClose NAME
+  Push "${NAME}"
+  Call un.WaitForProgramToClose
+!macroend
+
+; An upgrade replaces all files or none: each file it replaces is first copied to $Previous, and
+; when one cannot be written (held open by a program, say) the copies go back and the files this
+; version added go again. $Writing is 1 while the folder holds a mix.
+Var Previous
+Var Writing
+
+!macro KeepPrevious NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    System::Call 'kernel32::CopyFileW(w "$INSTDIR\${NAME}", w "$Previous\${NAME}", i 0) i.r0'
+    ${If} $0 = 0
+      StrCpy $R0 "$INSTDIR\${NAME}"
+      MessageBox MB_OK|MB_ICONSTOP "$(NotKeptAside)" /SD IDOK
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+!macro PutPreviousBack NAME
+  ${If} ${FileExists} "$Previous\${NAME}"
+    ; CopyFileW keeps the time stamps: the earlier version is back as it was.
+    System::Call 'kernel32::CopyFileW(w "$Previous\${NAME}", w "$INSTDIR\${NAME}", i 0) i.r0'
+  ${Else}
+    Delete "$INSTDIR\${NAME}"
+  ${EndIf}
+!macroend
+
+!macro ForEachReplacedFile MACRO
+  !insertmacro ForEachProgramFile ${MACRO}
+  !insertmacro ${MACRO} "uninstall.exe"
+  !insertmacro ${MACRO} "Radar_Config.ini"
+  !insertmacro ${MACRO} "Defaults\Radar_Config.ini"
+!macroend
+
+Function KeepPreviousVersion
+  InitPluginsDir
+  StrCpy $Previous "$PLUGINSDIR\previous"
+  CreateDirectory "$Previous\Defaults"
+  !insertmacro ForEachReplacedFile KeepPrevious
+  StrCpy $Writing 1
+FunctionEnd
+
+Function PutPreviousVersionBack
+  ${If} $Writing = 1
+    !insertmacro ForEachReplacedFile PutPreviousBack
+    RMDir "$INSTDIR\Defaults"
+    RMDir "$INSTDIR"
+    StrCpy $Writing 0
+  ${EndIf}
+FunctionEnd
+
+; Any failure to write ends here: the earlier version goes back whole and setup ends with an error.
+Function NotReplaced
+  Call PutPreviousVersionBack
+  MessageBox MB_OK|MB_ICONSTOP "$(NotReplaced)" /SD IDOK
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
+; Abort in the dialog of a file that cannot be written stops setup before the section's checks.
+Function .onInstFailed
+  Call PutPreviousVersionBack
+FunctionEnd
+
 Function .onInit
   Call WaitForConsoleToClose
 FunctionEnd
 
 Section "!$(SectionProgram)" SectionProgram
   SectionIn RO
+  ; The folder is known only now (the directory page): none of its programs may run.
+  !insertmacro ForEachProgramExe WaitForProgramToClose
   SetOutPath "$INSTDIR"
+  Call KeepPreviousVersion
+  ClearErrors
   !insertmacro ShipProgramFiles
+  ${If} ${Errors}
+    Call NotReplaced
+  ${EndIf}
 
   ; The radar configuration is the operator's once changed. Defaults\ keeps the copy this version
   ; ships; the one beside the exe is replaced only while it still equals the copy the earlier
@@ -163,6 +294,7 @@ Section "!$(SectionProgram)" SectionProgram
       Pop $0
     ${EndIf}
   ${EndIf}
+  ClearErrors
   SetOutPath "$INSTDIR\Defaults"
   File "${STAGE}/Radar_Config.ini"
   ${If} $0 = 1
@@ -172,6 +304,10 @@ Section "!$(SectionProgram)" SectionProgram
   SetOutPath "$INSTDIR"
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+    Call NotReplaced
+  ${EndIf}
+  StrCpy $Writing 0
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\ROVA_MTT.exe" "" "$INSTDIR\ROVA_MTT.exe" 0
 
   ; The entry in the installed-apps list.
@@ -195,8 +331,95 @@ SectionEnd
 
 ; ---- uninstall -------------------------------------------------------------------------------
 
+; Stack in: a folder. Stack out: its long form without a trailing backslash, to compare folders.
+Function un.NormalFolder
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .R1, i ${NSIS_MAX_STRLEN}) i.R2'
+  ${If} $R2 <> 0
+  ${AndIf} $R2 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R1
+  ${EndIf}
+  StrCpy $R1 $R0 "" -1
+  ${If} $R1 == "\"
+    StrCpy $R0 $R0 -1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The uninstaller removes files by their names in its own folder ($INSTDIR): a copy of it in any
+; other folder would take that folder's settings, logs and recordings, and the installation's
+; entry and shortcuts, for its own. It goes on only in the folder the installer registered.
+Function un.CheckInstallFolder
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    Push $0
+    Call un.NormalFolder
+    Pop $0
+    Push $INSTDIR
+    Call un.NormalFolder
+    Pop $1
+    ${If} $0 == $1
+      Return
+    ${EndIf}
+  ${EndIf}
+  MessageBox MB_OK|MB_ICONSTOP "$(NotInstalledHere)" /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
+; Stack in: a file or folder. Removes it; a folder with everything in it, except that a link
+; (junction or symbolic link, a reparse point) is removed as a link and never followed: Log\ or
+; SaveData\ may point to recordings kept elsewhere, which are not the program's to remove.
+Function un.RemoveTree
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  System::Call 'kernel32::GetFileAttributesW(w R0) i.R1'
+  ${If} $R1 = -1
+    ; Nothing there.
+  ${Else}
+    IntOp $R2 $R1 & 0x400
+    IntOp $R3 $R1 & 0x10
+    ${If} $R2 <> 0
+      ; RemoveDirectoryW and DeleteFileW take a link itself away, never what it points to.
+      ${If} $R3 <> 0
+        RMDir $R0
+      ${Else}
+        Delete $R0
+      ${EndIf}
+    ${ElseIf} $R3 = 0
+      Delete $R0
+    ${Else}
+      FindFirst $R1 $R2 "$R0\*"
+      ${DoWhile} $R2 != ""
+        ${If} $R2 != "."
+        ${AndIf} $R2 != ".."
+          Push "$R0\$R2"
+          Call un.RemoveTree
+        ${EndIf}
+        FindNext $R1 $R2
+      ${Loop}
+      FindClose $R1
+      RMDir $R0
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
 Function un.onInit
+  Call un.CheckInstallFolder
   Call un.WaitForConsoleToClose
+  ; A program that runs keeps its files: the uninstall would leave them without an entry to remove
+  ; them by.
+  !insertmacro ForEachProgramExe UnWaitForProgramToClose
 FunctionEnd
 
 Section "Uninstall"
@@ -224,8 +447,10 @@ Section "Uninstall"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveOperatorFiles)" /SD IDNO IDNO keepOperatorFiles
     Delete "$INSTDIR\appConfig.xml"
     Delete "$INSTDIR\Radar_Config.ini"
-    RMDir /r "$INSTDIR\Log"
-    RMDir /r "$INSTDIR\SaveData"
+    Push "$INSTDIR\Log"
+    Call un.RemoveTree
+    Push "$INSTDIR\SaveData"
+    Call un.RemoveTree
     keepOperatorFiles:
   ${EndIf}
   RMDir "$INSTDIR"

@@ -4,10 +4,15 @@
 #   leaves logs and recordings; this build's installer upgrades it silently, keeps all of those,
 #   registers the new version, and the installed console shows its main window;
 # - a silent uninstall removes the program, its shortcut and its installed-apps entry and keeps the
-#   operator's files;
+#   operator's files; a copy of the uninstaller in another folder removes nothing there nor of the
+#   installation, and a silent one ends with an error; so does one while a console tool runs from
+#   the program folder;
+# - a silent upgrade while a console tool runs from the program folder, or while a program file is
+#   held open, ends with an error and leaves the older release whole;
 # - a radar configuration the operator never changed follows the new release's default on upgrade
 #   and goes with the program on uninstall; the uninstaller with its pages asks before it removes
-#   the operator's files and removes them on Yes;
+#   the operator's files and removes them on Yes, and removes a link under SaveData\ as a link,
+#   never what it points to;
 # - the portable zip unpacked into any folder runs the same way.
 # Uses dist/ROVA_MTT-<version>-setup.exe and -portable.zip (scripts/package, called by scripts/test).
 set -euo pipefail
@@ -79,6 +84,34 @@ uninstall() {
   timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
 }
 same() { cmp -s "$1" "$2" || e2e_fail "$3"; }
+# Every file under FOLDER with its time stamp and checksum: what a refused setup must leave alone.
+snapshot() { (cd "$1" && find . -type f -printf '%p %T@ ' -exec sh -c 'sha256sum < "$1"' _ {} \; | sort); }
+
+# hold run|lock FILE: keeps FILE of the installation busy (rova_hold.exe) until release.
+hold_flag=$WINEPREFIX/drive_c/rova_hold.flag
+hold() {
+  rm -f "$hold_flag"
+  wine "$ROVA_BIN_DIR/rova_hold.exe" "$1" "$win_inst\\$2" 'C:\rova_hold.flag' >/dev/null 2>&1 &
+  hold_pid=$!
+  for _ in $(seq 1 150); do
+    [ -f "$hold_flag" ] && return 0
+    kill -0 "$hold_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  e2e_fail "could not $1 $2"
+}
+release() {
+  rm -f "$hold_flag"
+  wait "$hold_pid" || e2e_fail "rova_hold ended with $?"
+}
+
+# The uninstaller with its pages, answered Yes to everything it asks (confirm page: Uninstall; the
+# operator's files: from the default No to Yes; finish page: Close).
+uninstall_windows() { xdotool search --onlyvisible --name "ROVA MTT .* Uninstall" 2>/dev/null | wc -l; }
+wait_uninstall_windows() {
+  for _ in $(seq 1 100); do [ "$(uninstall_windows)" -ge "$1" ] && return 0; sleep 0.2; done
+  return 1
+}
 
 # Starts the console from FOLDER and waits for its main window.
 start_console() {
@@ -149,6 +182,47 @@ wine "$setup" /S && e2e_fail "silent setup went ahead while the console ran"
 [ "$(stat -c %Y "$inst/ROVA_MTT.exe")" = 0 ] || e2e_fail "setup replaced the running console's exe"
 close_console
 
+# ---- a copy of the uninstaller elsewhere ------------------------------------------------------
+# An operator's other folder, holding files of the console's names, with the uninstaller copied in.
+other=$user_dir/Other
+win_other="C:\\users\\$(basename "$user_dir")\\Other"
+mkdir -p "$other/Log" "$other/SaveData"
+cp "$inst/uninstall.exe" "$other/"
+printf '<?xml version="1.0"?>\n<AppConfig Language="CHN" />\n' > "$other/appConfig.xml"
+cp "$tmp/Radar_Config.operator" "$other/Radar_Config.ini"
+echo "other result" > "$other/Log/other.txt"
+echo "other raw" > "$other/SaveData/other.dat"
+other_before=$(snapshot "$other")
+installed_before=$(snapshot "$inst")
+# Silent, run in place (_?=) so that its exit code is the uninstaller's own.
+wine "$other/uninstall.exe" /S "_?=$win_other" && e2e_fail "silent uninstaller copied elsewhere ended with 0"
+timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
+# With its pages, every question answered Yes.
+wine "$other/uninstall.exe" >/dev/null 2>&1 &
+wait_uninstall_windows 1 || e2e_fail "the uninstaller copied elsewhere showed no window"
+sleep 0.5
+xdotool key --clearmodifiers Return
+if wait_uninstall_windows 2; then
+  sleep 0.5
+  xdotool key --clearmodifiers Tab Return
+  sleep 1
+  xdotool key --clearmodifiers Return
+fi
+timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
+[ "$(snapshot "$other")" = "$other_before" ] || e2e_fail "uninstaller copied elsewhere changed that folder: $(ls -A "$other")"
+[ "$(snapshot "$inst")" = "$installed_before" ] || e2e_fail "uninstaller copied elsewhere changed the installation"
+[ "$(reg_value DisplayVersion)" = "$version" ] || e2e_fail "uninstaller copied elsewhere removed the installed-apps entry"
+[ -f "$start_menu/ROVA MTT.lnk" ] || e2e_fail "uninstaller copied elsewhere removed the Start-menu shortcut"
+rm -rf "$other"
+
+# ---- a console tool running from the program folder stops the uninstaller ----------------------
+installed_before=$(snapshot "$inst")
+hold run ROVA_Zones.exe
+wine "$inst/uninstall.exe" /S "_?=$win_inst" && e2e_fail "silent uninstall ended with 0 while ROVA_Zones.exe ran"
+release
+[ "$(snapshot "$inst")" = "$installed_before" ] || e2e_fail "uninstall changed the installation while ROVA_Zones.exe ran"
+[ "$(reg_value DisplayVersion)" = "$version" ] || e2e_fail "uninstall removed the installed-apps entry while ROVA_Zones.exe ran"
+
 # ---- silent uninstall keeps the operator's files --------------------------------------------
 uninstall
 for f in "${program[@]}" uninstall.exe Defaults; do [ ! -e "$inst/$f" ] || e2e_fail "uninstall left $f"; done
@@ -161,16 +235,26 @@ same "$inst/Radar_Config.ini" "$tmp/Radar_Config.operator" "silent uninstall rem
 # ---- an unchanged radar configuration belongs to the program ---------------------------------
 rm -rf "$inst"
 install "$old_setup"
+
+# ---- an upgrade that cannot replace every file leaves the older release whole ----------------
+# Each case: how a file of the older release is kept busy. Time stamps of 0 show any rewrite,
+# even of equal bytes.
+for busy in "run ROVA_Zones.exe" "lock ROVA_DataProcess.dll" "lock Defaults\\Radar_Config.ini"; do
+  (cd "$inst" && find . -type f -exec touch -d @0 {} +)
+  before=$(snapshot "$inst")
+  read -r how file <<< "$busy"
+  hold "$how" "$file"
+  wine "$setup" /S && e2e_fail "silent upgrade ended with 0 while it could not $busy"
+  release
+  [ "$(snapshot "$inst")" = "$before" ] || e2e_fail "silent upgrade that could not $busy changed the older release: $(diff <(echo "$before") <(snapshot "$inst") | head -5)"
+  [ "$(reg_value DisplayVersion)" = "0.9.0" ] || e2e_fail "silent upgrade that could not $busy registered '$(reg_value DisplayVersion)'"
+done
+
 install "$setup"
 same "$inst/Radar_Config.ini" "$ROVA_BIN_DIR/Radar_Config.ini" "upgrade kept the older release's default radar configuration"
 
 # ---- an uninstall with its pages asks before it removes the operator's files ------------------
 printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$inst/appConfig.xml"
-uninstall_windows() { xdotool search --onlyvisible --name "ROVA MTT .* Uninstall" 2>/dev/null | wc -l; }
-wait_uninstall_windows() {
-  for _ in $(seq 1 100); do [ "$(uninstall_windows)" -ge "$1" ] && return 0; sleep 0.2; done
-  return 1
-}
 wine "$inst/uninstall.exe" >/dev/null 2>&1 &
 wait_uninstall_windows 1 || e2e_fail "the uninstaller showed no window"
 sleep 0.5
@@ -184,6 +268,32 @@ xdotool key --clearmodifiers Return   # finish page: Close
 timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
 [ ! -e "$inst" ] || e2e_fail "uninstall answered Yes left: $(ls -A "$inst")"
 wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
+
+# ---- a link under SaveData\ is removed as a link ------------------------------------------------
+# Recordings kept elsewhere and linked in: Wine shows a symlink to a folder made here as a reparse
+# point, as Windows shows a junction. (A symlink to a file it shows as the file itself, and deletes
+# what it points to: that case cannot be shown under Wine.)
+install "$setup"
+elsewhere=$user_dir/Recordings
+mkdir -p "$elsewhere/2026" "$inst/SaveData"
+echo "kept" > "$elsewhere/2026/recording.dat"
+echo "raw" > "$inst/SaveData/recording.dat"
+ln -s "$elsewhere" "$inst/SaveData/linked"
+elsewhere_before=$(snapshot "$elsewhere")
+wine "$inst/uninstall.exe" >/dev/null 2>&1 &
+wait_uninstall_windows 1 || e2e_fail "the uninstaller showed no window"
+sleep 0.5
+xdotool key --clearmodifiers Return
+wait_uninstall_windows 2 || e2e_fail "the uninstaller did not ask about the operator's files"
+sleep 0.5
+xdotool key --clearmodifiers Tab Return
+sleep 1
+xdotool key --clearmodifiers Return
+timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
+[ "$(snapshot "$elsewhere")" = "$elsewhere_before" ] || e2e_fail "uninstall followed a link under SaveData\\: $(find "$elsewhere" | tr '\n' ' ')"
+[ ! -e "$inst/SaveData/recording.dat" ] || e2e_fail "uninstall answered Yes kept SaveData\\recording.dat"
+wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
+rm -rf "$inst"
 
 # ---- portable zip ------------------------------------------------------------------------------
 unzip -q "$zip" -d "$tmp/USB stick"
