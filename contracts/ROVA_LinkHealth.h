@@ -63,3 +63,29 @@ extern "C" {
 // structSize is not sizeof(tagRADARLINKHEALTH).
 ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_GetLinkHealth(tagRADARLINKHEALTH* health);
 }
+
+// The raw recording of the current (or last) live run. A recording that cannot write (a full
+// disk, a folder that went read-only, a medium that vanished) goes on trying every couple of
+// seconds, each time in a new file; the frames in between are lost and counted.
+enum eRADAR_RECORDING_STATE : int32_t {
+    RADAR_RECORDING_OFF = 0,       // no recording wanted in this run
+    RADAR_RECORDING_WRITING = 1,   // frames reach the files
+    RADAR_RECORDING_FAILING = 2,   // the last write or open failed; trying again
+};
+
+struct tagRADARRECORDINGHEALTH {
+    uint32_t structSize;       // set by the caller to sizeof(tagRADARRECORDINGHEALTH)
+    int32_t state;             // eRADAR_RECORDING_STATE
+    uint32_t lastError;        // Win32 error code of the last failure (ERROR_DISK_FULL, ...), 0 if none
+    uint32_t failures;         // times writing stopped working in this run
+    uint32_t resumes;          // times it worked again
+    uint32_t reserved;
+    uint64_t framesRecorded;   // frames written in this run
+    uint64_t framesLost;       // frames that could not be written
+};
+
+extern "C" {
+// Copies the recording health of the current run, or of the last one once it stopped. Returns 1,
+// or 0 (all zero) when no run was started or the argument is null or of another size.
+ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_GetRecordingHealth(tagRADARRECORDINGHEALTH* health);
+}

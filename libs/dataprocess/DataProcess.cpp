@@ -134,6 +134,16 @@ int ROVA_Interface_RadarCtrl_GetLinkHealth(tagRADARLINKHEALTH* health) {
     return any ? 1 : 0;
 }
 
+int ROVA_Interface_RadarCtrl_GetRecordingHealth(tagRADARRECORDINGHEALTH* health) {
+    if (!health || health->structSize != sizeof(tagRADARRECORDINGHEALTH)) return 0;
+    tagRADARRECORDINGHEALTH copy{};
+    const bool any = Controller().RecordingHealthOf(copy);
+    *health = tagRADARRECORDINGHEALTH{};
+    if (any) *health = copy;
+    health->structSize = sizeof(tagRADARRECORDINGHEALTH);
+    return any ? 1 : 0;
+}
+
 }  // extern "C"
 
 // The checker lives beside the exports: the framing itself stays free of the library's headers,

@@ -131,6 +131,7 @@ int CRadarController::Start() {
     {
         std::lock_guard healthLock(healthMutex_);
         health_ = run->health;
+        recordingHealth_ = run->recorder.IsActive() ? run->recorder.Health() : std::make_shared<RecordingHealth>();
     }
     started_ = true;
     acquisition_ = std::thread(&CRadarController::AcquisitionLoop, this, run);
@@ -192,6 +193,17 @@ bool CRadarController::LinkHealth(tagRADARLINKHEALTH& health) {
     }
     if (!current) return false;
     health = current->Read(GetTickCount64());
+    return true;
+}
+
+bool CRadarController::RecordingHealthOf(tagRADARRECORDINGHEALTH& health) {
+    std::shared_ptr<RecordingHealth> current;
+    {
+        std::lock_guard lock(healthMutex_);
+        current = recordingHealth_;
+    }
+    if (!current) return false;
+    health = current->Read();
     return true;
 }
 
@@ -328,10 +340,11 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
             run->queue.push_back(frame);
         }
         run->queueChanged.notify_all();
-        if (run->recorder.IsRecording()) {
+        if (run->recorder.IsActive()) {
+            const bool wasFailing = run->recorder.Failed();
             if (run->recorder.Write(frame)) {
                 counters.framesRecorded += 1;
-            } else {
+            } else if (!wasFailing) {
                 counters.recordingFailures += 1;
             }
         }

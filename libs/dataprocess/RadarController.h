@@ -64,6 +64,8 @@ public:
     void SetLoop(bool loop) { loop_ = loop; }
     // The health of the current run, or of the last one; false when no run was ever started.
     bool LinkHealth(tagRADARLINKHEALTH& health);
+    // The raw recording's health of the current run, or of the last one; false when none started.
+    bool RecordingHealthOf(tagRADARRECORDINGHEALTH& health);
 
 private:
     struct RunContext {
@@ -107,6 +109,7 @@ private:
 
     std::mutex healthMutex_;
     std::shared_ptr<CLinkHealth> health_;  // of the current or last run
+    std::shared_ptr<RecordingHealth> recordingHealth_;
     uint32_t runCount_ = 0;
 
     std::mutex sourceMutex_;
