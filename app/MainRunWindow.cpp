@@ -146,10 +146,10 @@ void CMainRunWindow::StartLinkTimer() {
 
 void CMainRunWindow::StopLinkTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kLinkTimer); }
 
-void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale) {
+void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) {
     CColorStatic& status = m_dialog.m_linkStatus;
-    const COLORREF background = stale ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor;
-    const COLORREF foreground = stale ? RGB(255, 255, 255) : kLinkTextColor;
+    const COLORREF background = stale || alarm ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor;
+    const COLORREF foreground = stale || alarm ? RGB(255, 255, 255) : kLinkTextColor;
     if (!SameText(status, text) || status.GetBackgroundColor() != background || status.GetTextColor() != foreground) {
         status.SetBackgroundColor(background);
         status.SetTextColor(foreground);

@@ -33,7 +33,7 @@ public:
     void DrainRunMessages() override;
     void StartLinkTimer() override;
     void StopLinkTimer() override;
-    void ShowLinkStatus(const std::wstring& text, bool stale) override;
+    void ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) override;
 
 private:
     CROVAMTTDlg& m_dialog;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "areas/SerialLightPort.h"
@@ -56,7 +57,7 @@ void CRunController::OpenResultFile() {
 
 void CRunController::DiscardEmptyRecordingFolder() {
     // A run that never started leaves no folder behind; one holding anything stays.
-    if (m_recordingFolder.empty() || m_recordingFolder == m_savePath) return;
+    if (m_recordingFolder.empty()) return;
     if (::RemoveDirectoryW(m_recordingFolder.c_str())) m_recordingFolder.clear();
 }
 
@@ -99,8 +100,11 @@ bool CRunController::StartRun() {
             // Each run into a folder of its own, beside its own FILE_Radar_Config.ini: a later run
             // with other gates or calibration never rewrites what an older recording plays with.
             RecursiveCreateDirectoryW(m_savePath);
-            if (!CreateFreshFolderW(m_savePath, DatedStemW(L"ROVA_MTT_Data_"), &m_recordingFolder))
-                m_recordingFolder = m_savePath;  // the library reports what it cannot write
+            const std::wstring stem = DatedStemW(L"ROVA_MTT_Data_");
+            if (!CreateFreshFolderW(m_savePath, stem, &m_recordingFolder)) {
+                // Not now: the library goes on trying to make it, and says so.
+                m_recordingFolder = std::wstring(m_savePath) + L"\\" + stem;
+            }
             WideToAnsi(m_recordingFolder.c_str(), gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
         }
     }
@@ -252,7 +256,8 @@ void CRunController::OnPresenceTick() {
         m_slots.Edit([this](CTargetSlots::Array& slots) { return m_presence.Tick(slots.data(), MS_GetTime()); });
     if (result.refreshLabels) m_window.UpdateTargetLabels(m_slots.Snapshot());
     m_zones.Tick();
-    ApplyLamp(ChooseLamp(result.lamp, m_linkStale, m_light.State() == CSerialLightCtrl_YSL::LightFault));
+    ApplyLamp(ChooseLamp(result.lamp, m_linkStale || m_writeFault,
+                         m_light.State() == CSerialLightCtrl_YSL::LightFault));
 }
 
 void CRunController::ApplyLamp(LampRequest lamp) {
@@ -292,8 +297,17 @@ void CRunController::BeginLinkWatch() {
         m_linkTexts.stale = CResourceLoader::LoadString(IDS_LINK_STALE);
         m_linkTexts.reconnecting = CResourceLoader::LoadString(IDS_LINK_RECONNECTING);
         m_linkTexts.noDataLabel = CResourceLoader::LoadString(IDS_LINK_NO_DATA_LABEL);
+        m_writeTexts.failed = CResourceLoader::LoadString(IDS_WRITE_FAILED);
+        const UINT what[] = {IDS_WRITE_WHAT_RESULTS, IDS_WRITE_WHAT_ZONES, IDS_WRITE_WHAT_EVENTS,
+                             IDS_WRITE_WHAT_RECORDING, IDS_WRITE_WHAT_SETTINGS};
+        for (size_t i = 0; i < std::size(what); ++i) m_writeTexts.what[i] = CResourceLoader::LoadString(what[i]);
+        m_writeTexts.diskFull = CResourceLoader::LoadString(IDS_WRITE_WHY_DISK_FULL);
+        m_writeTexts.notWritable = CResourceLoader::LoadString(IDS_WRITE_WHY_NOT_WRITABLE);
+        m_writeTexts.otherError = CResourceLoader::LoadString(IDS_WRITE_WHY_ERROR);
     }
     m_linkEvents.Reset();
+    m_writeEvents.Reset();
+    m_writeFault = false;
     m_linkStale = false;
     m_linkLog.OpenBeside(m_results.Path());
     m_linkLog.Write("run started: " + NarrowSource(ReadLinkHealth()));
@@ -313,7 +327,8 @@ void CRunController::EndLinkWatch() {
         m_linkLog.Close();
     }
     m_linkStale = false;
-    m_window.ShowLinkStatus(L"", false);
+    m_writeFault = false;
+    m_window.ShowLinkStatus(L"", false, false);
 }
 
 void CRunController::OnLinkTimer() {
@@ -324,12 +339,30 @@ void CRunController::OnLinkTimer() {
     AnsiToWide(gRadarParameter.dataPath, folder, MAX_PATH);
     const LinkStatusView view = CLinkStatus::Describe(h, running, paused, folder, m_linkTexts);
     for (const std::string& line : m_linkEvents.Update(h, view.stale, NarrowSource(h))) m_linkLog.Write(line);
+    const std::vector<WriteState> writes = WriteStates();
+    for (const std::string& line : m_writeEvents.Update(writes)) m_linkLog.Write(line);
+    m_writeFault = CWriteStatus::AnyFailing(writes);
+    std::wstring text = view.text;
+    const std::wstring problem = CWriteStatus::Describe(writes, m_writeTexts);
+    if (!problem.empty()) text += (text.empty() ? L"" : L"   ") + problem;
 
-    m_window.ShowLinkStatus(view.text, view.stale);
+    m_window.ShowLinkStatus(text, view.stale, m_writeFault);
     if (view.stale != m_linkStale) {
         m_linkStale = view.stale;
         m_window.UpdateTargetLabels(m_slots.Snapshot());
     }
     // The fault lamp as soon as the data is stale; off again once it flows (presence decides next).
-    ApplyLamp(ChooseLamp(LampRequest::None, m_linkStale, m_light.State() == CSerialLightCtrl_YSL::LightFault));
+    ApplyLamp(ChooseLamp(LampRequest::None, m_linkStale || m_writeFault,
+                         m_light.State() == CSerialLightCtrl_YSL::LightFault));
+}
+
+std::vector<WriteState> CRunController::WriteStates() const {
+    std::vector<WriteState> states;
+    tagRADARRECORDINGHEALTH recording{};
+    recording.structSize = sizeof recording;
+    if (m_phase == RunPhase::Live && ROVA_Interface_RadarCtrl_GetRecordingHealth(&recording)) {
+        states.push_back({WriteTarget::Recording, recording.state == RADAR_RECORDING_FAILING, recording.lastError,
+                          recording.framesLost});
+    }
+    return states;
 }

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "areas/LightPort.h"
 #include "areas/PresenceTick.h"
@@ -21,6 +22,7 @@
 #include "radar/ResultFile.h"
 #include "radar/RunButtons.h"
 #include "radar/RunWindow.h"
+#include "radar/WriteStatus.h"
 #include "radar/ZoneRecorder.h"
 #include "settings/RootSettings.h"
 
@@ -117,4 +119,9 @@ private:
     CLinkEventTracker m_linkEvents;
     CLinkEventLog m_linkLog;
     bool m_linkStale = false;
+    // Files of the run that cannot be written: told in the status text, the event log and the lamp.
+    std::vector<WriteState> WriteStates() const;
+    WriteStatusTexts m_writeTexts;
+    CWriteStatus m_writeEvents;
+    bool m_writeFault = false;
 };

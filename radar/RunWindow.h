@@ -39,6 +39,7 @@ public:
     virtual void StartLinkTimer() = 0;
     virtual void StopLinkTimer() = 0;
     // The link status right of the title (empty: nothing shown). Stale data shows it as an alarm,
-    // dims the view's targets and has the next label update say that no data arrives.
-    virtual void ShowLinkStatus(const std::wstring& text, bool stale) = 0;
+    // dims the view's targets and has the next label update say that no data arrives; alarm alone
+    // (a file that cannot be written) shows it as an alarm and leaves the view as it is.
+    virtual void ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) = 0;
 };

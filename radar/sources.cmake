@@ -9,5 +9,6 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ResultFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunController.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WriteStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZoneRecorder.cpp
 )

@@ -111,3 +111,12 @@
 #define IDS_LINK_STALE                  60404
 #define IDS_LINK_RECONNECTING           60405
 #define IDS_LINK_NO_DATA_LABEL          60406
+#define IDS_WRITE_FAILED                60600
+#define IDS_WRITE_WHAT_RESULTS          60601
+#define IDS_WRITE_WHAT_ZONES            60602
+#define IDS_WRITE_WHAT_EVENTS           60603
+#define IDS_WRITE_WHAT_RECORDING        60604
+#define IDS_WRITE_WHAT_SETTINGS         60605
+#define IDS_WRITE_WHY_DISK_FULL         60606
+#define IDS_WRITE_WHY_NOT_WRITABLE      60607
+#define IDS_WRITE_WHY_ERROR             60608

@@ -2,8 +2,11 @@
 // polling thread: what the buttons show must be what the library does after every command.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -64,13 +67,15 @@ public:
     void StopPresenceTimer() override { timerRunning = false; }
     void StartLinkTimer() override { linkTimerRunning = true; }
     void StopLinkTimer() override { linkTimerRunning = false; }
-    void ShowLinkStatus(const std::wstring& text, bool stale) override {
+    void ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) override {
         linkStatus = text;
         linkStale = stale;
+        linkAlarm = alarm;
     }
     bool linkTimerRunning = false;
     std::wstring linkStatus;
     bool linkStale = false;
+    bool linkAlarm = false;
     void PostPlaybackEndLater(UINT) override { ++delayed; }
     void CancelPlaybackEndPosts() override {
         delayed = 0;
@@ -170,11 +175,24 @@ protected:
         settings_.saveData = 0;
         return TempFolder::narrow(run_->RecordingFolder());
     }
-    // Plays folder to its end as the window would, handling the delayed ends.
+    // The library's word that it has read the last file, as the window's sink hears it.
+    struct EndOfFiles : IFileRadarDataSource {
+        std::atomic<bool> ended{false};
+        void OnFileRadarReadEnd(uint64_t) override { ended = true; }
+    };
+    // Plays folder to its end as the window would: the end comes once the library has read every
+    // file, and is put off while frames are still in process.
     void PlayToTheEnd(const std::string& folder) {
+        EndOfFiles end;
+        ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(&end, 0);
         FakeRunWindow::Toggle(window_.buttons.playback);
         run_->StartPlayback(folder.c_str(), true);
         ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << (window_.errors.empty() ? L"" : window_.errors.back());
+        for (int i = 0; i < 300 && !end.ended; ++i) {
+            if (onPlaybackStep) onPlaybackStep();
+            ::Sleep(10);
+        }
+        EXPECT_TRUE(end.ended) << "the library never read to the end";
         for (int i = 0; i < 300 && ROVA_Interface_RadarCtrl_IsStarted(); ++i) {
             if (onPlaybackStep) onPlaybackStep();
             run_->OnPlaybackEnd();
@@ -183,6 +201,7 @@ protected:
             ::Sleep(10);
         }
         EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+        ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
     }
     std::function<void()> onPlaybackStep;
     LightOpens lightOpens_;
@@ -322,6 +341,40 @@ TEST_F(RunControllerTest, PlaybackKeepsTheConsolesOwnLight) {
     PlayToTheEnd(recording);
     ASSERT_EQ(lightOpens_.asked.size(), 1u);
     EXPECT_EQ(lightOpens_.asked[0], (std::pair<int, unsigned long>(5, 9600)));
+}
+
+// A recording that cannot be written is told: the status names it, the event log says when it
+// stopped and when it works again, and the run goes on meanwhile.
+TEST_F(RunControllerTest, ARecordingThatCannotWriteIsToldAndResumes) {
+    Detect();
+    // A file where the save folder should be: nothing can be made under it.
+    const std::wstring blocker = folder_.file(L"SaveData");
+    ::CloseHandle(::CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    settings_.saveData = 1;
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ::Sleep(200);
+    run_->OnLinkTimer();
+    EXPECT_TRUE(window_.linkAlarm);
+    EXPECT_NE(window_.linkStatus.find(L"Raw data cannot be written"), std::wstring::npos) << window_.linkStatus;
+    EXPECT_FALSE(window_.linkStale) << "a write problem is no stale data: the targets stay as they are";
+    ::DeleteFileW(blocker.c_str());
+    for (int i = 0; i < 40 && window_.linkAlarm; ++i) {
+        ::Sleep(100);
+        run_->OnLinkTimer();
+    }
+    EXPECT_FALSE(window_.linkAlarm) << "writing did not resume: " << TempFolder::narrow(window_.linkStatus);
+    PressStart();
+    std::string log;
+    for (const std::wstring& name : folder_.list(L"Log")) {
+        if (name.find(L"ROVA_MTT_Link_") == 0) log = TempFolder::narrow(folder_.file(L"Log\\" + name));
+    }
+    ASSERT_FALSE(log.empty());
+    std::ifstream in(log, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("raw recording cannot be written"), std::string::npos) << text;
+    EXPECT_NE(text.find("raw recording is written again"), std::string::npos) << text;
+    EXPECT_EQ(folder_.list(L"SaveData").size(), 1u) << "the recording went on in the save folder";
 }
 
 TEST_F(RunControllerTest, StopPressedWhileARefusedStartReportsItStartsNothing) {
