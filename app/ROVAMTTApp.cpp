@@ -5,12 +5,14 @@
 #include <memory>
 #include <string>
 
+#include "app/CrashReport.h"
 #include "app/ROVAMTTDlg.h"
 #include "settings/XMLParser.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/AnsiText.h"
 #include "framework/GdiplusRaii.h"
+#include "framework/ProgramFolder.h"
 #include "framework/Raii.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -87,6 +89,11 @@ BOOL CROVAMTTApp::InitInstance() {
         }
         return FALSE;
     }
+
+    // A crash leaves its dump and a line under Log\; Windows brings the console back after a
+    // crash or an update restart (once it has run a minute).
+    InstallCrashReport(ProgramFileW(L"Log"));
+    ::RegisterApplicationRestart(L"", 0);
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);

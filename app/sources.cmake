@@ -1,5 +1,6 @@
 # Application shell: startup, main dialog frame.
 target_sources(rova_console PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CrashReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderBrowser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRunWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PolygonCapture.cpp
