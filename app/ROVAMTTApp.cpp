@@ -51,7 +51,7 @@ void CROVAMTTApp::LoadSettingsDocument() {
     }
 }
 
-void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
+void CROVAMTTApp::ReportDamagedSettings(const std::wstring& copy) {
     std::wstring text;
     if (copy.empty()) {
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
@@ -59,7 +59,7 @@ void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
         // The text names the copy where it says "%s"; no printf, whose wide %s differs between run-times.
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
         const size_t at = text.find(L"%s");
-        if (at != std::wstring::npos) text.replace(at, 2, rova::AnsiToWide(copy.c_str(), MAX_PATH));
+        if (at != std::wstring::npos) text.replace(at, 2, copy);
     }
     const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
     ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);

@@ -23,5 +23,5 @@ public:
     static void SelectLanguage(LANGID lang) noexcept;
     // Tells the operator once, in the chosen language, that the settings file was damaged and
     // where its untouched copy is.
-    static void ReportDamagedSettings(const std::string& copy);
+    static void ReportDamagedSettings(const std::wstring& copy);
 };

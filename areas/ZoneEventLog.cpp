@@ -16,7 +16,7 @@ std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* cloc
     return text;
 }
 
-bool ZoneEventLog::Adopt(FILE* file, const char* path) {
+bool ZoneEventLog::Adopt(FILE* file, const wchar_t* path) {
     if (!file) return false;
     fputs(kHeader, file);
     fputs("\r\n", file);
@@ -29,20 +29,20 @@ bool ZoneEventLog::Adopt(FILE* file, const char* path) {
     return true;
 }
 
-bool ZoneEventLog::OpenInFolder(const char* folder) {
+bool ZoneEventLog::OpenInFolder(const wchar_t* folder) {
     Close();
     if (!folder) return false;
-    RecursiveCreateDirectoryA(folder);
-    char name[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    if (!GetFileNameByDateA(name, ".csv", "ROVA_MTT_Zones_", "", 0, 1, 0)) return false;
-    if (!CombinePathNameA(path, folder, name)) return false;
-    return Adopt(fopen(path, "wb"), path);
+    RecursiveCreateDirectoryW(folder);
+    wchar_t name[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    if (!GetFileNameByDateW(name, L".csv", L"ROVA_MTT_Zones_", L"", 0, 1, 0)) return false;
+    if (!CombinePathNameW(path, folder, name)) return false;
+    return Adopt(_wfopen(path, L"wb"), path);
 }
 
-bool ZoneEventLog::OpenFile(const char* path) {
+bool ZoneEventLog::OpenFile(const wchar_t* path) {
     Close();
-    return path && Adopt(fopen(path, "wb"), path);
+    return path && Adopt(_wfopen(path, L"wb"), path);
 }
 
 void ZoneEventLog::SetStreamStart(const FILETIME& utc) {
@@ -99,7 +99,7 @@ bool ZoneEventLog::IsOpen() const {
     return m_file != nullptr;
 }
 
-std::string ZoneEventLog::Path() const {
+std::wstring ZoneEventLog::Path() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_path;
 }

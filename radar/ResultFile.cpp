@@ -18,16 +18,16 @@ int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t
     return n < 0 ? 0 : (static_cast<size_t>(n) < size ? n : static_cast<int>(size) - 1);
 }
 
-bool CResultFile::Open(const char* folder) {
+bool CResultFile::Open(const wchar_t* folder) {
     Close();
     if (!folder) return false;
-    RecursiveCreateDirectoryA(folder);
-    char name[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    if (!GetFileNameByDateA(name, ".txt", "ROVA_MTT_Result_", "", 0, 1, 0)) return false;
-    CombinePathNameA(path, folder, name);
+    RecursiveCreateDirectoryW(folder);
+    wchar_t name[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    if (!GetFileNameByDateW(name, L".txt", L"ROVA_MTT_Result_", L"", 0, 1, 0)) return false;
+    if (!CombinePathNameW(path, folder, name)) return false;
     // Readable while it is written: the operator may watch the results of a run.
-    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+    const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     {
@@ -113,7 +113,7 @@ bool CResultFile::IsOpen() const {
     return m_file != INVALID_HANDLE_VALUE;
 }
 
-std::string CResultFile::Path() const {
+std::wstring CResultFile::Path() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_path;
 }

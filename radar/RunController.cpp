@@ -7,6 +7,7 @@
 #include "areas/SerialLightPort.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_LinkHealth.h"
+#include "framework/AnsiText.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -23,7 +24,7 @@ std::wstring LibraryText(const CBaseStringA& text) {
 CRunController::CRunController(IRunWindow& window, RootSettings& settings, std::unique_ptr<ILightPort> lightPort)
     : m_window(window),
       m_settings(settings),
-      m_resultFolder(ProgramFileA("Log")),
+      m_resultFolder(ProgramFileW(L"Log")),
       m_settingsFile(XMLParser::ConfigPath()),
       m_light(lightPort ? std::move(lightPort) : std::make_unique<SerialLightPort>()) {
     SaveRadarRecord();
@@ -86,7 +87,12 @@ bool CRunController::StartRun() {
     }
     if (gRadarParameter.isFileSource == 0) {
         gRadarParameter.saveRawData = m_settings.saveData;
-        if (m_settings.saveData) WideToAnsi(m_savePath, gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+        if (m_settings.saveData) {
+            // The library records through ANSI names: the short form where the folder's name has
+            // none of its own; none at all leaves the library to refuse the recording.
+            const std::string folder = rova::AnsiPath(m_savePath).value_or(std::string());
+            snprintf(gRadarParameter.dataPath, sizeof gRadarParameter.dataPath, "%s", folder.c_str());
+        }
     }
     CBaseStringA error;
     if (!ROVA_Interface_RadarCtrl_OpenDevice(&error)) {
