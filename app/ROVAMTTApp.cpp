@@ -11,6 +11,7 @@
 #include "contracts/ROVA_DlgResource.h"
 #include "framework/AnsiText.h"
 #include "framework/GdiplusRaii.h"
+#include "framework/ProgramFolder.h"
 #include "framework/Raii.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
@@ -65,6 +66,17 @@ void CROVAMTTApp::ReportDamagedSettings(const std::wstring& copy) {
     ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
+bool CROVAMTTApp::FolderHasAnsiName(const wchar_t* folder) { return rova::AnsiPath(folder).has_value(); }
+
+void CROVAMTTApp::ReportFolderWithoutAnsiName(const std::wstring& folder) {
+    // "%s" names the folder, as in the damaged-settings text.
+    std::wstring text = CResourceLoader::LoadString(IDS_FOLDER_WITHOUT_ANSI_NAME);
+    const size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, folder);
+    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
 void CROVAMTTApp::SelectLanguage(LANGID lang) noexcept {
     wchar_t languages[8] = {};
     wsprintfW(languages, L"%04x", lang);
@@ -94,6 +106,8 @@ BOOL CROVAMTTApp::InitInstance() {
 
     SelectLanguage(LanguageFromSetting(gAppConfig.AppConfig().GetAttributeText("Language")));
     if (gAppConfig.LoadedDamaged()) ReportDamagedSettings(gAppConfig.DamagedCopy());
+    const std::wstring programFolder = ProgramFileW(L"");
+    if (!FolderHasAnsiName(programFolder.c_str())) ReportFolderWithoutAnsiName(programFolder);
 
     if (!SocketInit()) {
         const std::wstring text = CResourceLoader::LoadString(IDS_SOCKETS_INIT_FAILED);
