@@ -53,7 +53,7 @@ void CROVAMTTApp::LoadSettingsDocument() {
     }
 }
 
-void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
+void CROVAMTTApp::ReportDamagedSettings(const std::wstring& copy) {
     std::wstring text;
     if (copy.empty()) {
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
@@ -61,8 +61,19 @@ void CROVAMTTApp::ReportDamagedSettings(const std::string& copy) {
         // The text names the copy where it says "%s"; no printf, whose wide %s differs between run-times.
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED);
         const size_t at = text.find(L"%s");
-        if (at != std::wstring::npos) text.replace(at, 2, rova::AnsiToWide(copy.c_str(), MAX_PATH));
+        if (at != std::wstring::npos) text.replace(at, 2, copy);
     }
+    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+bool CROVAMTTApp::FolderHasAnsiName(const wchar_t* folder) { return rova::AnsiPath(folder).has_value(); }
+
+void CROVAMTTApp::ReportFolderWithoutAnsiName(const std::wstring& folder) {
+    // "%s" names the folder, as in the damaged-settings text.
+    std::wstring text = CResourceLoader::LoadString(IDS_FOLDER_WITHOUT_ANSI_NAME);
+    const size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, folder);
     const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
     ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
@@ -101,6 +112,8 @@ BOOL CROVAMTTApp::InitInstance() {
 
     SelectLanguage(LanguageFromSetting(gAppConfig.AppConfig().GetAttributeText("Language")));
     if (gAppConfig.LoadedDamaged()) ReportDamagedSettings(gAppConfig.DamagedCopy());
+    const std::wstring programFolder = ProgramFileW(L"");
+    if (!FolderHasAnsiName(programFolder.c_str())) ReportFolderWithoutAnsiName(programFolder);
 
     if (!SocketInit()) {
         const std::wstring text = CResourceLoader::LoadString(IDS_SOCKETS_INIT_FAILED);

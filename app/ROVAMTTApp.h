@@ -23,5 +23,10 @@ public:
     static void SelectLanguage(LANGID lang) noexcept;
     // Tells the operator once, in the chosen language, that the settings file was damaged and
     // where its untouched copy is.
-    static void ReportDamagedSettings(const std::string& copy);
+    static void ReportDamagedSettings(const std::wstring& copy);
+    // The libraries take the console's files (Radar_Config.ini, recordings) by ANSI names. True
+    // when folder has one: its own, or its short name when the code page cannot hold its name.
+    static bool FolderHasAnsiName(const wchar_t* folder);
+    // Tells the operator once, in the chosen language, that the exe's folder has no ANSI name.
+    static void ReportFolderWithoutAnsiName(const std::wstring& folder);
 };

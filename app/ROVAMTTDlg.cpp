@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/FolderBrowser.h"
 #include "app/ProductVersion.h"
+#include "framework/AnsiText.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "settings/XMLParser.h"
@@ -503,9 +505,10 @@ void CROVAMTTDlg::OnPlayback() {
         SetCheck(m_btnPlayback, false);
         return;
     }
-    char folder[MAX_PATH] = {};
-    const bool converted = WideToAnsi(chosen, folder, MAX_PATH);
-    m_run.StartPlayback(folder, converted);
+    // The library reads the recording through an ANSI name; the short form stands in for a
+    // folder named outside the code page.
+    const std::optional<std::string> folder = rova::AnsiPath(chosen);
+    m_run.StartPlayback(folder ? folder->c_str() : "", folder.has_value());
 }
 
 void CROVAMTTDlg::OnSaveData() { m_settings.saveData = m_btnSaveData.GetCheck() ? 1 : 0; }

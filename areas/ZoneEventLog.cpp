@@ -20,7 +20,7 @@ std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* cloc
     return text;
 }
 
-bool ZoneEventLog::Adopt(FILE* file, const char* path) {
+bool ZoneEventLog::Adopt(FILE* file, const wchar_t* path) {
     if (!file) return false;
     fputs(kHeader, file);
     fputs("\r\n", file);
@@ -33,12 +33,12 @@ bool ZoneEventLog::Adopt(FILE* file, const char* path) {
     return true;
 }
 
-bool ZoneEventLog::OpenInFolder(const char* folder) {
+bool ZoneEventLog::OpenInFolder(const wchar_t* folder) {
     Close();
     if (!folder) return false;
-    RecursiveCreateDirectoryA(folder);
-    std::string path;
-    const HANDLE file = CreateFreshFileA(folder, DatedStemA("ROVA_MTT_Zones_"), ".csv", FILE_SHARE_READ, &path);
+    RecursiveCreateDirectoryW(folder);
+    std::wstring path;
+    const HANDLE file = CreateFreshFileW(folder, DatedStemW(L"ROVA_MTT_Zones_"), L".csv", FILE_SHARE_READ, &path);
     if (file == INVALID_HANDLE_VALUE) return false;
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
     if (fd == -1) {
@@ -53,9 +53,9 @@ bool ZoneEventLog::OpenInFolder(const char* folder) {
     return Adopt(stream, path.c_str());
 }
 
-bool ZoneEventLog::OpenFile(const char* path) {
+bool ZoneEventLog::OpenFile(const wchar_t* path) {
     Close();
-    return path && Adopt(fopen(path, "wb"), path);
+    return path && Adopt(_wfopen(path, L"wb"), path);
 }
 
 void ZoneEventLog::SetStreamStart(const FILETIME& utc) {
@@ -108,7 +108,7 @@ void ZoneEventLog::Close() {
 }
 
 void ZoneEventLog::Discard() {
-    std::string path;
+    std::wstring path;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (!m_file) return;
@@ -116,7 +116,7 @@ void ZoneEventLog::Discard() {
         m_file = nullptr;
         path = m_path;
     }
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
 }
 
 bool ZoneEventLog::IsOpen() const {
@@ -124,7 +124,7 @@ bool ZoneEventLog::IsOpen() const {
     return m_file != nullptr;
 }
 
-std::string ZoneEventLog::Path() const {
+std::wstring ZoneEventLog::Path() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_path;
 }

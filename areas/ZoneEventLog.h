@@ -25,9 +25,9 @@ public:
 
     // Creates folder and a new dated file in it; an older file of the same name (the clock was set
     // back) is left alone and the new one gets the next free name.
-    bool OpenInFolder(const char* folder);
+    bool OpenInFolder(const wchar_t* folder);
     // Creates (or truncates) exactly this file.
-    bool OpenFile(const char* path);
+    bool OpenFile(const wchar_t* path);
     // The wall-clock time (UTC FILETIME) of stream time 0; the clock column stays empty without it.
     void SetStreamStart(const FILETIME& utc);
     void Write(const std::vector<ZoneEvent>& events);
@@ -36,17 +36,17 @@ public:
     // Closes and deletes the file: the run it was opened for never started.
     void Discard();
     bool IsOpen() const;
-    std::string Path() const;
+    std::wstring Path() const;
 
     // One line without its end: "entry,3,7,1500,10:05:07.042,2.50,-12.00," (exit adds the dwell).
     // clock may be null.
     static std::string FormatEvent(const ZoneEvent& e, const SYSTEMTIME* clock);
 
 private:
-    bool Adopt(FILE* file, const char* path);
+    bool Adopt(FILE* file, const wchar_t* path);
     mutable std::mutex m_lock;
     FILE* m_file = nullptr;
-    std::string m_path;
+    std::wstring m_path;
     uint64_t m_lastFlush = 0;
     bool m_dirty = false;
     bool m_hasStart = false;

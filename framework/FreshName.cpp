@@ -20,27 +20,20 @@ std::basic_string<Ch> Candidate(const std::basic_string<Ch>& folder, const std::
 }
 }  // namespace
 
-std::string DatedStemA(const char* prefix) {
-    char name[MAX_PATH] = {};
-    if (!GetFileNameByDateA(name, "", prefix, "", 0, 1, 0)) return {};
-    return name;
-}
-
 std::wstring DatedStemW(const wchar_t* prefix) {
     wchar_t name[MAX_PATH] = {};
     if (!GetFileNameByDateW(name, L"", prefix, L"", 0, 1, 0)) return {};
     return name;
 }
 
-HANDLE CreateFreshFileA(const std::string& folder, const std::string& stem, const char* extension, DWORD share,
-                        std::string* path) {
+HANDLE CreateFreshFileW(const std::wstring& folder, const std::wstring& stem, const wchar_t* extension, DWORD share,
+                        std::wstring* path) {
     path->clear();
     if (stem.empty()) return INVALID_HANDLE_VALUE;
-    const std::string ext = extension ? extension : "";
+    const std::wstring ext = extension ? extension : L"";
     for (int attempt = 1; attempt <= kMostTries; ++attempt) {
-        const std::string candidate = Candidate(folder, stem, ext, attempt);
-        if (candidate.size() >= MAX_PATH) return INVALID_HANDLE_VALUE;
-        const HANDLE file = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW,
+        const std::wstring candidate = Candidate(folder, stem, ext, attempt);
+        const HANDLE file = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             *path = candidate;

@@ -8,13 +8,12 @@
 #include <windows.h>
 
 // "<prefix>YYYYMMDD_HHMMSS_mmm" of the local time now; empty when it cannot be made.
-std::string DatedStemA(const char* prefix);
 std::wstring DatedStemW(const wchar_t* prefix);
 
 // Creates a new file folder\stem[_n]extension (the folder must exist) for writing with the given
 // share mode. INVALID_HANDLE_VALUE when none can be made; *path is then empty.
-HANDLE CreateFreshFileA(const std::string& folder, const std::string& stem, const char* extension, DWORD share,
-                        std::string* path);
+HANDLE CreateFreshFileW(const std::wstring& folder, const std::wstring& stem, const wchar_t* extension, DWORD share,
+                        std::wstring* path);
 
 // Creates a new folder parent\stem[_n] (parent must exist). False when none can be made.
 bool CreateFreshFolderW(const std::wstring& parent, const std::wstring& stem, std::wstring* path);

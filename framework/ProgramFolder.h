@@ -1,6 +1,7 @@
 #pragma once
 // Files beside the executable: the console keeps its settings, configuration, logs and recordings
-// there. ANSI for paths handed to the libraries, wide for the user interface.
+// there. The console opens them by their wide names; the ANSI form is for paths handed to the
+// libraries (see rova::AnsiPath), empty when the folder has none.
 #include <string>
 
 std::string ProgramFileA(const char* name);

@@ -1,29 +1,30 @@
 #include "radar/LinkEventLog.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
-constexpr const char* kResultPrefix = "ROVA_MTT_Result_";
-constexpr const char* kLinkPrefix = "ROVA_MTT_Link_";
+constexpr const wchar_t* kResultPrefix = L"ROVA_MTT_Result_";
+constexpr const wchar_t* kLinkPrefix = L"ROVA_MTT_Link_";
 }  // namespace
 
-std::string CLinkEventLog::PathBeside(const std::string& resultPath) {
-    const size_t slash = resultPath.find_last_of("\\/");
-    const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
-    std::string name = resultPath.substr(nameAt);
+std::wstring CLinkEventLog::PathBeside(const std::wstring& resultPath) {
+    const size_t slash = resultPath.find_last_of(L"\\/");
+    const size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
+    std::wstring name = resultPath.substr(nameAt);
     if (name.rfind(kResultPrefix, 0) == 0) {
-        name = kLinkPrefix + name.substr(strlen(kResultPrefix));
+        name = kLinkPrefix + name.substr(wcslen(kResultPrefix));
     } else {
         name = kLinkPrefix + name;
     }
     return resultPath.substr(0, nameAt) + name;
 }
 
-bool CLinkEventLog::OpenBeside(const std::string& resultPath) {
+bool CLinkEventLog::OpenBeside(const std::wstring& resultPath) {
     Close();
     if (resultPath.empty()) return false;
     m_path = PathBeside(resultPath);
-    m_file = fopen(m_path.c_str(), "ab");
+    m_file = _wfopen(m_path.c_str(), L"ab");
     return m_file != nullptr;
 }
 

@@ -15,17 +15,17 @@ public:
     CLinkEventLog& operator=(const CLinkEventLog&) = delete;
 
     // The log's path for a result file's path: the same folder and date-time.
-    static std::string PathBeside(const std::string& resultPath);
+    static std::wstring PathBeside(const std::wstring& resultPath);
     // Closes any open log and opens the one beside resultPath. False when it cannot be made.
-    bool OpenBeside(const std::string& resultPath);
+    bool OpenBeside(const std::wstring& resultPath);
     void Write(const std::string& text);
     void Close();
     bool IsOpen() const { return m_file != nullptr; }
-    std::string Path() const { return m_path; }
+    std::wstring Path() const { return m_path; }
 
     static std::string FormatLine(const SYSTEMTIME& time, const std::string& text);
 
 private:
     FILE* m_file = nullptr;
-    std::string m_path;
+    std::wstring m_path;
 };

@@ -10,7 +10,7 @@ CResultFile::CResultFile() : CResultFile(Hooks{}) {}
 CResultFile::CResultFile(Hooks hooks) : m_hooks(std::move(hooks)) {
     if (!m_hooks.clock) m_hooks.clock = [] { return MS_GetTime(); };
     if (!m_hooks.commit) m_hooks.commit = [](HANDLE file) { ::FlushFileBuffers(file); };
-    if (!m_hooks.stem) m_hooks.stem = [] { return DatedStemA("ROVA_MTT_Result_"); };
+    if (!m_hooks.stem) m_hooks.stem = [] { return DatedStemW(L"ROVA_MTT_Result_"); };
 }
 
 int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t objectId, double distance,
@@ -20,13 +20,13 @@ int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t
     return n < 0 ? 0 : (static_cast<size_t>(n) < size ? n : static_cast<int>(size) - 1);
 }
 
-bool CResultFile::Open(const char* folder) {
+bool CResultFile::Open(const wchar_t* folder) {
     Close();
     if (!folder) return false;
-    RecursiveCreateDirectoryA(folder);
-    std::string path;
+    RecursiveCreateDirectoryW(folder);
+    std::wstring path;
     // Readable while it is written: the operator may watch the results of a run.
-    const HANDLE file = CreateFreshFileA(folder, m_hooks.stem(), ".txt", FILE_SHARE_READ | FILE_SHARE_WRITE, &path);
+    const HANDLE file = CreateFreshFileW(folder, m_hooks.stem(), L".txt", FILE_SHARE_READ | FILE_SHARE_WRITE, &path);
     if (file == INVALID_HANDLE_VALUE) return false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -109,13 +109,13 @@ void CResultFile::Close() {
 }
 
 void CResultFile::CloseDiscardingEmpty() {
-    std::string empty;
+    std::wstring empty;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_file != INVALID_HANDLE_VALUE && !m_anyLine) empty = m_path;
     }
     Close();
-    if (!empty.empty()) ::DeleteFileA(empty.c_str());
+    if (!empty.empty()) ::DeleteFileW(empty.c_str());
 }
 
 bool CResultFile::IsOpen() const {
@@ -123,7 +123,7 @@ bool CResultFile::IsOpen() const {
     return m_file != INVALID_HANDLE_VALUE;
 }
 
-std::string CResultFile::Path() const {
+std::wstring CResultFile::Path() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_path;
 }

@@ -22,7 +22,7 @@ public:
         std::function<uint32_t()> clock;
         std::function<void(HANDLE)> commit;
         uint32_t timerMs = kTimerMs;
-        std::function<std::string()> stem;
+        std::function<std::wstring()> stem;
     };
 
     CResultFile();
@@ -34,7 +34,7 @@ public:
     // Closes any open file, creates `folder` and opens a new, dated file in it; an older file of
     // the same name (the clock was set back) is left alone and the new one gets the next free name.
     // False when the folder or file could not be made; the run then goes on without results.
-    bool Open(const char* folder);
+    bool Open(const wchar_t* folder);
     // Writes one line; whole lines only, even when Close runs at the same time.
     void WriteLine(int64_t objectId, double distance, double angle, double velocity);
     // Hands lines older than kHandOverMs to the operating system and forces the file to the disk
@@ -45,7 +45,7 @@ public:
     // Closes the file and deletes it when no line was ever written to it (a run that never started).
     void CloseDiscardingEmpty();
     bool IsOpen() const;
-    std::string Path() const;
+    std::wstring Path() const;
 
     // "[hh:mm:ss.mmm], id, distance, angle, velocity\r\n"; returns the byte count.
     static int FormatLine(char* out, size_t size, const SYSTEMTIME& time, int64_t objectId, double distance,
@@ -68,7 +68,7 @@ private:
     Hooks m_hooks;
     mutable std::mutex m_lock;
     HANDLE m_file = INVALID_HANDLE_VALUE;
-    std::string m_path;
+    std::wstring m_path;
     std::string m_buffered;      // whole lines the operating system has not seen
     uint32_t m_bufferedSince = 0;
     bool m_uncommitted = false;  // lines the operating system has that may not be on the disk

@@ -8,6 +8,7 @@
 #include "areas/SerialLightPort.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_LinkHealth.h"
+#include "framework/AnsiText.h"
 #include "framework/FreshName.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
@@ -25,7 +26,7 @@ std::wstring LibraryText(const CBaseStringA& text) {
 CRunController::CRunController(IRunWindow& window, RootSettings& settings, std::unique_ptr<ILightPort> lightPort)
     : m_window(window),
       m_settings(settings),
-      m_resultFolder(ProgramFileA("Log")),
+      m_resultFolder(ProgramFileW(L"Log")),
       m_settingsFile(XMLParser::ConfigPath()),
       m_light(lightPort ? std::move(lightPort) : std::make_unique<SerialLightPort>()) {
     SaveRadarRecord();
@@ -105,7 +106,10 @@ bool CRunController::StartRun() {
                 // Not now: the library goes on trying to make it, and says so.
                 m_recordingFolder = std::wstring(m_savePath) + L"\\" + stem;
             }
-            WideToAnsi(m_recordingFolder.c_str(), gRadarParameter.dataPath, sizeof gRadarParameter.dataPath);
+            // The library records through ANSI names: the short form where the folder's name has
+            // none of its own; none at all leaves the library to refuse the recording.
+            const std::string folder = rova::AnsiPath(m_recordingFolder.c_str()).value_or(std::string());
+            snprintf(gRadarParameter.dataPath, sizeof gRadarParameter.dataPath, "%s", folder.c_str());
         }
     }
     CBaseStringA error;

@@ -84,10 +84,10 @@ public:
     const std::wstring& RecordingFolder() const noexcept { return m_recordingFolder; }
     void SetSavePath(const wchar_t* path);
     // The folder of the result files (default: "Log" beside the exe).
-    void SetResultFolder(const std::string& folder) { m_resultFolder = folder; }
+    void SetResultFolder(const std::wstring& folder) { m_resultFolder = folder; }
     // Where the settings document is saved when a playback folder is remembered (default:
     // appConfig.xml beside the exe).
-    void SetSettingsFile(const std::string& path) { m_settingsFile = path; }
+    void SetSettingsFile(const std::wstring& path) { m_settingsFile = path; }
 
 private:
     // True (and the buttons shown again as they are) while a start or stop is under way.
@@ -108,8 +108,8 @@ private:
     bool m_busy = false;  // a start or stop sequence is under way (its message boxes pump messages)
     wchar_t m_savePath[MAX_PATH] = {};
     std::wstring m_recordingFolder;
-    std::string m_resultFolder;
-    std::string m_settingsFile;
+    std::wstring m_resultFolder;
+    std::wstring m_settingsFile;
     CTargetSlots m_slots;
     CResultFile m_results;
     CZoneRecorder m_zones;  // entries and exits of the monitor areas, one file per run

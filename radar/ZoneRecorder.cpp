@@ -19,7 +19,7 @@ std::vector<ZoneReport> CZoneRecorder::Reports(const std::vector<CalibratedObjec
     return reports;
 }
 
-void CZoneRecorder::Start(const char* logFolder) {
+void CZoneRecorder::Start(const wchar_t* logFolder) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_tracker = ZoneTracker();
     m_log.OpenInFolder(logFolder);

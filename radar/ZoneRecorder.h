@@ -18,7 +18,7 @@ public:
                                            const std::vector<SectorScene::TrackMembership>& accepted);
 
     // A run starts: a new event file in logFolder (none when it cannot be made; the run goes on).
-    void Start(const char* logFolder);
+    void Start(const wchar_t* logFolder);
     // Library thread: objects (DetectedObject pointers) carry the frame's stream time.
     void OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
                     const std::vector<SectorScene::TrackMembership>& accepted);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
+#include <string>
 
 #include "contracts/ROVA_Common.h"
 #include "framework/AnsiText.h"
@@ -99,7 +101,8 @@ void RootSettings::Load(const XMLNode& appConfig) {
 void RootSettings::Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath) {
     if (appConfig.IsNull()) return;
     appConfig.SetAttributeInt("SaveData", saveDataFlag);
-    char path[MAX_PATH] = {};
-    WideToAnsi(workingSavePath, path, MAX_PATH);
-    appConfig.SetAttributeText("SaveDataPath", path);
+    // The document holds ANSI text: a folder named outside the code page is kept by its short
+    // name, one without any narrow name not at all (the default folder next time), never as "?".
+    const std::optional<std::string> path = rova::AnsiPath(workingSavePath);
+    appConfig.SetAttributeText("SaveDataPath", path ? path->c_str() : "");
 }

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "contracts/ROVA_Common.h"
+#include "framework/AnsiText.h"
 
 XMLParser gAppConfig;
 
 namespace {
-constexpr char kConfigName[] = "appConfig.xml";
+constexpr wchar_t kConfigName[] = L"appConfig.xml";
 
 struct FileWriter : pugi::xml_writer {
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -110,11 +111,11 @@ int XMLNode::ParsePointPairs(const char* name, int typeCode, void* output, int m
     return pairs;
 }
 
-std::string XMLParser::ConfigPath() {
-    char folder[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    GetProgramPathA(0, folder);
-    CombinePathNameA(path, folder, kConfigName);
+std::wstring XMLParser::ConfigPath() {
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    GetProgramPathW(0, folder);
+    CombinePathNameW(path, folder, kConfigName);
     return path;
 }
 
@@ -125,16 +126,16 @@ void XMLParser::LoadFromMemory(const void* data, size_t size) {
 
 namespace {
 // Keeps the damaged bytes beside the settings file under a name no later save touches.
-std::string KeepDamagedCopy(const char* path, const void* data, size_t size) {
+std::wstring KeepDamagedCopy(const wchar_t* path, const void* data, size_t size) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     char stamp[32];
     snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
              now.wMinute, now.wSecond);
-    const std::string base = std::string(path) + ".damaged-" + stamp;
+    const std::wstring base = std::wstring(path) + L".damaged-" + rova::AnsiToWide(stamp);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string copy = attempt ? base + "-" + std::to_string(attempt) : base;
-        HANDLE file = ::CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::wstring copy = attempt ? base + L"-" + std::to_wstring(attempt) : base;
+        HANDLE file = ::CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             if (::GetLastError() == ERROR_FILE_EXISTS) continue;
             return {};
@@ -144,18 +145,21 @@ std::string KeepDamagedCopy(const char* path, const void* data, size_t size) {
                         ::FlushFileBuffers(file);
         ::CloseHandle(file);
         if (ok) return copy;
-        ::DeleteFileA(copy.c_str());
+        ::DeleteFileW(copy.c_str());
         return {};
     }
     return {};
 }
 }  // namespace
 
-void XMLParser::LoadFromFile(const char* path) {
+void XMLParser::LoadFromFile(const char* path) { LoadFromFile(rova::AnsiToWide(path).c_str()); }
+
+void XMLParser::LoadFromFile(const wchar_t* path) {
     m_damagedCopy.clear();
     m_loadedDamaged = false;
+    if (!path || !*path) return;
     void* block = nullptr;
-    const int64_t size = ReadFileDataA(path, &block);
+    const int64_t size = ReadFileDataW(path, &block);
     if (block) {
         const size_t length = size > 0 ? static_cast<size_t>(size) : 0;
         m_document.reset();
@@ -179,15 +183,19 @@ std::string XMLParser::SaveToString() const {
 }
 
 bool XMLParser::SaveToFile(const char* path) {
+    return path && *path && SaveToFile(rova::AnsiToWide(path).c_str());
+}
+
+bool XMLParser::SaveToFile(const wchar_t* path) {
     if (!path || !*path) return false;
     // A full disk or a crash mid-write must not cost the operator the settings: write a sibling
     // temporary file and swap it in only when it is complete.
     // A read-only settings file is the operator's decision to keep it; Wine would replace it anyway.
-    const DWORD attributes = ::GetFileAttributesA(path);
+    const DWORD attributes = ::GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
-    std::string temp = std::string(path) + ".tmp";
-    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring temp = std::wstring(path) + L".tmp";
+    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     FileWriter writer;
     writer.file = file;
@@ -196,8 +204,8 @@ bool XMLParser::SaveToFile(const char* path) {
     // blocks never written.
     bool ok = !writer.failed && ::FlushFileBuffers(file);
     ok = ::CloseHandle(file) && ok;
-    if (ok) ok = ::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) ::DeleteFileA(temp.c_str());
+    if (ok) ok = ::MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) ::DeleteFileW(temp.c_str());
     return ok;
 }
 

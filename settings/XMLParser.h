@@ -1,6 +1,7 @@
 #pragma once
 // The settings document "appConfig.xml" beside the exe. Text is kept as bytes of the ANSI code
-// page; pugixml is never asked to convert it.
+// page; pugixml is never asked to convert it. The file itself is opened by its wide name: the
+// exe's folder may be named outside the code page.
 #include <cstdint>
 #include <cstring>
 #include <string.h>
@@ -60,9 +61,11 @@ public:
     // Writes the whole document to "appConfig.xml". The old file is replaced only once the new one
     // is completely on disk, so a failed write never leaves a truncated settings file.
     bool SaveConfig();
-    // Same, for an explicit path (tests, tools).
+    // Same, for an explicit path (tests, tools; the narrow ones in the ANSI code page).
     // A file that exists but does not parse completely is copied byte for byte to
     // "<path>.damaged-<YYYYMMDD-HHMMSS>" before anything else happens; DamagedCopy() then names it.
+    void LoadFromFile(const wchar_t* path);
+    bool SaveToFile(const wchar_t* path);
     void LoadFromFile(const char* path);
     bool SaveToFile(const char* path);
     void LoadFromMemory(const void* data, size_t size);
@@ -72,16 +75,16 @@ public:
     XMLNode Document() noexcept { return XMLNode(m_document); }
     // The "AppConfig" element, looked up afresh; null when missing.
     XMLNode AppConfig() { return Document().FindChild("AppConfig"); }
-    static std::string ConfigPath();
+    static std::wstring ConfigPath();
     // Where the last load kept the damaged file; empty when the file parsed completely (or was
     // missing), or when the copy could not be made.
-    const std::string& DamagedCopy() const noexcept { return m_damagedCopy; }
+    const std::wstring& DamagedCopy() const noexcept { return m_damagedCopy; }
     // True when the last load found the file damaged, whether or not the copy succeeded.
     bool LoadedDamaged() const noexcept { return m_loadedDamaged; }
 
 private:
     pugi::xml_document m_document;
-    std::string m_damagedCopy;
+    std::wstring m_damagedCopy;
     bool m_loadedDamaged = false;
 };
 

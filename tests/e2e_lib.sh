@@ -5,13 +5,15 @@
 : "${DISPLAY:?needs a display (scripts/test starts Xvfb)}"
 export WINEDEBUG=${WINEDEBUG:--all}
 E2E_DIR=""
+E2E_ROOT=""
 E2E_PID=""
 E2E_WINDOW=""
 
 e2e_fail() {
   echo "FAIL: $*" >&2
   if [ -n "$E2E_DIR" ] && command -v import >/dev/null; then
-    import -window root "$E2E_DIR.fail.png" 2>/dev/null && echo "screen at failure: $E2E_DIR.fail.png" >&2
+    local shot="${E2E_ROOT:-$E2E_DIR}.fail.png"
+    import -window root "$shot" 2>/dev/null && echo "screen at failure: $shot" >&2
   fi
   exit 1
 }
@@ -30,13 +32,21 @@ e2e_cleanup() {
       [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$E2E_DIR" ] && kill "$pid" 2>/dev/null
     done
   fi
-  [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_DIR"
+  local root=${E2E_ROOT:-$E2E_DIR}
+  [ -n "$root" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$root"
   return 0
 }
 trap e2e_cleanup EXIT
 
+# With a name, the console goes into a folder of that name inside the fresh one (an operator's
+# folder with a name of their own); E2E_DIR is where the console is, E2E_ROOT what is removed.
 e2e_prepare_folder() {
-  E2E_DIR=$(mktemp -d /tmp/rova_e2e.XXXXXX)
+  E2E_ROOT=$(mktemp -d /tmp/rova_e2e.XXXXXX)
+  E2E_DIR=$E2E_ROOT
+  if [ -n "${1:-}" ]; then
+    E2E_DIR="$E2E_ROOT/$1"
+    mkdir -p "$E2E_DIR"
+  fi
   cp "$ROVA_BIN_DIR"/ROVA_MTT.exe "$ROVA_BIN_DIR"/ROVA_*.dll "$E2E_DIR"/
   cp "$ROVA_BIN_DIR"/Radar_Config.ini "$E2E_DIR"/ 2>/dev/null || true
 }

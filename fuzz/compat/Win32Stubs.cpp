@@ -22,13 +22,31 @@ BOOL FlushFileBuffers(HANDLE) { return 0; }
 BOOL CloseHandle(HANDLE) { return 0; }
 BOOL MoveFileExA(const char*, const char*, DWORD) { return 0; }
 BOOL DeleteFileA(const char*) { return 0; }
+DWORD GetFileAttributesW(const wchar_t*) { return INVALID_FILE_ATTRIBUTES; }
+HANDLE CreateFileW(const wchar_t*, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) {
+    return INVALID_HANDLE_VALUE;
+}
+BOOL MoveFileExW(const wchar_t*, const wchar_t*, DWORD) { return 0; }
+BOOL DeleteFileW(const wchar_t*) { return 0; }
 void GetLocalTime(SYSTEMTIME* time) { std::memset(time, 0, sizeof *time); }
 
 int64_t ReadFileDataA(const char*, void** block) {
     *block = nullptr;
     return -1;
 }
+int64_t ReadFileDataW(const wchar_t*, void** block) {
+    *block = nullptr;
+    return -1;
+}
 void ReleaseFileData(void*) {}
+int GetProgramPathW(DWORD, wchar_t* out) {
+    if (out) *out = L'\0';
+    return 0;
+}
+int CombinePathNameW(wchar_t* out, const wchar_t*, const wchar_t*) {
+    if (out) *out = L'\0';
+    return 0;
+}
 int GetProgramPathA(DWORD, char* out) {
     if (out) *out = '\0';
     return 0;
@@ -54,4 +72,6 @@ std::string WideToAnsi(const wchar_t* text, size_t maxBytes) {
         out += static_cast<char>(*text & 0xFF);
     return out;
 }
+// No file has a narrow name here: nothing is ever opened.
+std::optional<std::string> AnsiPath(const wchar_t*) { return std::nullopt; }
 }  // namespace rova

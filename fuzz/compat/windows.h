@@ -58,4 +58,9 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
 BOOL MoveFileExA(const char* from, const char* to, DWORD flags);
 BOOL DeleteFileA(const char* path);
+DWORD GetFileAttributesW(const wchar_t* path);
+HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security, DWORD creation,
+                   DWORD flags, HANDLE templateFile);
+BOOL MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags);
+BOOL DeleteFileW(const wchar_t* path);
 void GetLocalTime(SYSTEMTIME* time);

@@ -167,3 +167,26 @@ TEST(RootSettingsTest, SaveWritesFlagAndPathIntoTheExistingAttributes) {
 }
 
 }  // namespace
+
+TEST(RootSettingsTest, ASaveFolderNamedOutsideTheCodePageIsFoundAgainAfterASave) {
+    // Profile folders of operators abroad; the ANSI code page holds none of these names.
+    for (const wchar_t* name : {L"\u0141ukasz", L"\u6d4b\u8bd5", L"\u6d4b\u8bd5 \u0141ukasz"}) {
+        SCOPED_TRACE(TempFolder::narrow(name));
+        TempFolder dir;
+        const std::wstring folder = dir.file(name);
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring marker = folder + L"\\recorded.txt";
+        const HANDLE made = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(made, INVALID_HANDLE_VALUE);
+        ::CloseHandle(made);
+
+        XMLParser doc;
+        doc.LoadFromMemory("<AppConfig/>", 12);
+        RootSettings::Save(doc.AppConfig(), 1, folder.c_str());
+        const RootSettings s = LoadFrom(doc.SaveToString());
+        // The folder read back is the operator's folder, not a look-alike or one full of "?".
+        const std::wstring again = std::wstring(s.saveDataPath) + L"\\recorded.txt";
+        EXPECT_NE(::GetFileAttributesW(again.c_str()), INVALID_FILE_ATTRIBUTES)
+            << "stored as " << doc.AppConfig().GetAttributeText("SaveDataPath");
+    }
+}

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cwchar>
 #include <string>
+#include <thread>
 
 #include "app/ROVAMTTApp.h"
+#include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
 
@@ -46,6 +50,73 @@ TEST(StartupTest, MainWindowClassIsADialogClassCopy) {
     const std::wstring name = CROVAMTTApp::InstanceName();
     EXPECT_EQ(name.size(), 7u + 38u);
     EXPECT_EQ(name.rfind(L"Global\\{", 0), 0u);
+}
+
+// Answers the first message box this process shows with OK, keeping its caption and text.
+class MessageBoxReader {
+public:
+    MessageBoxReader() : thread_([this] { Run(); }) {}
+    ~MessageBoxReader() { Join(); }
+    // Caption and text are read once this returns.
+    void Join() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    std::wstring caption, text;
+
+private:
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+        auto* self = reinterpret_cast<MessageBoxReader*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[32] = {};
+        ::GetClassNameW(hwnd, cls, 32);
+        if (pid != ::GetCurrentProcessId() || wcscmp(cls, L"#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;
+        wchar_t buffer[1024] = {};
+        ::GetWindowTextW(hwnd, buffer, 1024);
+        self->caption = buffer;
+        ::GetDlgItemTextW(hwnd, 0xFFFF, buffer, 1024);  // a message box's text
+        self->text = buffer;
+        self->stop_ = true;
+        ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return FALSE;
+    }
+    void Run() {
+        while (!stop_) {
+            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
+            ::Sleep(100);
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(StartupTest, AFolderWithoutAnsiNameIsToldInTheChosenLanguage) {
+    // A profile folder of an operator abroad, not made: no short name stands in for it.
+    const std::wstring folder = L"C:\\Users\\\u6d4b\u8bd5\\AppData\\Local\\ROVA_MTT";
+    if (::GetACP() != CP_UTF8) {
+        EXPECT_FALSE(CROVAMTTApp::FolderHasAnsiName(folder.c_str()));
+    }
+    EXPECT_TRUE(CROVAMTTApp::FolderHasAnsiName(ProgramFileW(L"").c_str()));
+
+    const struct {
+        const char* setting;
+        const wchar_t* title;
+        const wchar_t* phrase;
+    } cases[] = {{"ENG", L"Prompt", L"code page"}, {"CHS", L"\u63d0\u793a", L"\u4ee3\u7801\u9875"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        CROVAMTTApp::SelectLanguage(CROVAMTTApp::LanguageFromSetting(c.setting));
+        MessageBoxReader reader;
+        CROVAMTTApp::ReportFolderWithoutAnsiName(folder);
+        reader.Join();
+        const std::wstring& caption = reader.caption;
+        const std::wstring& text = reader.text;
+        EXPECT_EQ(caption, c.title);
+        EXPECT_NE(text.find(folder), std::wstring::npos) << "the folder is not named";
+        EXPECT_NE(text.find(c.phrase), std::wstring::npos);
+        EXPECT_EQ(text.find(L"%s"), std::wstring::npos);
+    }
 }
 
 }  // namespace

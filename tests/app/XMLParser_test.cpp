@@ -127,8 +127,8 @@ TEST(XMLParserTest, APartlyReadableFileIsKeptUntouchedBeforeTheNextSave) {
 
     const std::vector<std::string> copies = DamagedCopies(dir);
     ASSERT_EQ(copies.size(), 1u);
-    EXPECT_EQ(dir.fileA(copies[0]), doc.DamagedCopy());
-    EXPECT_EQ(ReadAll(doc.DamagedCopy()), text) << "the copy holds every byte of the damaged file";
+    EXPECT_EQ(dir.fileA(copies[0]), TempFolder::narrow(doc.DamagedCopy()));
+    EXPECT_EQ(ReadAll(TempFolder::narrow(doc.DamagedCopy())), text) << "the copy holds every byte of the damaged file";
 
     // A second damaged load in the same second keeps the first copy and adds another.
     {
@@ -140,7 +140,7 @@ TEST(XMLParserTest, APartlyReadableFileIsKeptUntouchedBeforeTheNextSave) {
     EXPECT_TRUE(again.LoadedDamaged());
     EXPECT_EQ(DamagedCopies(dir).size(), 2u);
     EXPECT_EQ(ReadAll(dir.fileA(copies[0])), text);
-    EXPECT_EQ(ReadAll(again.DamagedCopy()), "<AppConfig><Broken></AppConfig>");
+    EXPECT_EQ(ReadAll(TempFolder::narrow(again.DamagedCopy())), "<AppConfig><Broken></AppConfig>");
 
     // A sound file leaves no copy and no damage behind.
     ASSERT_TRUE(again.SaveToFile(path.c_str()));
@@ -190,6 +190,35 @@ TEST(XMLParserTest, HostileFilesNeverCrashTheLoad) {
     XMLParser missing;
     missing.LoadFromFile(dir.fileA("absent.xml").c_str());
     EXPECT_TRUE(missing.AppConfig().IsNull());
+}
+
+TEST(XMLParserTest, AFolderNamedOutsideTheCodePageKeepsItsSettingsAndTheirDamagedCopy) {
+    TempFolder dir;
+    for (const wchar_t* name : {L"\u0141ukasz", L"\u6d4b\u8bd5 \u0141ukasz"}) {
+        SCOPED_TRACE(TempFolder::narrow(name));
+        const std::wstring folder = dir.file(name);
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring path = folder + L"\\appConfig.xml";
+        XMLParser doc;
+        Parse(doc, "<AppConfig SaveData=\"1\"/>");
+        ASSERT_TRUE(doc.SaveToFile(path.c_str()));
+        XMLParser again;
+        again.LoadFromFile(path.c_str());
+        EXPECT_STREQ(again.AppConfig().GetAttributeText("SaveData"), "1");
+
+        // A damaged file there is copied beside itself, and the copy is named as it is.
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(file, "<AppConfig", 10, &written, nullptr);
+        ::CloseHandle(file);
+        XMLParser damaged;
+        damaged.LoadFromFile(path.c_str());
+        EXPECT_TRUE(damaged.LoadedDamaged());
+        ASSERT_FALSE(damaged.DamagedCopy().empty());
+        EXPECT_EQ(damaged.DamagedCopy().rfind(path + L".damaged-", 0), 0u);
+        EXPECT_NE(::GetFileAttributesW(damaged.DamagedCopy().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 }  // namespace

@@ -118,10 +118,10 @@ TEST(ZoneTracker, CountsTargetsInsideAndExpiresOnTheTimerToo) {
 
 TEST(ZoneEventLog, WritesADatedFileWithHeaderAndReachesTheDiskOnFlush) {
     TempFolder folder;
-    const std::string log = folder.fileA("Log");
+    const std::wstring log = folder.file(L"Log");
     ZoneEventLog file;
     ASSERT_TRUE(file.OpenInFolder(log.c_str()));
-    const std::string path = file.Path();
+    const std::string path = TempFolder::narrow(file.Path());
     const std::string name = path.substr(path.find_last_of('\\') + 1);
     EXPECT_EQ(name.rfind("ROVA_MTT_Zones_", 0), 0u) << name;
     EXPECT_EQ(name.substr(name.size() - 4), ".csv");
@@ -191,7 +191,7 @@ TEST(ZoneRecorder, WritesEachRunToItsOwnFileAndClosesOpenStaysAtTheStop) {
     TempFolder folder;
     const std::string log = folder.fileA("Log");
     CZoneRecorder recorder;
-    recorder.Start(log.c_str());
+    recorder.Start(folder.file(L"Log").c_str());
     Delivery(1000, {{3, 1u << 1}, {4, 0}}).To(recorder);
     Delivery(1066, {{3, (1u << 1) | (1u << 2)}}).To(recorder);
     EXPECT_EQ(recorder.Inside(1), 1);

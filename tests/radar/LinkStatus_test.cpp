@@ -123,9 +123,9 @@ TEST(LinkEventTrackerTest, LossAttemptsAndReturnBecomeOneLineEach) {
 }
 
 TEST(LinkEventLogTest, LogBesideTheResultFileOneStampedLinePerEvent) {
-    EXPECT_EQ(CLinkEventLog::PathBeside("C:\\app\\Log\\ROVA_MTT_Result_20261210_061500.txt"),
-              "C:\\app\\Log\\ROVA_MTT_Link_20261210_061500.txt");
-    EXPECT_EQ(CLinkEventLog::PathBeside("other.txt"), "ROVA_MTT_Link_other.txt");
+    EXPECT_EQ(CLinkEventLog::PathBeside(L"C:\\app\\Log\\ROVA_MTT_Result_20261210_061500.txt"),
+              L"C:\\app\\Log\\ROVA_MTT_Link_20261210_061500.txt");
+    EXPECT_EQ(CLinkEventLog::PathBeside(L"other.txt"), L"ROVA_MTT_Link_other.txt");
     SYSTEMTIME t{};
     t.wYear = 2026;
     t.wMonth = 12;
@@ -137,7 +137,7 @@ TEST(LinkEventLogTest, LogBesideTheResultFileOneStampedLinePerEvent) {
     EXPECT_EQ(CLinkEventLog::FormatLine(t, "link lost"), "[2026-12-10 06:05:09.007] link lost\r\n");
 
     TempFolder folder;
-    const std::string result = folder.fileA("ROVA_MTT_Result_1.txt");
+    const std::wstring result = folder.file(L"ROVA_MTT_Result_1.txt");
     CLinkEventLog log;
     log.Write("before opening: nowhere");
     ASSERT_TRUE(log.OpenBeside(result));
@@ -153,7 +153,7 @@ TEST(LinkEventLogTest, LogBesideTheResultFileOneStampedLinePerEvent) {
     EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 2);
     in.close();
     log.Close();
-    EXPECT_FALSE(log.OpenBeside(""));
+    EXPECT_FALSE(log.OpenBeside(L""));
 }
 
 }  // namespace

@@ -45,13 +45,13 @@ TEST(ResultFileTest, LineFormat) {
 
 TEST(ResultFileTest, OpenMakesTheFolderAndANewDatedFileEachTime) {
     TempFolder dir;
-    const std::string folder = dir.fileA("Log\\nested");
+    const std::wstring folder = dir.file(L"Log\\nested");
     CResultFile file;
     ASSERT_TRUE(file.Open(folder.c_str()));
-    const std::string first = file.Path();
+    const std::string first = TempFolder::narrow(file.Path());
     file.WriteLine(3, 1.234, -5.0, 0.25);
     ASSERT_TRUE(file.Open(folder.c_str()));  // closes the first
-    const std::string second = file.Path();
+    const std::string second = TempFolder::narrow(file.Path());
     file.Close();
     EXPECT_NE(first, second);
     EXPECT_TRUE(std::regex_match(first, std::regex(R"(.*\\ROVA_MTT_Result_[^\\]+\.txt)"))) << first;
@@ -66,37 +66,38 @@ TEST(ResultFileTest, OpenMakesTheFolderAndANewDatedFileEachTime) {
 // the new run gets the next free name; a run that wrote nothing can go without a trace.
 TEST(ResultFileTest, AnOlderFileOfTheSameNameIsLeftAlone) {
     TempFolder dir;
-    const std::string folder = dir.fileA("Log");
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string stem = "ROVA_MTT_Result_20261211_031500_000";
-    const std::string older = folder + "\\" + stem + ".txt";
+    const std::wstring folder = dir.file(L"Log");
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring stem = L"ROVA_MTT_Result_20261211_031500_000";
+    const std::string older = TempFolder::narrow(folder + L"\\" + stem + L".txt");
     std::ofstream(older, std::ios::binary) << "[03:15:00.000], 1, 1.00, 2.00, 3.00\r\n";
     CResultFile file(CResultFile::Hooks{{}, {}, 0, [&] { return stem; }});
-    for (const char* expected : {"_2.txt", "_3.txt"}) {
+    for (const wchar_t* expected : {L"_2.txt", L"_3.txt"}) {
         ASSERT_TRUE(file.Open(folder.c_str()));
-        EXPECT_EQ(file.Path(), folder + "\\" + stem + expected);
+        EXPECT_EQ(file.Path(), folder + L"\\" + stem + expected);
         file.WriteLine(4, 1.0, 2.0, 3.0);
         file.Close();
     }
     EXPECT_EQ(ReadAll(older), "[03:15:00.000], 1, 1.00, 2.00, 3.00\r\n");
-    EXPECT_NE(ReadAll(folder + "\\" + stem + "_2.txt").find(", 4, 1.00, 2.00, 3.00\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(TempFolder::narrow(folder + L"\\" + stem + L"_2.txt")).find(", 4, 1.00, 2.00, 3.00\r\n"),
+              std::string::npos);
     // Discarding keeps a file with lines and removes an empty one.
     ASSERT_TRUE(file.Open(folder.c_str()));
-    const std::string empty = file.Path();
+    const std::wstring empty = file.Path();
     file.CloseDiscardingEmpty();
-    EXPECT_EQ(::GetFileAttributesA(empty.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW(empty.c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(file.Open(folder.c_str()));
-    const std::string kept = file.Path();
+    const std::wstring kept = file.Path();
     file.WriteLine(5, 1.0, 2.0, 3.0);
     file.CloseDiscardingEmpty();
-    EXPECT_NE(::GetFileAttributesA(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(kept.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(ResultFileTest, ClosingWhileAThreadWritesLeavesOnlyWholeLines) {
     TempFolder dir;
     CResultFile file;
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
-    const std::string path = file.Path();
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
+    const std::string path = TempFolder::narrow(file.Path());
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         for (int64_t i = 0; !stop; ++i) {
@@ -127,7 +128,7 @@ TEST(ResultFileTest, ClosingWhileAThreadWritesLeavesOnlyWholeLines) {
 TEST(ResultFileTest, LinesReachTheDiskWithinASecondWhileTheyArrive) {
     TempFolder dir;
     CResultFile file;
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
     file.WriteLine(1, 1.0, 0.0, 0.0);
     // Keep lines coming for a little over the flush interval, without closing the file.
     const DWORD until = ::GetTickCount() + CResultFile::kCommitIntervalMs + 300;
@@ -136,7 +137,7 @@ TEST(ResultFileTest, LinesReachTheDiskWithinASecondWhileTheyArrive) {
         ::Sleep(20);
     }
     // Read through a second handle: what the C library still buffers would be missing here.
-    const std::string text = ReadAll(file.Path());
+    const std::string text = ReadAll(TempFolder::narrow(file.Path()));
     EXPECT_EQ(text.rfind("[", 0), 0u);
     EXPECT_NE(text.find(", 1, 1.00, 0.00, 0.00\r\n"), std::string::npos);
     file.Close();
@@ -164,8 +165,8 @@ TEST(ResultFileTest, LinesReachTheSystemByTimeAndTheDiskAtMostOnceASecond) {
                                             ::FlushFileBuffers(f);
                                         },
                                         0});
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
-    const std::string path = file.Path();
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
+    const std::string path = TempFolder::narrow(file.Path());
     std::vector<uint32_t> written;
     const uint32_t start = now;
     for (uint32_t t = start; t <= start + 5000; t += CResultFile::kTimerMs / 5) {
@@ -197,11 +198,11 @@ TEST(ResultFileTest, CloseForcesTheLastLinesToTheDisk) {
     TempFolder dir;
     int commits = 0;
     CResultFile file(CResultFile::Hooks{[] { return 5000u; }, [&](HANDLE) { ++commits; }, 0});
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
     file.WriteLine(4, 1.0, 2.0, 3.0);
     file.Close();
     EXPECT_EQ(commits, 1);
-    EXPECT_EQ(LinesOnFile(file.Path()), 1);
+    EXPECT_EQ(LinesOnFile(TempFolder::narrow(file.Path())), 1);
 }
 
 // With the file's own timer and the real clock: one line and then silence still reaches the
@@ -209,13 +210,27 @@ TEST(ResultFileTest, CloseForcesTheLastLinesToTheDisk) {
 TEST(ResultFileTest, ALoneLineReachesTheSystemWithoutAnotherWrite) {
     TempFolder dir;
     CResultFile file;
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
     file.WriteLine(1, 1.0, 0.0, 0.0);
     // Generous against a slow machine; without the timer the line never arrives.
     const DWORD until = ::GetTickCount() + 3000;
-    while (LinesOnFile(file.Path()) == 0 && ::GetTickCount() < until) ::Sleep(50);
-    EXPECT_EQ(LinesOnFile(file.Path()), 1);
+    while (LinesOnFile(TempFolder::narrow(file.Path())) == 0 && ::GetTickCount() < until) ::Sleep(50);
+    EXPECT_EQ(LinesOnFile(TempFolder::narrow(file.Path())), 1);
     file.Close();
+}
+
+TEST(ResultFileTest, OpensInAFolderNamedOutsideTheCodePage) {
+    TempFolder dir;
+    const std::wstring folder = dir.file(L"\u6d4b\u8bd5 \u0141ukasz\\Log");
+    CResultFile file;
+    ASSERT_TRUE(file.Open(folder.c_str()));
+    file.WriteLine(3, 1.234, -5.0, 0.25);
+    const std::wstring path = file.Path();
+    file.Close();
+    EXPECT_EQ(path.rfind(folder + L"\\ROVA_MTT_Result_", 0), 0u);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_GT(data.nFileSizeLow, 0u);
 }
 
 }  // namespace

@@ -143,8 +143,8 @@ protected:
         gAppConfig.LoadFromMemory("<AppConfig/>", 12);
         settings_.Reset(gRadarParameter.gateMinDefault, gRadarParameter.gateMaxDefault);
         run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<ClosedLightPort>(&lightOpens_));
-        run_->SetResultFolder(folder_.fileA("Log"));
-        run_->SetSettingsFile(folder_.fileA("appConfig.xml"));
+        run_->SetResultFolder(folder_.file(L"Log"));
+        run_->SetSettingsFile(folder_.file(L"appConfig.xml"));
         run_->SetSavePath(folder_.file(L"SaveData").c_str());
     }
     void TearDown() override {
@@ -242,6 +242,24 @@ protected:
     RootSettings settings_;
     std::unique_ptr<CRunController> run_;
 };
+
+TEST_F(RunControllerTest, SaveDataRecordsIntoAFolderNamedOutsideTheCodePage) {
+    // An operator's folder under a profile the ANSI code page cannot name.
+    const std::wstring folder = folder_.file(L"\u6d4b\u8bd5 \u0141ukasz");
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    run_->SetSavePath(folder.c_str());
+    Detect();
+    settings_.saveData = 1;
+    PressStart();
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << (window_.errors.empty() ? "" : TempFolder::narrow(window_.errors[0]));
+    ::Sleep(400);
+    PressStart();
+    settings_.saveData = 0;
+    ASSERT_FALSE(run_->RecordingFolder().empty());
+    EXPECT_EQ(run_->RecordingFolder().rfind(folder + L"\\", 0), 0u);
+    EXPECT_NE(::GetFileAttributesW((run_->RecordingFolder() + L"\\FILE_Radar_Config.ini").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "recorded into " << gRadarParameter.dataPath;
+}
 
 TEST_F(RunControllerTest, ARefusedStartEndsLikeAFailedStartWithTheLibrarysText) {
     Detect();

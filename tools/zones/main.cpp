@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "areas/ZoneEventLog.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
+#include "framework/AnsiText.h"
 #include "framework/GdiplusRaii.h"
 #include "tools/zones/ZoneCommandLine.h"
 #include "tools/zones/ZoneHeatmap.h"
@@ -131,12 +133,10 @@ int wmain(int argc, wchar_t** argv) {
     // The settings file first: a wrong one must not cost a replay.
     const std::wstring configPath = options.config.empty() ? program + L"\\appConfig.xml" : options.config;
     if (!IsFile(configPath)) return Fail(kZoneExitSettings, L"settings file not found: " + configPath);
-    char configA[MAX_PATH] = {};
-    if (!WideToAnsi(configPath.c_str(), configA, MAX_PATH)) return Fail(kZoneExitSettings, L"settings file path cannot be used: " + configPath);
     std::wstring damage;
     if (!CheckSettingsFile(configPath, damage)) return Fail(kZoneExitSettings, L"settings file is damaged (" + damage + L"): " + configPath);
     XMLParser config;
-    config.LoadFromFile(configA);
+    config.LoadFromFile(configPath.c_str());
     if (config.AppConfig().IsNull())
         return Fail(kZoneExitSettings, L"settings file is damaged or not a settings file (no AppConfig element): " + configPath);
     // Reading the settings makes the console's save folder; a replay has no business there.
@@ -147,13 +147,13 @@ int wmain(int argc, wchar_t** argv) {
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(kZoneExitRecording, L"recording folder not found: " + folder);
-    char folderA[MAX_PATH] = {};
-    char iniA[MAX_PATH] = {};
-    if (!WideToAnsi(folder.c_str(), folderA, MAX_PATH) || !CombinePathNameA(iniA, folderA, "FILE_Radar_Config.ini"))
-        return Fail(kZoneExitRecording, L"recording folder path cannot be used: " + folder);
     if (!IsFile(folder + L"\\FILE_Radar_Config.ini"))
         return Fail(kZoneExitRecording, L"not a recording (no FILE_Radar_Config.ini): " + folder);
-    if (!ROVA_Interface_RadarCtrl_LoadConfigFromFile(iniA))
+    // The library reads through ANSI names: the short form where the folder's name has none.
+    const std::optional<std::string> folderA = rova::AnsiPath(folder.c_str());
+    const std::optional<std::string> iniA = rova::AnsiPath((folder + L"\\FILE_Radar_Config.ini").c_str());
+    if (!folderA || !iniA) return Fail(kZoneExitRecording, L"recording folder path cannot be used: " + folder);
+    if (!ROVA_Interface_RadarCtrl_LoadConfigFromFile(iniA->c_str()))
         return Fail(kZoneExitRecording, L"the recording's FILE_Radar_Config.ini is damaged: " + folder);
     const std::vector<std::wstring> files = RawFiles(folder);
     if (files.empty()) return Fail(kZoneExitRecording, L"the recording holds no data files (*.rvraw): " + folder);
@@ -169,14 +169,12 @@ int wmain(int argc, wchar_t** argv) {
 
     ZoneEventLog log;
     if (!options.csv.empty()) {
-        char csvA[MAX_PATH] = {};
-        if (!WideToAnsi(options.csv.c_str(), csvA, MAX_PATH) || !log.OpenFile(csvA))
+        if (!log.OpenFile(options.csv.c_str()))
             return Fail(kZoneExitOutput, L"cannot write the event file: " + options.csv);
     } else {
-        char programA[MAX_PATH] = {}, logA[MAX_PATH] = {};
-        WideToAnsi(program.c_str(), programA, MAX_PATH);
-        CombinePathNameA(logA, programA, "Log");
-        if (!log.OpenInFolder(logA)) return Fail(kZoneExitOutput, L"cannot write an event file in the Log folder beside the program");
+        wchar_t logFolder[MAX_PATH] = {};
+        CombinePathNameW(logFolder, program.c_str(), L"Log");
+        if (!log.OpenInFolder(logFolder)) return Fail(kZoneExitOutput, L"cannot write an event file in the Log folder beside the program");
     }
     log.SetStreamStart(RecordingStart(files));
     uint64_t eventCount = 0;
@@ -185,7 +183,7 @@ int wmain(int argc, wchar_t** argv) {
         eventCount += events.size();
     });
 
-    const ZonePlaybackResult played = PlayRecording(folderA, replay);
+    const ZonePlaybackResult played = PlayRecording(folderA->c_str(), replay);
     log.Close();
     if (!played.played) {
         wchar_t text[1024] = {};
@@ -198,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
     printf("%llu events in %d monitor areas from %llu frames with targets (%s s of recording, replayed in %s s), written to %s\n",
            static_cast<unsigned long long>(eventCount), replay.MonitorAreaCount(),
            static_cast<unsigned long long>(replay.Deliveries()), Seconds(replay.LastMs() - replay.FirstMs()).c_str(),
-           Seconds(static_cast<uint64_t>(played.seconds * 1000)).c_str(), log.Path().c_str());
+           Seconds(static_cast<uint64_t>(played.seconds * 1000)).c_str(), rova::WideToAnsi(log.Path().c_str()).c_str());
     if (options.summary) PrintSummary(replay);
 
     int code = kZoneExitOk;
