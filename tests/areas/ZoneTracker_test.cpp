@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -162,6 +165,51 @@ TEST(ZoneEventLog, WritesADatedFileWithHeaderAndReachesTheDiskOnFlush) {
 TEST(ZoneEventLog, WithoutAStreamStartTheClockColumnStaysEmpty) {
     ZoneEvent exit{ZoneEvent::Exit, 31, -4, 66, 0.0, 90.0, 33};
     EXPECT_EQ(ZoneEventLog::FormatEvent(exit, nullptr), "exit,31,-4,66,,0.00,90.00,33");
+}
+
+// Positions no sensor measures still give a line with all eight columns, the dwell last; ordinary
+// ones keep two decimals.
+TEST(ZoneEventLog, ValuesOfAnySizeKeepEveryColumn) {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    SYSTEMTIME clock{9999, 12, 0, 31, 23, 59, 59, 999};
+    const struct {
+        double distance, angle;
+        const char* distanceText;  // null: any text that reads back as the value
+        const char* angleText;
+    } cases[] = {
+        {2.5, -12.0, "2.50", "-12.00"},
+        {123456789.126, -179.996, "123456789.13", "-180.00"},
+        {1e200, -1e300, nullptr, nullptr},
+        {-1.7976931348623157e308, 1.7976931348623157e308, nullptr, nullptr},
+        {inf, -inf, nullptr, nullptr},
+        {nan, nan, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        ZoneEvent exit{ZoneEvent::Exit, 31, INT64_MIN, 0xFFFFFFFFu, c.distance, c.angle, 0xFFFFFFFFu};
+        const std::string line = ZoneEventLog::FormatEvent(exit, &clock);
+        std::vector<std::string> columns;
+        std::stringstream split(line);
+        for (std::string column; std::getline(split, column, ',');) columns.push_back(column);
+        ASSERT_EQ(columns.size(), 8u) << line;
+        EXPECT_EQ(columns[0], "exit");
+        EXPECT_EQ(columns[2], "-9223372036854775808");
+        EXPECT_EQ(columns[4], "9999-12-31 23:59:59.999");
+        EXPECT_EQ(columns[7], "4294967295") << line;
+        const double values[] = {c.distance, c.angle};
+        const char* texts[] = {c.distanceText, c.angleText};
+        for (int k = 0; k < 2; ++k) {
+            const double read = strtod(columns[5 + k].c_str(), nullptr);
+            if (texts[k]) {
+                EXPECT_EQ(columns[5 + k], texts[k]);
+            } else if (std::isnan(values[k])) {
+                EXPECT_TRUE(std::isnan(read)) << line;
+            } else if (std::isinf(values[k])) {
+                EXPECT_EQ(read, values[k]) << line;
+            } else {
+                EXPECT_NEAR(read / values[k], 1.0, 1e-6) << line;
+            }
+        }
+    }
 }
 
 }  // namespace
