@@ -109,9 +109,7 @@ void PrintSummary(const ZoneReplay& replay) {
     }
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
+int Replay(int argc, wchar_t** argv) {
     ZoneCommandLine options;
     std::wstring error;
     if (!options.Parse(std::vector<std::wstring>(argv + 1, argv + argc), error)) {
@@ -159,7 +157,14 @@ int wmain(int argc, wchar_t** argv) {
     if (files.empty()) return Fail(kZoneExitRecording, L"the recording holds no data files (*.rvraw): " + folder);
 
     int fanWidth = options.width, fanHeight = options.height;
-    if (fanWidth == 0 && !ZoneReplay::StoredFanSize(config, &fanWidth, &fanHeight)) {
+    if (fanWidth == 0 && ZoneReplay::StoredFanSize(config, &fanWidth, &fanHeight) &&
+        !ZoneCommandLine::FanSizeAllowed(fanWidth, fanHeight)) {
+        Fail(kZoneExitUsage, L"the settings file's areas were stored with a fan of " + std::to_wstring(fanWidth) + L"x" +
+                                 std::to_wstring(fanHeight) +
+                                 L" pixels, beyond what a replay lays out (at least 16x8, at most 4096x4096); give --size WxH");
+        return kZoneExitUsage;
+    }
+    if (fanWidth == 0) {
         fanWidth = kDefaultFanWidth;
         fanHeight = kDefaultFanHeight;
     }
@@ -214,4 +219,11 @@ int wmain(int argc, wchar_t** argv) {
                                                 L" damaged frames were skipped");
     }
     return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    return ZoneCommandLine::Guarded([&] { return Replay(argc, argv); },
+                                    [](const char* text) { fprintf(stderr, "ROVA_Zones: %s\n", text); });
 }
