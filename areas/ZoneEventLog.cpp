@@ -27,8 +27,8 @@ void AppendValue(std::string& line, double v) {
 
 std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* clock) {
     char head[96];
-    snprintf(head, sizeof head, "%s,%d,%lld,%u,", e.kind == ZoneEvent::Entry ? "entry" : "exit", e.area,
-             static_cast<long long>(e.id), e.timeMs);
+    snprintf(head, sizeof head, "%s,%d,%lld,%llu,", e.kind == ZoneEvent::Entry ? "entry" : "exit", e.area,
+             static_cast<long long>(e.id), static_cast<unsigned long long>(e.timeMs));
     std::string line = head;
     if (clock) {
         char when[48];
@@ -88,7 +88,7 @@ void ZoneEventLog::Write(const std::vector<ZoneEvent>& events) {
         bool haveClock = false;
         if (m_hasStart) {
             ULARGE_INTEGER at = m_start;
-            at.QuadPart += static_cast<uint64_t>(e.timeMs) * 10000;
+            at.QuadPart += e.timeMs * 10000;
             FILETIME utc{at.LowPart, at.HighPart}, localTime;
             haveClock = ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
         }

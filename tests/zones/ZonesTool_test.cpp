@@ -194,6 +194,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "1 damaged frames were skipped"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
+// A folder with a second recording, made half an hour later, whose stream starts again: its
+// events are dated by its own file, and time goes on rather than back.
+TEST_F(ZonesToolTest, EachRecordedFileDatesItsOwnEvents) {
+    ASSERT_TRUE(recording::AddFile(folder_.fileA("rec"), "ROVA_Raw_20260101_123000_000.rvraw",
+                                   recording::kRecordingStart + 30 * 60 * 10000000LL, Walk()));
+    const ToolRun run = Run(L"rec --csv events.csv");
+    ASSERT_EQ(run.code, static_cast<DWORD>(kZoneExitOk)) << run.err;
+    const std::string csv = ReadAll(folder_.file(L"events.csv"));
+    EXPECT_NE(csv.find(":00:00.400,2.00,0.00,\r\nexit,1,5,1000,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\nentry,1,5,1800400,2026-01-01 "), std::string::npos) << csv;
+    EXPECT_NE(csv.find(":30:00.400,2.00,0.00,\r\nexit,1,5,1801000,2026-01-01 "), std::string::npos) << csv;
+    EXPECT_NE(csv.find(":30:01.000,4.25,0.00,600\r\n"), std::string::npos) << csv;
+    EXPECT_NE(run.out.find("4 events in 1 monitor areas"), std::string::npos) << run.out;
+}
+
 TEST_F(ZonesToolTest, HelpListsTheOptionsAndExitCodes) {
     const ToolRun run = Run(L"--help");
     EXPECT_EQ(run.code, static_cast<DWORD>(kZoneExitOk));

@@ -75,26 +75,6 @@ bool CheckSettingsFile(const std::wstring& path, std::wstring& damage) {
     return false;
 }
 
-// The start of the recording (UTC) from the header of its first data file, or zero.
-FILETIME RecordingStart(const std::vector<std::wstring>& files) {
-    FILETIME start{};
-    std::wstring first;
-    for (const std::wstring& f : files) {
-        if (first.empty() || _wcsicmp(f.c_str(), first.c_str()) < 0) first = f;
-    }
-    FILE* in = first.empty() ? nullptr : _wfopen(first.c_str(), L"rb");
-    if (!in) return start;
-    unsigned char header[32] = {};
-    if (fread(header, 1, sizeof header, in) == sizeof header && memcmp(header, "RVRAWDAT", 8) == 0) {
-        uint64_t t = 0;
-        for (int i = 7; i >= 0; --i) t = (t << 8) | header[16 + i];
-        start.dwLowDateTime = static_cast<DWORD>(t);
-        start.dwHighDateTime = static_cast<DWORD>(t >> 32);
-    }
-    fclose(in);
-    return start;
-}
-
 std::string Seconds(uint64_t ms) {
     char text[32];
     snprintf(text, sizeof text, "%.1f", ms / 1000.0);
@@ -183,9 +163,10 @@ int Replay(int argc, wchar_t** argv) {
         CombinePathNameA(logA, programA, "Log");
         if (!log.OpenInFolder(logA)) return Fail(kZoneExitOutput, L"cannot write an event file in the Log folder beside the program");
     }
-    log.SetStreamStart(RecordingStart(files));
     uint64_t eventCount = 0;
     replay.SetEventSink([&](const std::vector<ZoneEvent>& events) {
+        // Each recorded file dates its own events.
+        log.SetStreamStart(replay.ClockStart());
         log.Write(events);
         eventCount += events.size();
     });
