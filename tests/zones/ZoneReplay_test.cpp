@@ -193,6 +193,21 @@ TEST_F(ZoneReplayTest, APausedPlaybackWritesTheEventsOfTheReplay) {
                                                   "exit a1 id9 t1533 d1533"}));
 }
 
+// The sensor reconnected during the recording, half way through the walk: its stamps start again
+// within the file. Time goes on from the last frame instead of going back, and nobody leaves.
+TEST_F(ZoneReplayTest, AStreamThatStartsAgainWithinAFileGoesOnFromTheLastFrame) {
+    std::vector<RadarFrame> frames = WalkFrames();
+    for (size_t i = 12; i < frames.size(); ++i) frames[i].timestampUs = (i - 12) * kFrameUs;
+    ASSERT_TRUE(recording::Write(folder_.fileA("rec"), frames));
+    ZoneReplay replay;
+    const Replayed r = Play(Config("<MonitorArea BoundSize=\"400,200\" Points=\"50,150; 50,250; 100,250; 100,150; \"/>"),
+                            replay);
+    ASSERT_TRUE(r.result.played) << r.result.error;
+    // Frame 11 is at 733 ms, frame 12 (stamped 0) as well, frame 15 (stamped 200) at 933.
+    EXPECT_EQ(r.events, (std::vector<std::string>{"entry a1 id9 t0", "entry a1 id5 t400", "exit a1 id5 t933 d533",
+                                                  "exit a1 id9 t1466 d1466"}));
+}
+
 TEST_F(ZoneReplayTest, HeatmapIsHottestWhereTheTargetStoodAndOutlinesTheAreas) {
     ZoneReplay replay;
     const Replayed r = Play(Config("<MonitorArea BoundSize=\"400,200\" Points=\"50,150; 50,250; 100,250; 100,150; \"/>"),

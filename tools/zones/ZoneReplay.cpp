@@ -144,20 +144,17 @@ void ZoneReplay::Delivery(CPtrCtrl* objects) {
     const auto* first = static_cast<const DetectedObject*>(objects->GetAt(0));
     if (!first) return;
     m_nowMs = first->streamMs;
-    // When this frame happened, by the file it comes from: the file's start plus the time from its
-    // first frame; the first delivery of a file without an intact first frame at the file's start.
+    // When the first delivery of a file happened: the file's start plus the time from its first
+    // frame (at the file's start when that frame is damaged). A recording says nothing of the wall
+    // clock of later frames: a stream that starts again within a file goes on from the last time.
     uint64_t wall = 0;
     const bool fileBegins = m_fileBegins;
-    if (m_fileBegins) {
+    if (fileBegins) {
         m_fileBegins = false;
-        if (!m_fileStampKnown) {
-            m_fileStampKnown = true;
-            m_fileStampMs = m_nowMs;
+        const uint32_t sinceFileStart = m_fileStampKnown ? m_nowMs - m_fileStampMs : 0;
+        if (m_fileKnown && sinceFileStart < 0x80000000u) {
+            wall = m_fileStart + static_cast<uint64_t>(sinceFileStart) * ZoneClock::kFileTimePerMs;
         }
-    }
-    const uint32_t sinceFileStart = m_nowMs - m_fileStampMs;
-    if (m_fileKnown && m_fileStampKnown && sinceFileStart < 0x80000000u) {
-        wall = m_fileStart + static_cast<uint64_t>(sinceFileStart) * ZoneClock::kFileTimePerMs;
     }
     const uint64_t zoneMs = m_clock.Frame(m_nowMs, wall, fileBegins);
     if (!m_started) {
