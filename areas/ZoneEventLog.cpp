@@ -3,21 +3,48 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cmath>
+
 #include "contracts/ROVA_Common.h"
 #include "framework/FreshName.h"
 
+namespace {
+
+// Two decimals for every position a sensor measures; beyond that (a damaged or forged recording)
+// the exponent form, so that no column is ever cut off.
+constexpr double kPlainLimit = 1e15;
+
+void AppendValue(std::string& line, double v) {
+    char text[32];
+    if (std::isnan(v)) {
+        snprintf(text, sizeof text, "nan");
+    } else if (std::isinf(v)) {
+        snprintf(text, sizeof text, "%s", v < 0 ? "-inf" : "inf");
+    } else {
+        snprintf(text, sizeof text, std::fabs(v) < kPlainLimit ? "%.2f" : "%.6e", v);
+    }
+    line += text;
+    line += ',';
+}
+
+}  // namespace
+
 std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* clock) {
-    char text[200];
-    char when[32] = "";
+    char head[96];
+    snprintf(head, sizeof head, "%s,%d,%lld,%llu,", e.kind == ZoneEvent::Entry ? "entry" : "exit", e.area,
+             static_cast<long long>(e.id), static_cast<unsigned long long>(e.timeMs));
+    std::string line = head;
     if (clock) {
+        char when[48];
         snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d.%03d", clock->wYear, clock->wMonth, clock->wDay,
                  clock->wHour, clock->wMinute, clock->wSecond, clock->wMilliseconds);
+        line += when;
     }
-    char dwell[16] = "";
-    if (e.kind == ZoneEvent::Exit) snprintf(dwell, sizeof dwell, "%u", e.dwellMs);
-    snprintf(text, sizeof text, "%s,%d,%lld,%u,%s,%.2f,%.2f,%s", e.kind == ZoneEvent::Entry ? "entry" : "exit",
-             e.area, static_cast<long long>(e.id), e.timeMs, when, e.distance, e.angle, dwell);
-    return text;
+    line += ',';
+    AppendValue(line, e.distance);
+    AppendValue(line, e.angle);
+    if (e.kind == ZoneEvent::Exit) line += std::to_string(e.dwellMs);
+    return line;
 }
 
 bool ZoneEventLog::Adopt(FILE* file, const wchar_t* path) {
@@ -74,7 +101,7 @@ void ZoneEventLog::Write(const std::vector<ZoneEvent>& events) {
         bool haveClock = false;
         if (m_hasStart) {
             ULARGE_INTEGER at = m_start;
-            at.QuadPart += static_cast<uint64_t>(e.timeMs) * 10000;
+            at.QuadPart += e.timeMs * 10000;
             FILETIME utc{at.LowPart, at.HighPart}, localTime;
             haveClock = ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
         }

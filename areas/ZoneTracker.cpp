@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-void ZoneTracker::Close(int64_t id, Target& target, uint32_t areas, uint32_t timeMs, double distance, double angle,
+void ZoneTracker::Close(int64_t id, Target& target, uint32_t areas, uint64_t timeMs, double distance, double angle,
                         std::vector<ZoneEvent>& out) {
     for (int k = 0; k < kZoneAreaCount; ++k) {
         if (!((areas >> k) & 1u)) continue;
@@ -20,11 +20,11 @@ void ZoneTracker::Close(int64_t id, Target& target, uint32_t areas, uint32_t tim
     target.areas &= ~areas;
 }
 
-void ZoneTracker::Expire(uint32_t nowMs, std::vector<ZoneEvent>& out) {
+void ZoneTracker::Expire(uint64_t nowMs, std::vector<ZoneEvent>& out) {
     // Closed in id order, so the live console and a replay write them in the same order.
     std::vector<int64_t> gone;
     for (auto& [id, t] : m_targets) {
-        if (nowMs - t.lastSeenMs > m_expireMs) gone.push_back(id);
+        if (nowMs > t.lastSeenMs + m_expireMs) gone.push_back(id);
     }
     std::sort(gone.begin(), gone.end());
     for (int64_t id : gone) {
@@ -34,7 +34,7 @@ void ZoneTracker::Expire(uint32_t nowMs, std::vector<ZoneEvent>& out) {
     }
 }
 
-void ZoneTracker::Frame(uint32_t timeMs, const ZoneReport* reports, int count, std::vector<ZoneEvent>& out) {
+void ZoneTracker::Frame(uint64_t timeMs, const ZoneReport* reports, int count, std::vector<ZoneEvent>& out) {
     Expire(timeMs, out);
     for (int i = 0; i < count; ++i) {
         ZoneReport r = reports[i];

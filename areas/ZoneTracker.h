@@ -5,8 +5,8 @@
 //
 // A stay opens when a report of a target lies in an area and closes when a report of it lies
 // outside, when the target has not been reported for longer than the presence tick keeps a label
-// slot (PresenceTick::kExpireMs), or when the run ends. Times are milliseconds of the stream
-// (uint32, differences wrap like the presence tick's).
+// slot (PresenceTick::kExpireMs), or when the run ends. Times are milliseconds of the zone clock
+// (ZoneClock: 64-bit, never going back, whatever the sensor's stream stamps do).
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -26,10 +26,10 @@ struct ZoneEvent {
     Kind kind = Entry;
     int area = 0;
     int64_t id = 0;
-    uint32_t timeMs = 0;
+    uint64_t timeMs = 0;
     double distance = 0;
     double angle = 0;
-    uint32_t dwellMs = 0;  // exits only: from the entry to the exit
+    uint64_t dwellMs = 0;  // exits only: from the entry to the exit
 };
 
 class ZoneTracker {
@@ -38,9 +38,9 @@ public:
 
     // One frame of reports at timeMs. Targets silent for longer than the expiry leave first, so a
     // target that comes back after that gap enters again. Events are appended to out.
-    void Frame(uint32_t timeMs, const ZoneReport* reports, int count, std::vector<ZoneEvent>& out);
+    void Frame(uint64_t timeMs, const ZoneReport* reports, int count, std::vector<ZoneEvent>& out);
     // Expires silent targets at nowMs without a frame (the live console's timer).
-    void Expire(uint32_t nowMs, std::vector<ZoneEvent>& out);
+    void Expire(uint64_t nowMs, std::vector<ZoneEvent>& out);
     // The run ended: every open stay closes where and when its target was last seen.
     void Finish(std::vector<ZoneEvent>& out);
 
@@ -51,11 +51,11 @@ public:
 private:
     struct Target {
         uint32_t areas = 0;  // areas with an open stay
-        uint32_t lastSeenMs = 0;
+        uint64_t lastSeenMs = 0;
         double distance = 0, angle = 0;  // last reported position
-        uint32_t entryMs[kZoneAreaCount] = {};
+        uint64_t entryMs[kZoneAreaCount] = {};
     };
-    void Close(int64_t id, Target& target, uint32_t areas, uint32_t timeMs, double distance, double angle,
+    void Close(int64_t id, Target& target, uint32_t areas, uint64_t timeMs, double distance, double angle,
                std::vector<ZoneEvent>& out);
 
     uint32_t m_expireMs;

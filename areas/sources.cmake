@@ -9,6 +9,7 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SerialLightPort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AreaOperations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ViewOverlayAdapter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZoneClock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZoneEventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZoneTracker.cpp
 )

@@ -1,6 +1,8 @@
 #include "radar/ResultFile.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "contracts/ROVA_Common.h"
 #include "framework/FreshName.h"
@@ -13,11 +15,41 @@ CResultFile::CResultFile(Hooks hooks) : m_hooks(std::move(hooks)) {
     if (!m_hooks.stem) m_hooks.stem = [] { return DatedStemW(L"ROVA_MTT_Result_"); };
 }
 
+namespace {
+
+// Two decimals for every value a sensor measures; beyond that (a damaged or forged recording) the
+// exponent form, so that a line stays short enough for its buffer and keeps its end.
+constexpr double kPlainLimit = 1e15;
+
+void AppendValue(std::string& line, double v) {
+    char text[32];
+    if (std::isnan(v)) {
+        snprintf(text, sizeof text, "nan");
+    } else if (std::isinf(v)) {
+        snprintf(text, sizeof text, "%s", v < 0 ? "-inf" : "inf");
+    } else {
+        snprintf(text, sizeof text, std::fabs(v) < kPlainLimit ? "%.2f" : "%.6e", v);
+    }
+    line += ", ";
+    line += text;
+}
+
+}  // namespace
+
 int CResultFile::FormatLine(char* out, size_t size, const SYSTEMTIME& t, int64_t objectId, double distance,
                             double angle, double velocity) {
-    const int n = snprintf(out, size, "[%02d:%02d:%02d.%03d], %lld, %.2f, %.2f, %.2f\r\n", t.wHour, t.wMinute,
-                           t.wSecond, t.wMilliseconds, static_cast<long long>(objectId), distance, angle, velocity);
-    return n < 0 ? 0 : (static_cast<size_t>(n) < size ? n : static_cast<int>(size) - 1);
+    char head[48];
+    snprintf(head, sizeof head, "[%02d:%02d:%02d.%03d], %lld", t.wHour % 100, t.wMinute % 100, t.wSecond % 100,
+             t.wMilliseconds % 1000, static_cast<long long>(objectId));
+    std::string line = head;
+    AppendValue(line, distance);
+    AppendValue(line, angle);
+    AppendValue(line, velocity);
+    line += "\r\n";
+    // Whole lines or none: a cut line would run into the next one.
+    if (!out || line.size() >= size) return 0;
+    memcpy(out, line.c_str(), line.size() + 1);
+    return static_cast<int>(line.size());
 }
 
 bool CResultFile::Open(const wchar_t* folder) {
@@ -49,7 +81,7 @@ void CALLBACK CResultFile::OnTimer(void* self, BOOLEAN) { static_cast<CResultFil
 void CResultFile::WriteLine(int64_t objectId, double distance, double angle, double velocity) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
-    char line[160];
+    char line[kMaxLineBytes];
     const int length = FormatLine(line, sizeof line, now, objectId, distance, angle, velocity);
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_file == INVALID_HANDLE_VALUE) return;

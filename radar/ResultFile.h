@@ -47,12 +47,15 @@ public:
     bool IsOpen() const;
     std::wstring Path() const;
 
-    // "[hh:mm:ss.mmm], id, distance, angle, velocity\r\n"; returns the byte count.
+    // "[hh:mm:ss.mmm], id, distance, angle, velocity\r\n" with two decimals (values of 1e15 and
+    // more, infinities and NaNs, which no sensor measures, in a short form of their own); returns the
+    // byte count, 0 when size cannot hold the whole line. kMaxLineBytes holds any line.
     static int FormatLine(char* out, size_t size, const SYSTEMTIME& time, int64_t objectId, double distance,
                           double angle, double velocity);
 
     // A line waits at most kHandOverMs plus one timer period before the operating system has it,
     // less when kHandOverBytes gather first.
+    static constexpr size_t kMaxLineBytes = 160;
     static constexpr uint32_t kHandOverMs = 100;
     static constexpr size_t kHandOverBytes = 64 * 1024;
     static constexpr uint32_t kTimerMs = 100;

@@ -218,6 +218,8 @@ void CRunController::OnPause() {
     } else {
         ROVA_Interface_RadarCtrl_Pause();
     }
+    // The zone time stands still with a paused run: the events are those of a replay.
+    m_zones.SetPaused(ROVA_Interface_RadarCtrl_IsPaused() != 0);
     m_window.ApplyRunButtons(Buttons());
 }
 

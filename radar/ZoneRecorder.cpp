@@ -2,6 +2,19 @@
 
 #include "contracts/RadarListeners.h"
 
+CZoneRecorder::CZoneRecorder() : CZoneRecorder(Hooks{}) {}
+
+CZoneRecorder::CZoneRecorder(Hooks hooks) : m_hooks(std::move(hooks)) {
+    if (!m_hooks.tickMs) m_hooks.tickMs = [] { return MS_GetTime(); };
+    if (!m_hooks.wallClock) {
+        m_hooks.wallClock = [] {
+            FILETIME now;
+            ::GetSystemTimeAsFileTime(&now);
+            return now;
+        };
+    }
+}
+
 std::vector<ZoneReport> CZoneRecorder::Reports(const std::vector<CalibratedObject>& objects,
                                                const std::vector<SectorScene::TrackMembership>& accepted) {
     std::vector<ZoneReport> reports;
@@ -24,7 +37,9 @@ void CZoneRecorder::Start(const wchar_t* logFolder) {
     m_tracker = ZoneTracker();
     m_log.OpenInFolder(logFolder);
     m_running = true;
-    m_timed = false;
+    m_clock = ZoneClock();
+    m_paused = false;
+    m_runningMs = 0;
 }
 
 void CZoneRecorder::OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
@@ -35,29 +50,44 @@ void CZoneRecorder::OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedOb
     const std::vector<ZoneReport> reports = Reports(calibrated, accepted);
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_running) return;
-    if (!m_timed) {
-        // The wall clock of stream time 0, for the clock column.
-        FILETIME now;
-        ::GetSystemTimeAsFileTime(&now);
-        ULARGE_INTEGER start{{now.dwLowDateTime, now.dwHighDateTime}};
-        start.QuadPart -= static_cast<uint64_t>(first->streamMs) * 10000;
-        m_log.SetStreamStart(FILETIME{start.LowPart, start.HighPart});
-        m_timed = true;
+    const FILETIME wall = m_hooks.wallClock();
+    const uint64_t anchor = m_clock.Anchor();
+    const uint64_t nowMs =
+        m_clock.Frame(first->streamMs, (static_cast<uint64_t>(wall.dwHighDateTime) << 32) | wall.dwLowDateTime);
+    // The clock column: the wall clock of zone time 0, set at the first delivery and again when
+    // the stream started over.
+    if (m_clock.Anchor() != anchor) {
+        const uint64_t start = m_clock.Anchor();
+        m_log.SetStreamStart(FILETIME{static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)});
     }
-    m_lastStreamMs = first->streamMs;
-    m_lastTick = MS_GetTime();
+    m_lastTick = m_hooks.tickMs();
+    m_runningMs = 0;
     std::vector<ZoneEvent> events;
-    m_tracker.Frame(first->streamMs, reports.data(), static_cast<int>(reports.size()), events);
+    m_tracker.Frame(nowMs, reports.data(), static_cast<int>(reports.size()), events);
     m_log.Write(events);
+}
+
+void CZoneRecorder::SetPaused(bool paused) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (paused == m_paused) return;
+    const uint32_t now = m_hooks.tickMs();
+    if (paused) {
+        m_runningMs += now - m_lastTick;
+    } else {
+        m_lastTick = now;
+    }
+    m_paused = paused;
 }
 
 void CZoneRecorder::Tick() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_running) return;
-    if (m_timed) {
-        // Stream time goes on while no target is delivered: the last frame's time plus the time since.
+    if (m_clock.Started() && !m_paused) {
+        // The stream goes on while no target is delivered: the last frame's time plus the running
+        // time since.
+        const uint64_t runningMs = static_cast<uint64_t>(m_runningMs) + (m_hooks.tickMs() - m_lastTick);
         std::vector<ZoneEvent> events;
-        m_tracker.Expire(m_lastStreamMs + (MS_GetTime() - m_lastTick), events);
+        m_tracker.Expire(m_clock.LastMs() + runningMs, events);
         m_log.Write(events);
     }
     m_log.Flush();

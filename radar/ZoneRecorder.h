@@ -3,9 +3,11 @@
 // view's membership of the reports it accepted, expired by the presence tick, closed at the stop.
 // Deliveries arrive on the radar library's thread, the rest on the user-interface thread.
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
+#include "areas/ZoneClock.h"
 #include "areas/ZoneEventLog.h"
 #include "areas/ZoneTracker.h"
 #include "radar/DetectionPipeline.h"
@@ -13,17 +15,35 @@
 
 class CZoneRecorder {
 public:
+    // What a test replaces: the millisecond clock of the presence tick (MS_GetTime) and the wall
+    // clock (UTC) that dates the stream.
+    struct Hooks {
+        std::function<uint32_t()> tickMs;
+        std::function<FILETIME()> wallClock;
+    };
+
+    CZoneRecorder();
+    explicit CZoneRecorder(Hooks hooks);
+    CZoneRecorder(const CZoneRecorder&) = delete;
+    CZoneRecorder& operator=(const CZoneRecorder&) = delete;
+
     // The reports of one delivery: the accepted ones, at the position the library delivered.
     static std::vector<ZoneReport> Reports(const std::vector<CalibratedObject>& objects,
                                            const std::vector<SectorScene::TrackMembership>& accepted);
 
     // A run starts: a new event file in logFolder (none when it cannot be made; the run goes on).
     void Start(const wchar_t* logFolder);
-    // Library thread: objects (DetectedObject pointers) carry the frame's stream time.
+    // Library thread: objects (DetectedObject pointers) carry the frame's stream time. A stream
+    // that starts again (a reconnect) goes on from the wall clock; see ZoneClock.
     void OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
                     const std::vector<SectorScene::TrackMembership>& accepted);
-    // Presence tick: targets silent for too long leave, and the file reaches the disk.
+    // Presence tick: targets silent for too long leave (the zone time runs on by the tick clock
+    // from the last delivery, except while paused), and the file reaches the disk.
     void Tick();
+    // A paused playback delivers nothing and its targets stand still: the zone time stops with it,
+    // so that the events are those of a replay of the same recording. The run controller says so
+    // at every pause and resume.
+    void SetPaused(bool paused);
     // The run stopped (no delivery runs any more): open stays close, the file closes.
     void Stop();
     // The run never started: its event file goes.
@@ -32,11 +52,13 @@ public:
     int Inside(int area) const;
 
 private:
+    Hooks m_hooks;
     mutable std::mutex m_lock;
     ZoneTracker m_tracker;
     ZoneEventLog m_log;
     bool m_running = false;
-    bool m_timed = false;       // a delivery with a time has arrived
-    uint32_t m_lastStreamMs = 0;
-    uint32_t m_lastTick = 0;    // MS_GetTime at that delivery
+    ZoneClock m_clock;          // the zone time of the deliveries
+    bool m_paused = false;
+    uint32_t m_lastTick = 0;    // tick clock at the last delivery, or at the end of a pause
+    uint32_t m_runningMs = 0;   // running time from the last delivery to the pause
 };

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -35,12 +38,78 @@ TEST(ResultFileTest, LineFormat) {
         {7, 0.0, 0.0, 0.0, "[10:05:07.042], 7, 0.00, 0.00, 0.00\r\n"},
         {0x100000005LL, 2.0, 12.345, -1.5, "[10:05:07.042], 4294967301, 2.00, 12.35, -1.50\r\n"},
         {-2, 100.0, -90.0, 3.0, "[10:05:07.042], -2, 100.00, -90.00, 3.00\r\n"},
+        {11, 123456789.126, -0.004, 99999.9949, "[10:05:07.042], 11, 123456789.13, -0.00, 99999.99\r\n"},
+        {INT64_MIN, 65535.999, 179.996, -0.5, "[10:05:07.042], -9223372036854775808, 65536.00, 180.00, -0.50\r\n"},
     };
     for (const auto& c : cases) {
         char line[160];
         const int n = CResultFile::FormatLine(line, sizeof line, t, c.id, c.distance, c.angle, c.velocity);
         EXPECT_EQ(std::string(line, n), c.expected);
     }
+}
+
+// The fields of a line "[time], id, distance, angle, velocity\r\n", or nothing when it does not end
+// with its line end.
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    if (line.size() < 2 || line.compare(line.size() - 2, 2, "\r\n") != 0) return fields;
+    const std::string body = line.substr(0, line.size() - 2);
+    for (size_t at = 0;;) {
+        const size_t comma = body.find(", ", at);
+        fields.push_back(body.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+        if (comma == std::string::npos) break;
+        at = comma + 2;
+    }
+    return fields;
+}
+
+// Values no sensor measures still make a whole line with every field, in the buffer the file
+// itself uses and in the file: a recording that checks out may hold them.
+TEST(ResultFileTest, ValuesOfAnySizeKeepEveryFieldAndTheLineEnd) {
+    SYSTEMTIME t{};
+    t.wHour = 23;
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* name;
+        double distance, angle, velocity;
+    } cases[] = {
+        {"huge", 1e200, 1e300, 1.7976931348623157e308},
+        {"negative huge", -1e200, -1e300, -1.7976931348623157e308},
+        {"infinite", inf, -inf, inf},
+        {"not a number", nan, -nan, nan},
+        {"mixed", 1e200, nan, -5.0},
+    };
+    TempFolder dir;
+    CResultFile file(CResultFile::Hooks{nullptr, [](HANDLE) {}, 0});
+    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    for (const auto& c : cases) {
+        char line[160];
+        const int n = CResultFile::FormatLine(line, sizeof line, t, INT64_MIN, c.distance, c.angle, c.velocity);
+        const std::vector<std::string> fields = Fields(std::string(line, static_cast<size_t>(std::max(n, 0))));
+        ASSERT_EQ(fields.size(), 5u) << c.name << ": " << std::string(line, static_cast<size_t>(std::max(n, 0)));
+        EXPECT_EQ(fields[0], "[23:00:00.000]") << c.name;
+        EXPECT_EQ(fields[1], "-9223372036854775808") << c.name;
+        const double values[] = {c.distance, c.angle, c.velocity};
+        for (int k = 0; k < 3; ++k) {
+            // Each field reads back as the value: relative error of the printed digits at most.
+            const double read = strtod(fields[2 + k].c_str(), nullptr);
+            if (std::isnan(values[k])) {
+                EXPECT_TRUE(std::isnan(read)) << c.name << " field " << k << ": " << fields[2 + k];
+            } else if (std::isinf(values[k]) || std::fabs(values[k]) < 1e6) {
+                EXPECT_EQ(read, values[k]) << c.name << " field " << k << ": " << fields[2 + k];
+            } else {
+                EXPECT_NEAR(read / values[k], 1.0, 1e-6) << c.name << " field " << k << ": " << fields[2 + k];
+            }
+        }
+        file.WriteLine(7, c.distance, c.angle, c.velocity);
+    }
+    file.Close();
+    std::istringstream text(ReadAll(file.Path()));
+    int count = 0;
+    for (std::string line; std::getline(text, line); ++count) {
+        EXPECT_EQ(Fields(line + "\n").size(), 5u) << line;
+    }
+    EXPECT_EQ(count, 5);
 }
 
 TEST(ResultFileTest, OpenMakesTheFolderAndANewDatedFileEachTime) {

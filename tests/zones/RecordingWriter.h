@@ -34,21 +34,30 @@ inline RadarPoint Point(int64_t id, double gate, double angle) {
     return p;
 }
 
-inline bool Write(const std::string& folder, const std::vector<RadarFrame>& frames) {
-    ::CreateDirectoryA(folder.c_str(), nullptr);
+// One more data file in a recording folder, its header saying that it started at `start` (UTC FILETIME).
+inline bool AddFile(const std::string& folder, const std::string& name, int64_t start, const std::vector<RadarFrame>& frames) {
     tagRADARPARAMETER record{};
     ROVA_Interface_RadarParameter_Init(&record);
-    if (!ROVA_Interface_RadarParameter_SaveToFile((folder + "\\FILE_Radar_Config.ini").c_str(), &record)) return false;
-    FILE* out = fopen((folder + "\\ROVA_Raw_20260101_120000_000.rvraw").c_str(), "wb");
+    FILE* out = fopen((folder + "\\" + name).c_str(), "wb");
     if (!out) return false;
-    // 2026-01-01 12:00:00 UTC.
-    const std::vector<uint8_t> header = CRawFrameCodec::EncodeFileHeader(record.gateCount, 134117424000000000LL);
+    const std::vector<uint8_t> header = CRawFrameCodec::EncodeFileHeader(record.gateCount, start);
     bool ok = fwrite(header.data(), 1, header.size(), out) == header.size();
     for (const RadarFrame& f : frames) {
         const std::vector<uint8_t> bytes = CRawFrameCodec::EncodeFrame(f);
         ok = ok && fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     }
     return fclose(out) == 0 && ok;
+}
+
+// 2026-01-01 12:00:00 UTC, the start of the recording Write writes.
+constexpr int64_t kRecordingStart = 134117424000000000LL;
+
+inline bool Write(const std::string& folder, const std::vector<RadarFrame>& frames) {
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    tagRADARPARAMETER record{};
+    ROVA_Interface_RadarParameter_Init(&record);
+    if (!ROVA_Interface_RadarParameter_SaveToFile((folder + "\\FILE_Radar_Config.ini").c_str(), &record)) return false;
+    return AddFile(folder, "ROVA_Raw_20260101_120000_000.rvraw", kRecordingStart, frames);
 }
 
 }  // namespace recording

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "TempFolder.h"
+#include "radar/ZoneRecorder.h"
 #include "tools/zones/ZoneHeatmap.h"
 #include "tools/zones/ZonePlayback.h"
 #include "zones/RecordingWriter.h"
@@ -125,6 +128,84 @@ TEST_F(ZoneReplayTest, SummarySaysEntriesDwellAndMostAtOnce) {
     EXPECT_EQ(r.summary[1].mostAtOnce, 0);
     EXPECT_EQ(replay.Deliveries(), 24u);
     EXPECT_EQ(replay.Reports(), 48u);
+}
+
+// The console's zone recorder, fed with what the view accepts of the same recording as a
+// playback at the recorded pace gives it, with a pause of five seconds in the middle while both
+// targets are inside, writes the events of the replay.
+TEST_F(ZoneReplayTest, APausedPlaybackWritesTheEventsOfTheReplay) {
+    TempFolder logs;
+    uint64_t tick = 0;
+    CZoneRecorder recorder(CZoneRecorder::Hooks{[&] { return static_cast<uint32_t>(tick); },
+                                                [&] {
+                                                    const uint64_t t = recording::kRecordingStart + tick * 10000;
+                                                    return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+                                                }});
+    recorder.Start(logs.fileA("Log").c_str());
+    ZoneReplay replay;
+    int deliveries = 0;
+    uint32_t lastStreamMs = 0;
+    replay.SetDeliverySink([&](CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
+                               const std::vector<SectorScene::TrackMembership>& accepted) {
+        const uint32_t streamMs = static_cast<const DetectedObject*>(objects->GetAt(0))->streamMs;
+        // The presence tick runs between the frames, every 10 ms.
+        for (const uint64_t next = tick + (deliveries ? streamMs - lastStreamMs : 0); tick < next;) {
+            tick = std::min(next, tick + 10);
+            recorder.Tick();
+        }
+        if (deliveries++ == 12) {
+            recorder.SetPaused(true);
+            for (int i = 0; i < 50; ++i) {
+                tick += 100;
+                recorder.Tick();
+            }
+            recorder.SetPaused(false);
+        }
+        lastStreamMs = streamMs;
+        recorder.OnDelivery(objects, calibrated, accepted);
+    });
+    const Replayed r = Play(Config("<MonitorArea BoundSize=\"400,200\" Points=\"50,150; 50,250; 100,250; 100,150; \"/>"),
+                            replay);
+    ASSERT_TRUE(r.result.played) << r.result.error;
+    recorder.Stop();
+    EXPECT_EQ(deliveries, 24);
+
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((logs.fileA("Log") + "\\ROVA_MTT_Zones_*.csv").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    ::FindClose(find);
+    std::ifstream in(logs.fileA("Log") + "\\" + data.cFileName, std::ios::binary);
+    std::vector<std::string> live;
+    std::string line;
+    std::getline(in, line);  // the header
+    while (std::getline(in, line)) {
+        // event,area,id,time_ms,clock,distance_m,angle_deg,dwell_ms
+        std::vector<std::string> c;
+        std::stringstream split(line.substr(0, line.size() - 1));
+        for (std::string column; std::getline(split, column, ',');) c.push_back(column);
+        if (c.size() < 7) c.resize(7);
+        std::string text = c[0] + " a" + c[1] + " id" + c[2] + " t" + c[3];
+        if (c[0] == "exit" && c.size() == 8) text += " d" + c[7];
+        live.push_back(text);
+    }
+    EXPECT_EQ(live, r.events);
+    EXPECT_EQ(r.events, (std::vector<std::string>{"entry a1 id9 t0", "entry a1 id5 t400", "exit a1 id5 t1000 d600",
+                                                  "exit a1 id9 t1533 d1533"}));
+}
+
+// The sensor reconnected during the recording, half way through the walk: its stamps start again
+// within the file. Time goes on from the last frame instead of going back, and nobody leaves.
+TEST_F(ZoneReplayTest, AStreamThatStartsAgainWithinAFileGoesOnFromTheLastFrame) {
+    std::vector<RadarFrame> frames = WalkFrames();
+    for (size_t i = 12; i < frames.size(); ++i) frames[i].timestampUs = (i - 12) * kFrameUs;
+    ASSERT_TRUE(recording::Write(folder_.fileA("rec"), frames));
+    ZoneReplay replay;
+    const Replayed r = Play(Config("<MonitorArea BoundSize=\"400,200\" Points=\"50,150; 50,250; 100,250; 100,150; \"/>"),
+                            replay);
+    ASSERT_TRUE(r.result.played) << r.result.error;
+    // Frame 11 is at 733 ms, frame 12 (stamped 0) as well, frame 15 (stamped 200) at 933.
+    EXPECT_EQ(r.events, (std::vector<std::string>{"entry a1 id9 t0", "entry a1 id5 t400", "exit a1 id5 t933 d533",
+                                                  "exit a1 id9 t1466 d1466"}));
 }
 
 TEST_F(ZoneReplayTest, HeatmapIsHottestWhereTheTargetStoodAndOutlinesTheAreas) {

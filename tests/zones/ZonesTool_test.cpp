@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,6 +143,11 @@ TEST_P(ZonesToolErrorTest, SaysWhatIsWrongWithAnExitCodeScriptsCanTest) {
     if (c.prepare == "no data") ::DeleteFileA((folder_.fileA("rec") + "\\ROVA_Raw_20260101_120000_000.rvraw").c_str());
     if (c.prepare == "no config") ::DeleteFileA(folder_.fileA("appConfig.xml").c_str());
     if (c.prepare == "bad config") WriteText(folder_.fileA("appConfig.xml"), "<AppConfig ObjectWnd_SmoothCount=\"1\"><Monit");
+    if (c.prepare == "huge stored size") {
+        std::string settings = kBand;
+        settings.replace(settings.find("400,200"), 7, "100000,100000");
+        WriteText(folder_.fileA("appConfig.xml"), settings);
+    }
     if (c.prepare == "damaged file") WriteText(folder_.fileA("rec") + "\\ROVA_Raw_20260101_120000_000.rvraw", "RVRAWDAX garbage");
     if (c.prepare == "damaged frame") {
         // A byte of the fifth frame's payload: its CRC no longer checks out.
@@ -163,6 +171,13 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnknownOption", L"rec --fast", "", kZoneExitUsage, "unknown option --fast"},
         ErrorCase{"OptionWithoutValue", L"rec --csv", "", kZoneExitUsage, "--csv needs a value"},
         ErrorCase{"BadSize", L"rec --size 800by400", "", kZoneExitUsage, "--size wants WxH"},
+        // Fans beyond the bound would cost gigabytes of pixels: refused before any is allocated.
+        ErrorCase{"SizeBeyondTheBound", L"rec --csv events.csv --size 20000x20000", "", kZoneExitUsage,
+                  "at most 4096x4096"},
+        ErrorCase{"NarrowSizeBeyondTheBound", L"rec --csv events.csv --size 4097x8", "", kZoneExitUsage,
+                  "at most 4096x4096"},
+        ErrorCase{"StoredSizeBeyondTheBound", L"rec --csv events.csv", "huge stored size", kZoneExitUsage,
+                  "stored with a fan of 100000x100000 pixels"},
         ErrorCase{"RecordingMissing", L"nowhere", "", kZoneExitRecording, "recording folder not found: nowhere"},
         ErrorCase{"NoRecordingConfiguration", L"rec", "no ini", kZoneExitRecording, "no FILE_Radar_Config.ini"},
         ErrorCase{"DamagedRecordingConfiguration", L"rec", "bad ini", kZoneExitRecording, "FILE_Radar_Config.ini is damaged"},
@@ -179,12 +194,53 @@ INSTANTIATE_TEST_SUITE_P(
                   "1 damaged frames were skipped"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
+// A folder with a second recording, made half an hour later, whose stream starts again: its
+// events are dated by its own file, and time goes on rather than back.
+TEST_F(ZonesToolTest, EachRecordedFileDatesItsOwnEvents) {
+    ASSERT_TRUE(recording::AddFile(folder_.fileA("rec"), "ROVA_Raw_20260101_123000_000.rvraw",
+                                   recording::kRecordingStart + 30 * 60 * 10000000LL, Walk()));
+    const ToolRun run = Run(L"rec --csv events.csv");
+    ASSERT_EQ(run.code, static_cast<DWORD>(kZoneExitOk)) << run.err;
+    const std::string csv = ReadAll(folder_.file(L"events.csv"));
+    EXPECT_NE(csv.find(":00:00.400,2.00,0.00,\r\nexit,1,5,1000,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\nentry,1,5,1800400,2026-01-01 "), std::string::npos) << csv;
+    EXPECT_NE(csv.find(":30:00.400,2.00,0.00,\r\nexit,1,5,1801000,2026-01-01 "), std::string::npos) << csv;
+    EXPECT_NE(csv.find(":30:01.000,4.25,0.00,600\r\n"), std::string::npos) << csv;
+    EXPECT_NE(run.out.find("4 events in 1 monitor areas"), std::string::npos) << run.out;
+}
+
 TEST_F(ZonesToolTest, HelpListsTheOptionsAndExitCodes) {
     const ToolRun run = Run(L"--help");
     EXPECT_EQ(run.code, static_cast<DWORD>(kZoneExitOk));
     for (const char* part : {"--config", "--csv", "--summary", "--heatmap", "--size", "Exit codes: 0 done"}) {
         EXPECT_NE(run.out.find(part), std::string::npos) << part;
     }
+}
+
+// Memory that runs out anywhere in a replay ends it with its own exit code and a message, never
+// with the abort of an unhandled exception.
+TEST(ZonesToolGuard, RunningOutOfMemoryHasItsOwnExitCode) {
+    const struct {
+        const char* name;
+        std::function<int()> run;
+        int code;
+    } cases[] = {
+        {"done", [] { return static_cast<int>(kZoneExitOk); }, kZoneExitOk},
+        {"output", [] { return static_cast<int>(kZoneExitOutput); }, kZoneExitOutput},
+        {"no memory", []() -> int { throw std::bad_alloc(); }, kZoneExitMemory},
+        {"no memory for a vector", [] { return static_cast<int>(std::vector<char>(SIZE_MAX / 2).size()); }, kZoneExitMemory},
+    };
+    for (const auto& c : cases) {
+        std::string message;
+        EXPECT_EQ(ZoneCommandLine::Guarded(c.run, [&](const char* text) { message = text; }), c.code) << c.name;
+        if (c.code == kZoneExitMemory) {
+            EXPECT_NE(message.find("not enough memory"), std::string::npos) << c.name << ": " << message;
+        } else {
+            EXPECT_EQ(message, "") << c.name;
+        }
+    }
+    EXPECT_NE(std::string(ZoneCommandLine::Usage()).find("6 not enough memory"), std::string::npos);
+    EXPECT_NE(std::string(ZoneCommandLine::Usage()).find("4096x4096"), std::string::npos);
 }
 
 TEST_F(ZonesToolTest, SizeAppliesTheAreasToAnotherFan) {

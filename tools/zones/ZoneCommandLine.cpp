@@ -1,6 +1,7 @@
 #include "tools/zones/ZoneCommandLine.h"
 
 #include <cwchar>
+#include <new>
 
 const char* ZoneCommandLine::Usage() {
     return "Usage: ROVA_Zones <recording folder> [--config appConfig.xml] [--csv events.csv] [--summary]\n"
@@ -15,11 +16,26 @@ const char* ZoneCommandLine::Usage() {
            "  --csv FILE          event file (default: Log\\ROVA_MTT_Zones_<date-time>.csv beside the program)\n"
            "  --summary           print per area: entries, total and longest dwell, most targets at once\n"
            "  --heatmap FILE      write a PNG of the fan with the areas and the density of target positions\n"
-           "  --size WxH          fan size in pixels the areas apply to (default: the size they were stored with)\n"
+           "  --size WxH          fan size in pixels the areas apply to (default: the size they were stored with),\n"
+           "                      at least 16x8 and at most 4096x4096\n"
            "  --help              this text\n"
            "\n"
            "Exit codes: 0 done, 1 bad command line, 2 recording missing or unreadable, 3 settings file\n"
-           "missing or damaged, 4 an output file could not be written, 5 done but damaged frames were skipped.\n";
+           "missing or damaged, 4 an output file could not be written, 5 done but damaged frames were skipped,\n"
+           "6 not enough memory for the replay.\n";
+}
+
+bool ZoneCommandLine::FanSizeAllowed(int width, int height) noexcept {
+    return width >= kMinFanWidth && height >= kMinFanHeight && width <= kMaxFanSide && height <= kMaxFanSide;
+}
+
+int ZoneCommandLine::Guarded(const std::function<int()>& run, const std::function<void(const char*)>& report) {
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        report("not enough memory for the replay (a smaller --size needs less)");
+        return kZoneExitMemory;
+    }
 }
 
 bool ZoneCommandLine::Parse(const std::vector<std::wstring>& args, std::wstring& error) {
@@ -47,9 +63,12 @@ bool ZoneCommandLine::Parse(const std::vector<std::wstring>& args, std::wstring&
             std::wstring size;
             if (!value(i, size)) return false;
             wchar_t x = 0, rest = 0;
-            if (swscanf(size.c_str(), L"%d%lc%d%lc", &width, &x, &height, &rest) != 3 || (x != L'x' && x != L'X') ||
-                width < 16 || height < 8 || width > 20000 || height > 20000) {
+            if (swscanf(size.c_str(), L"%d%lc%d%lc", &width, &x, &height, &rest) != 3 || (x != L'x' && x != L'X')) {
                 error = L"--size wants WxH in pixels, such as 800x400, not \"" + size + L"\"";
+                return false;
+            }
+            if (!FanSizeAllowed(width, height)) {
+                error = L"--size wants a fan of at least 16x8 and at most 4096x4096 pixels, not \"" + size + L"\"";
                 return false;
             }
         } else if (a.size() > 1 && a[0] == L'-' && a[1] == L'-') {

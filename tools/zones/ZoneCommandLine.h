@@ -2,6 +2,7 @@
 // The command line of ROVA_Zones:
 //   ROVA_Zones <recording folder> [--config appConfig.xml] [--csv events.csv] [--summary]
 //              [--heatmap picture.png] [--size WxH]
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ enum ZoneExitCode : int {
     kZoneExitSettings = 3,        // settings file missing or damaged
     kZoneExitOutput = 4,          // an output file could not be written
     kZoneExitDamagedFrames = 5,   // the replay finished, but damaged frames of the recording were skipped
+    kZoneExitMemory = 6,          // not enough memory for the replay
 };
 
 struct ZoneCommandLine {
@@ -23,6 +25,16 @@ struct ZoneCommandLine {
     bool summary = false;
     bool help = false;
     int width = 0, height = 0;  // 0: the fan size the areas were stored with
+
+    // The largest fan a replay lays out, either side in pixels: four times a full-HD screen's fan,
+    // and a few hundred MiB of pixel buffers.
+    static constexpr int kMaxFanSide = 4096;
+    static constexpr int kMinFanWidth = 16, kMinFanHeight = 8;
+    static bool FanSizeAllowed(int width, int height) noexcept;
+
+    // Runs the replay; memory that runs out anywhere in it says so through report and gives
+    // kZoneExitMemory instead of ending the program with an unhandled exception.
+    static int Guarded(const std::function<int()>& run, const std::function<void(const char*)>& report);
 
     // False with error set when the arguments cannot be understood.
     bool Parse(const std::vector<std::wstring>& args, std::wstring& error);

@@ -2,30 +2,96 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <optional>
+
 #include "areas/DetectBound.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "libs/dataprocess/SimulatedSensorControl.h"
 
 namespace {
 
-// The radar library's side: deliveries go to the replay, the end of the files is remembered.
+// What the header of a recorded file and its first frame say of its time: the start of the file
+// (UTC) and the stream stamp of the first frame, as the library delivers it (ms, 32 bits).
+struct RecordedFileTime {
+    FILETIME start{};
+    bool stampKnown = false;
+    uint32_t firstStampMs = 0;
+};
+
+uint64_t Little(const unsigned char* bytes, int count) {
+    uint64_t v = 0;
+    for (int i = count - 1; i >= 0; --i) v = (v << 8) | bytes[i];
+    return v;
+}
+
+RecordedFileTime ReadFileTime(const char* path) {
+    RecordedFileTime time;
+    FILE* in = path ? fopen(path, "rb") : nullptr;
+    if (!in) return time;
+    // The file header (32 bytes) and the head of the first frame record (28 bytes).
+    unsigned char bytes[60] = {};
+    const size_t got = fread(bytes, 1, sizeof bytes, in);
+    fclose(in);
+    if (got < 32 || memcmp(bytes, "RVRAWDAT", 8) != 0) return time;
+    const uint64_t start = Little(bytes + 16, 8);
+    time.start = FILETIME{static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)};
+    if (got == sizeof bytes && Little(bytes + 32, 4) == 0x4D465652u) {
+        time.stampKnown = true;
+        time.firstStampMs = static_cast<uint32_t>(Little(bytes + 48, 8) / 1000);
+    }
+    return time;
+}
+
+// The radar library's side: deliveries go to the replay, each after the start of the file it
+// came from; the end of the files is remembered.
 class ZonePlayer : public IRadarObjectDetectListener, public IFileRadarDataSource {
 public:
     explicit ZonePlayer(ZoneReplay& replay) : m_replay(replay), m_ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     ~ZonePlayer() override { ::CloseHandle(m_ended); }
     ZonePlayer(const ZonePlayer&) = delete;
     ZonePlayer& operator=(const ZonePlayer&) = delete;
-    void OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) override { m_replay.Delivery(objects); }
+    void OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) override {
+        std::optional<RecordedFileTime> file;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            file.swap(m_nextFile);
+        }
+        if (m_outOfMemory) return;
+        try {
+            if (file) m_replay.BeginFile(file->start, file->stampKnown, file->firstStampMs);
+            m_replay.Delivery(objects);
+        } catch (const std::bad_alloc&) {
+            m_outOfMemory = true;  // on the library's thread: the replay answers for it once the playback is over
+        }
+    }
+    int OnFileRadarReadFileStart(char* const filePath, int*, uint64_t) override {
+        const RecordedFileTime time = ReadFileTime(filePath);
+        // The reading runs ahead of the deliveries: the frames of the files before are delivered
+        // first, so that the replay dates each frame by its own file.
+        while (ROVA_Interface_RadarCtrl_HasIncompleteData()) ::Sleep(1);
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_nextFile = time;
+        return 1;
+    }
     void OnFileRadarReadEnd(uint64_t) override { ::SetEvent(m_ended); }
     // Until every file was read and every frame read was delivered.
     void WaitForEnd() {
         ::WaitForSingleObject(m_ended, INFINITE);
         while (ROVA_Interface_RadarCtrl_HasIncompleteData()) ::Sleep(1);
     }
+    bool OutOfMemory() const noexcept { return m_outOfMemory; }
 
 private:
     ZoneReplay& m_replay;
     HANDLE m_ended;
+    std::mutex m_lock;
+    std::optional<RecordedFileTime> m_nextFile;
+    std::atomic<bool> m_outOfMemory{false};
 };
 
 double Now() {
@@ -78,6 +144,8 @@ ZonePlaybackResult PlayRecording(const char* folder, ZoneReplay& replay) {
     ROVA_SimSensor_GetCounters(&after);
     result.framesRead = after.framesAcquired - before.framesAcquired;
     result.damagedFrames = after.damagedFrames - before.damagedFrames;
+    // Memory that ran out on the library's thread ends the replay as it would on this one.
+    if (player.OutOfMemory()) throw std::bad_alloc();
     if (result.played) replay.Finish();
     return result;
 }

@@ -15,4 +15,6 @@ struct ZonePlaybackResult {
     double seconds = 0;        // wall time from start to the last delivery
 };
 
+// The deliveries of each data file are dated by that file's header (ZoneReplay::BeginFile).
+// Throws std::bad_alloc when the replay ran out of memory.
 ZonePlaybackResult PlayRecording(const char* folder, ZoneReplay& replay);

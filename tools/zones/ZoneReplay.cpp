@@ -126,16 +126,42 @@ void ZoneReplay::Emit(std::vector<ZoneEvent>& events) {
     events.clear();
 }
 
+void ZoneReplay::BeginFile(const FILETIME& startUtc, bool firstStampKnown, uint32_t firstStampMs) {
+    m_fileStart = (static_cast<uint64_t>(startUtc.dwHighDateTime) << 32) | startUtc.dwLowDateTime;
+    m_fileKnown = m_fileStart != 0;
+    m_fileStampKnown = firstStampKnown;
+    m_fileStampMs = firstStampMs;
+    m_fileBegins = true;
+}
+
+FILETIME ZoneReplay::ClockStart() const noexcept {
+    const uint64_t start = m_clock.Anchor();
+    return FILETIME{static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)};
+}
+
 void ZoneReplay::Delivery(CPtrCtrl* objects) {
     if (!objects || objects->GetCount() == 0) return;
     const auto* first = static_cast<const DetectedObject*>(objects->GetAt(0));
     if (!first) return;
     m_nowMs = first->streamMs;
+    // When the first delivery of a file happened: the file's start plus the time from its first
+    // frame (at the file's start when that frame is damaged). A recording says nothing of the wall
+    // clock of later frames: a stream that starts again within a file goes on from the last time.
+    uint64_t wall = 0;
+    const bool fileBegins = m_fileBegins;
+    if (fileBegins) {
+        m_fileBegins = false;
+        const uint32_t sinceFileStart = m_fileStampKnown ? m_nowMs - m_fileStampMs : 0;
+        if (m_fileKnown && sinceFileStart < 0x80000000u) {
+            wall = m_fileStart + static_cast<uint64_t>(sinceFileStart) * ZoneClock::kFileTimePerMs;
+        }
+    }
+    const uint64_t zoneMs = m_clock.Frame(m_nowMs, wall, fileBegins);
     if (!m_started) {
         m_started = true;
-        m_firstMs = m_nowMs;
+        m_firstMs = zoneMs;
     }
-    m_lastMs = m_nowMs;
+    m_lastMs = zoneMs;
     ++m_deliveries;
 
     // The console's own steps: calibration and label slots, then the view targets.
@@ -151,6 +177,7 @@ void ZoneReplay::Delivery(CPtrCtrl* objects) {
     std::vector<SectorScene::TrackMembership> accepted;
     m_scene.UpdateTargets(&list, &accepted);
     list.RemoveAll();
+    if (m_deliverySink) m_deliverySink(objects, calibrated, accepted);
 
     const std::vector<ZoneReport> reports = CZoneRecorder::Reports(calibrated, accepted);
     const SectorGeometry& g = m_scene.Geometry();
@@ -160,7 +187,7 @@ void ZoneReplay::Delivery(CPtrCtrl* objects) {
     }
     m_reports += reports.size();
     std::vector<ZoneEvent> events;
-    m_tracker.Frame(m_nowMs, reports.data(), static_cast<int>(reports.size()), events);
+    m_tracker.Frame(zoneMs, reports.data(), static_cast<int>(reports.size()), events);
     for (int k = 1; k < kZoneAreaCount; ++k) {
         m_summary[k].mostAtOnce = std::max(m_summary[k].mostAtOnce, m_tracker.Inside(k));
     }

@@ -10,15 +10,17 @@
 
 #include "settings/RootSettings.h"
 #include "settings/XMLParser.h"
+#include "areas/ZoneClock.h"
 #include "areas/ZoneTracker.h"
 #include "contracts/ROVA_DataProcess.h"
+#include "radar/DetectionPipeline.h"
 #include "view/SectorScene.h"
 
 struct ZoneAreaSummary {
     int area = 0;
     int entries = 0;
     uint64_t totalDwellMs = 0;
-    uint32_t longestDwellMs = 0;
+    uint64_t longestDwellMs = 0;
     int mostAtOnce = 0;
 };
 
@@ -41,6 +43,17 @@ public:
     std::vector<int32_t> DetectBoundPairs(const tagRADARPARAMETER& record) const;
 
     void SetEventSink(EventSink sink) { m_sink = std::move(sink); }
+    // What the console's zone recorder is given of each delivery: the objects, their calibration
+    // and the view's membership of the accepted ones.
+    using DeliverySink = std::function<void(CPtrCtrl*, const std::vector<CalibratedObject>&,
+                                            const std::vector<SectorScene::TrackMembership>&)>;
+    void SetDeliverySink(DeliverySink sink) { m_deliverySink = std::move(sink); }
+    // The deliveries that follow come from a recorded file that started at startUtc (its header),
+    // whose first frame is stamped firstStampMs (when known): they are dated by it, and a stream
+    // that starts again there goes on from it (see ZoneClock).
+    void BeginFile(const FILETIME& startUtc, bool firstStampKnown, uint32_t firstStampMs);
+    // The wall clock (UTC) of zone time 0 for the clock column; zero when no file said it.
+    FILETIME ClockStart() const noexcept;
     // One delivery of the radar library (DetectedObject pointers). Deliveries without objects
     // carry no time and change nothing.
     void Delivery(CPtrCtrl* objects);
@@ -54,8 +67,9 @@ public:
     const std::vector<uint32_t>& Density() const noexcept { return m_density; }
     uint64_t Deliveries() const noexcept { return m_deliveries; }
     uint64_t Reports() const noexcept { return m_reports; }
-    uint32_t FirstMs() const noexcept { return m_firstMs; }
-    uint32_t LastMs() const noexcept { return m_lastMs; }
+    // Zone times (ms) of the first and the last delivery.
+    uint64_t FirstMs() const noexcept { return m_firstMs; }
+    uint64_t LastMs() const noexcept { return m_lastMs; }
 
 private:
     void Emit(std::vector<ZoneEvent>& events);
@@ -64,11 +78,17 @@ private:
     RootSettings m_settings;
     ZoneTracker m_tracker;
     double m_angleSlope = 1.0, m_angleOffset = 0.0;
-    uint32_t m_nowMs = 0;
+    uint32_t m_nowMs = 0;  // the stream stamp of the delivery, the view's clock
+    ZoneClock m_clock;
+    // The file the deliveries come from: its start and the stamp of its first frame.
+    bool m_fileBegins = false, m_fileKnown = false, m_fileStampKnown = false;
+    uint64_t m_fileStart = 0;
+    uint32_t m_fileStampMs = 0;
     EventSink m_sink;
+    DeliverySink m_deliverySink;
     ZoneAreaSummary m_summary[kZoneAreaCount];
     std::vector<uint32_t> m_density;
     uint64_t m_deliveries = 0, m_reports = 0;
-    uint32_t m_firstMs = 0, m_lastMs = 0;
+    uint64_t m_firstMs = 0, m_lastMs = 0;
     bool m_started = false;
 };

@@ -77,26 +77,6 @@ bool CheckSettingsFile(const std::wstring& path, std::wstring& damage) {
     return false;
 }
 
-// The start of the recording (UTC) from the header of its first data file, or zero.
-FILETIME RecordingStart(const std::vector<std::wstring>& files) {
-    FILETIME start{};
-    std::wstring first;
-    for (const std::wstring& f : files) {
-        if (first.empty() || _wcsicmp(f.c_str(), first.c_str()) < 0) first = f;
-    }
-    FILE* in = first.empty() ? nullptr : _wfopen(first.c_str(), L"rb");
-    if (!in) return start;
-    unsigned char header[32] = {};
-    if (fread(header, 1, sizeof header, in) == sizeof header && memcmp(header, "RVRAWDAT", 8) == 0) {
-        uint64_t t = 0;
-        for (int i = 7; i >= 0; --i) t = (t << 8) | header[16 + i];
-        start.dwLowDateTime = static_cast<DWORD>(t);
-        start.dwHighDateTime = static_cast<DWORD>(t >> 32);
-    }
-    fclose(in);
-    return start;
-}
-
 std::string Seconds(uint64_t ms) {
     char text[32];
     snprintf(text, sizeof text, "%.1f", ms / 1000.0);
@@ -111,9 +91,7 @@ void PrintSummary(const ZoneReplay& replay) {
     }
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
+int Replay(int argc, wchar_t** argv) {
     ZoneCommandLine options;
     std::wstring error;
     if (!options.Parse(std::vector<std::wstring>(argv + 1, argv + argc), error)) {
@@ -159,7 +137,14 @@ int wmain(int argc, wchar_t** argv) {
     if (files.empty()) return Fail(kZoneExitRecording, L"the recording holds no data files (*.rvraw): " + folder);
 
     int fanWidth = options.width, fanHeight = options.height;
-    if (fanWidth == 0 && !ZoneReplay::StoredFanSize(config, &fanWidth, &fanHeight)) {
+    if (fanWidth == 0 && ZoneReplay::StoredFanSize(config, &fanWidth, &fanHeight) &&
+        !ZoneCommandLine::FanSizeAllowed(fanWidth, fanHeight)) {
+        Fail(kZoneExitUsage, L"the settings file's areas were stored with a fan of " + std::to_wstring(fanWidth) + L"x" +
+                                 std::to_wstring(fanHeight) +
+                                 L" pixels, beyond what a replay lays out (at least 16x8, at most 4096x4096); give --size WxH");
+        return kZoneExitUsage;
+    }
+    if (fanWidth == 0) {
         fanWidth = kDefaultFanWidth;
         fanHeight = kDefaultFanHeight;
     }
@@ -176,9 +161,10 @@ int wmain(int argc, wchar_t** argv) {
         CombinePathNameW(logFolder, program.c_str(), L"Log");
         if (!log.OpenInFolder(logFolder)) return Fail(kZoneExitOutput, L"cannot write an event file in the Log folder beside the program");
     }
-    log.SetStreamStart(RecordingStart(files));
     uint64_t eventCount = 0;
     replay.SetEventSink([&](const std::vector<ZoneEvent>& events) {
+        // Each recorded file dates its own events.
+        log.SetStreamStart(replay.ClockStart());
         log.Write(events);
         eventCount += events.size();
     });
@@ -212,4 +198,11 @@ int wmain(int argc, wchar_t** argv) {
                                                 L" damaged frames were skipped");
     }
     return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    return ZoneCommandLine::Guarded([&] { return Replay(argc, argv); },
+                                    [](const char* text) { fprintf(stderr, "ROVA_Zones: %s\n", text); });
 }
