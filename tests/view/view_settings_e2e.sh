@@ -31,8 +31,8 @@ run_set() {
   printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" ObjectWnd_SectorCount="%s" ObjectWnd_RadiusScale="%s" ObjectWnd_LocusRadiusScale="%s" ObjectWnd_DrawLocus="1" />\n' \
     "$sectors" "$scale" "$locus" > "$E2E_DIR/appConfig.xml"
   e2e_start_console
-  # A thousand rings are a thousand anti-aliased arcs each time the background is drawn (at the
-  # start and at every Start): the waits allow for it.
+  # The background is drawn at the start and at every Start, slower with a thousand rings and a
+  # machine busy with other builds: the waits allow for it.
   e2e_wait_window 60 || e2e_fail "$name: no main window"
   e2e_wait_state $IDC_START "1 0 0" 40 || e2e_fail "$name: Start should be disabled before a detection"
   e2e_click_control $IDC_DETECT
