@@ -1,5 +1,6 @@
 #include "radar/DetectionSink.h"
 
+#include <exception>
 #include <vector>
 
 #include "contracts/ROVA_DataProcess.h"
@@ -24,7 +25,23 @@ CDetectionSink::~CDetectionSink() {
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(nullptr, 0);
 }
 
-void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
+void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) noexcept {
+    try {
+        Deliver(objects);
+    } catch (const std::exception& e) {
+        DeliveryFailed(e.what());
+    } catch (...) {
+        DeliveryFailed("unknown exception");
+    }
+    ::PostMessageW(m_window, WM_PRESENCE_TICK, 0, 0);
+}
+
+void CDetectionSink::DeliveryFailed(const char* what) noexcept {
+    const uint32_t count = ++m_failedDeliveries;
+    DbgOutputA(1, "Detection listener: delivery dropped (%s), %u so far\r\n", what ? what : "", count);
+}
+
+void CDetectionSink::Deliver(CPtrCtrl* objects) {
     std::vector<ViewTarget> targets;
     std::vector<CalibratedObject> calibrated;
     targets.reserve(objects ? objects->GetCount() : 0);
@@ -45,9 +62,12 @@ void CDetectionSink::OnRadarObjectDetect(uint16_t, CPtrCtrl* objects) {
     m_view.UpdateTargets(&list, &accepted);
     list.RemoveAll();
     m_zones.OnDelivery(objects, calibrated, accepted);
-    ::PostMessageW(m_window, WM_PRESENCE_TICK, 0, 0);
 }
 
-void CDetectionSink::OnFileRadarReadEnd(uint64_t) {
-    m_engine.DelayPostMsg(kPlaybackEndDelayMs, m_window, m_window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+void CDetectionSink::OnFileRadarReadEnd(uint64_t) noexcept {
+    try {
+        m_engine.DelayPostMsg(kPlaybackEndDelayMs, m_window, m_window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+    } catch (...) {
+        DeliveryFailed("playback end");
+    }
 }

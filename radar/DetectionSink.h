@@ -6,6 +6,9 @@
 // engine) and through the target view's locked entry point.
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "contracts/ROVA_Common.h"
 #include "contracts/RadarListeners.h"
 #include "radar/DetectionPipeline.h"
@@ -25,15 +28,24 @@ public:
     CDetectionSink& operator=(const CDetectionSink&) = delete;
 
     // Library thread: slots, view targets, result lines, then a presence tick for the window.
-    void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) override;
+    // Nothing thrown on the way reaches the library: the delivery is dropped, counted and traced,
+    // and the tick is posted all the same (the slots may have changed).
+    void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) noexcept override;
     // Library thread: the last recorded file was read; the window checks the end 100 ms later.
-    void OnFileRadarReadEnd(uint64_t user) override;
+    void OnFileRadarReadEnd(uint64_t user) noexcept override;
+
+    // Deliveries dropped because something in them threw (any thread).
+    uint32_t FailedDeliveries() const noexcept { return m_failedDeliveries.load(); }
 
 private:
+    void Deliver(CPtrCtrl* objects);
+    void DeliveryFailed(const char* what) noexcept;
+
     HWND m_window;
     CDelayPostMsgEngine& m_engine;
     CTargetSlots& m_slots;
     CResultFile& m_results;
     CZoneRecorder& m_zones;
     CObjectSectorWnd& m_view;
+    std::atomic<uint32_t> m_failedDeliveries{0};
 };

@@ -256,7 +256,8 @@ void CObjectSectorWnd::RenderMarkerImage(uint32_t* pixels, int w, int h, uint32_
             ::GdiFlush();
         }
     }
-    for (int i = 0; i < w * h; ++i) {
+    const size_t total = static_cast<size_t>(w) * h;
+    for (size_t i = 0; i < total; ++i) {
         uint32_t p = image[i];
         // Text drawing leaves the alpha of the pixels it touched at 0.
         if ((p & 0x00FFFFFFu) != 0 && (p >> 24) == 0) p |= 0xFF000000u;

@@ -26,12 +26,18 @@ void SectorGeometry::Layout(int32_t w, int32_t h) {
     height = std::max(0, h);
     plot = RECT{0, 0, width, height};
     radius = std::min(width * 0.5, static_cast<double>(height));
-    dotRadius = MarkerRadius(radiusScale);
     int fw = RoundToInt(2 * radius);
     int fh = RoundToInt(radius);
     int offX = (width - fw) / 2;
     int offY = (height - fh) / 2;
     fan = RECT{offX, offY, offX + fw, offY + fh};
+    // After the fan: the dot radius is bounded by it.
+    dotRadius = MarkerRadius(radiusScale);
+}
+
+int SectorGeometry::MaxMarkerRadius() const noexcept {
+    const int64_t side = std::min<int64_t>(static_cast<int64_t>(fan.right) - fan.left, height);
+    return side > 1 ? static_cast<int>((side - 1) / 2) : 0;
 }
 
 int SectorGeometry::MarkerRadius(double scale) const noexcept {
@@ -39,7 +45,13 @@ int SectorGeometry::MarkerRadius(double scale) const noexcept {
     if (s <= 0) return 0;
     double r = radius / (2 * s) * scale;
     if (!(r > 0)) return 0;
-    return static_cast<int>(std::min(r, 1e6));
+    return static_cast<int>(std::min(r, static_cast<double>(MaxMarkerRadius())));
+}
+
+double SectorGeometry::TrackLineWidth(double locusRadiusScale) const noexcept {
+    const double w = dotRadius * locusRadiusScale;
+    if (!(w > 0)) return 0.0;
+    return std::min(w, static_cast<double>(fan.right - fan.left));
 }
 
 int SectorGeometry::RoundToInt(double v) noexcept {

@@ -36,8 +36,16 @@ public:
     int Oy() const noexcept { return topViewMode ? 0 : height - 1; }
     // Number of range rings: the sector count, or N when that is not above 0.
     int RingCount() const noexcept { return sectorCount > 0 ? sectorCount : gateCount; }
-    // Radius of a marker drawn at the given size factor: R / (2 s) * scale, truncated.
+    // Radius of a marker drawn at the given size factor: R / (2 s) * scale, truncated, and no
+    // more than MaxMarkerRadius().
     int MarkerRadius(double scale) const noexcept;
+    // The largest disc or marker radius: an image of 2 r + 1 pixels a side is never wider than the
+    // fan nor taller than the plot, however few the rings and large the scale (the images are
+    // made on the library's thread, and one the size of the scaled radius may need gigabytes).
+    int MaxMarkerRadius() const noexcept;
+    // Width of a track line at its newest point: the dot radius times the scale, never wider than
+    // the fan.
+    double TrackLineWidth(double locusRadiusScale) const noexcept;
     bool InPlot(int x, int y) const noexcept { return x >= 0 && x < width && y >= 0 && y < height; }
 
     // Pixel of a range and angle; true when it lies in the plot.

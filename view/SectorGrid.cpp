@@ -14,8 +14,13 @@ SectorGrid SectorGrid::Build(const SectorGeometry& g) {
 
     const int n = g.RingCount();
     const float angle = g.topViewMode ? -180.0f : 180.0f;
+    // Each ring is an anti-aliased arc over the fan: rings a fraction of a pixel apart show as one
+    // band and a thousand of them take seconds to draw at every redraw of the background.
+    double drawn = 0.0;
     for (int i = 1; i <= n; ++i) {
         double ri = i * r / n;
+        if (i < n && ri - drawn < kMinRingSpacing - 1e-9) continue;
+        drawn = ri;
         grid.rings.push_back(GridArc{static_cast<float>(cx - ri), static_cast<float>(oy - ri),
                                      static_cast<float>(2 * ri), static_cast<float>(2 * ri), angle, angle,
                                      i == n});

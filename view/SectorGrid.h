@@ -30,6 +30,8 @@ public:
     static constexpr uint32_t kEdgePen = 0xFF7CBEE3;
     static constexpr float kRingPenWidth = 1.0f;
     static constexpr float kEdgePenWidth = 2.0f;
+    // Rings nearer than this (pixels) to the last ring drawn are left out; the edge ring stays.
+    static constexpr double kMinRingSpacing = 4.0;
 };
 
 // The fan shading over the background cache (width x height pixels of g).

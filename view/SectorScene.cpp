@@ -561,7 +561,7 @@ void SectorScene::BuildLocus(const TargetTrack& track, Locus* locus) const {
     }
     // The line only marks pixels within half its width (plus the anti-aliased edge), so it is
     // rasterised into a buffer of its bounding box instead of the whole plot.
-    const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
+    const double thickness = geom_.TrackLineWidth(settings_.locusRadiusScale);
     const int margin = static_cast<int>(std::ceil(std::max(0.0, thickness) / 2)) + 2;
     int minX = line[0].first, maxX = minX, minY = line[0].second, maxY = minY;
     for (const auto& [x, y] : line) {
@@ -605,7 +605,7 @@ void SectorScene::DrawLocus(uint32_t* out, Locus& locus, int alpha) {
     std::vector<std::pair<int, int>>& line = locus.line;
     const int x0 = locus.x0, x1 = locus.x1, y0 = locus.y0, y1 = locus.y1;
     if (line.empty() || x0 > x1 || y0 > y1) return;
-    const double thickness = geom_.dotRadius * settings_.locusRadiusScale;
+    const double thickness = geom_.TrackLineWidth(settings_.locusRadiusScale);
     // The coordinates are shifted by whole pixels into the box, which leaves every value unchanged.
     const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
     coverage_.assign(static_cast<size_t>(bw) * bh, 0);

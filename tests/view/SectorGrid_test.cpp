@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "view/PixelMath.h"
@@ -37,6 +38,46 @@ TEST(SectorGrid, TwentyRingsTheLastInTheEdgePen) {
     EXPECT_FLOAT_EQ(top.rings[0].start, -180);
     EXPECT_FLOAT_EQ(top.rings[0].sweep, -180);
     EXPECT_EQ(top.baseY, 0);
+}
+
+TEST(SectorGrid, RingsTooCloseToTellApartAreLeftOut) {
+    // Each ring is an anti-aliased arc over the whole fan: a thousand of them, a fraction of a
+    // pixel apart, show as one band and take many seconds to draw. Only rings at least 4 pixels
+    // outside the last one drawn are drawn; each stays at its own range, the last is the edge.
+    constexpr double kSpacing = 4.0;
+    const struct {
+        int w, h, rings;
+        size_t expected;  // every ring while they are far enough apart
+    } cases[] = {{800, 400, 20, 20}, {800, 400, 100, 100}, {800, 400, 101, 0}, {800, 400, 1000, 0},
+                 {1600, 800, 1000, 0}, {64, 32, 1000, 0}, {3, 2, 1000, 0}};
+    for (const auto& c : cases) {
+        SectorGeometry g = Geometry800x400();
+        g.sectorCount = c.rings;
+        g.Layout(c.w, c.h);
+        const SectorGrid grid = SectorGrid::Build(g);
+        const double r = g.radius;
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + ", " + std::to_string(c.rings) + " rings");
+        if (c.expected) {
+            EXPECT_EQ(grid.rings.size(), c.expected);
+        }
+        ASSERT_FALSE(grid.rings.empty());
+        EXPECT_LE(grid.rings.size(), static_cast<size_t>(r / kSpacing) + 1);
+        double last = 0;
+        for (size_t i = 0; i < grid.rings.size(); ++i) {
+            const GridArc& a = grid.rings[i];
+            const double ri = a.w / 2.0;
+            // At a ring's own range: a whole number of ring steps from the origin.
+            const double steps = ri * c.rings / r;
+            EXPECT_NEAR(steps, std::round(steps), 1e-3) << "ring " << i;
+            if (i + 1 < grid.rings.size()) {
+                EXPECT_GE(ri - last, kSpacing - 1e-3) << "ring " << i;
+                EXPECT_FALSE(a.edgePen) << "ring " << i;
+            }
+            last = ri;
+        }
+        EXPECT_TRUE(grid.rings.back().edgePen);
+        EXPECT_NEAR(grid.rings.back().w, 2 * r, 1e-3);
+    }
 }
 
 TEST(SectorGrid, RingCountFallsBackToGateCount) {
