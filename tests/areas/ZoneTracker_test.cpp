@@ -341,7 +341,7 @@ TEST_P(ZoneRecorderClockTest, TimeGoesOnAndTheClockColumnSaysWhen) {
     TempFolder folder;
     FakeClocks clocks;
     CZoneRecorder recorder(clocks.Hooks());
-    recorder.Start(folder.fileA("Log").c_str());
+    recorder.Start(folder.file(L"Log").c_str());
     for (const RecorderStep& step : GetParam().steps) {
         clocks.ms = step.wallMs;
         Delivery(step.streamMs, step.targets).To(recorder);
@@ -390,7 +390,7 @@ TEST(ZoneRecorder, APausedPlaybackKeepsItsTargetsTheTickExpiresOthers) {
     TempFolder folder;
     FakeClocks clocks;
     CZoneRecorder recorder(clocks.Hooks());
-    recorder.Start(folder.fileA("Log").c_str());
+    recorder.Start(folder.file(L"Log").c_str());
     Delivery(1000, {{3, 1u << 1}}).To(recorder);
     clocks.ms = 1500;
     recorder.SetPaused(true);

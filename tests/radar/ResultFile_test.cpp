@@ -81,7 +81,7 @@ TEST(ResultFileTest, ValuesOfAnySizeKeepEveryFieldAndTheLineEnd) {
     };
     TempFolder dir;
     CResultFile file(CResultFile::Hooks{nullptr, [](HANDLE) {}, 0});
-    ASSERT_TRUE(file.Open(TempFolder::narrow(dir.path()).c_str()));
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
     for (const auto& c : cases) {
         char line[160];
         const int n = CResultFile::FormatLine(line, sizeof line, t, INT64_MIN, c.distance, c.angle, c.velocity);
@@ -104,7 +104,7 @@ TEST(ResultFileTest, ValuesOfAnySizeKeepEveryFieldAndTheLineEnd) {
         file.WriteLine(7, c.distance, c.angle, c.velocity);
     }
     file.Close();
-    std::istringstream text(ReadAll(file.Path()));
+    std::istringstream text(ReadAll(TempFolder::narrow(file.Path())));
     int count = 0;
     for (std::string line; std::getline(text, line); ++count) {
         EXPECT_EQ(Fields(line + "\n").size(), 5u) << line;

@@ -141,7 +141,7 @@ TEST_F(ZoneReplayTest, APausedPlaybackWritesTheEventsOfTheReplay) {
                                                     const uint64_t t = recording::kRecordingStart + tick * 10000;
                                                     return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
                                                 }});
-    recorder.Start(logs.fileA("Log").c_str());
+    recorder.Start(logs.file(L"Log").c_str());
     ZoneReplay replay;
     int deliveries = 0;
     uint32_t lastStreamMs = 0;
