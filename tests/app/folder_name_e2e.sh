@@ -35,7 +35,9 @@ e2e_wait_exit 20 || e2e_fail "the console did not end"
 echo "folder: $(ls -R "$E2E_DIR" | head -40)"
 result=$(ls "$E2E_DIR"/Log/ROVA_MTT_Result_*.txt 2>/dev/null | head -1 || true)
 [ -n "$result" ] && [ -s "$result" ] || e2e_fail "no result lines in $E2E_DIR/Log"
-[ -f "$E2E_DIR/SaveData/FILE_Radar_Config.ini" ] || e2e_fail "no recording in $E2E_DIR/SaveData"
+run_folder=$(ls -d "$E2E_DIR"/SaveData/ROVA_MTT_Data_* 2>/dev/null | head -1)
+[ -n "$run_folder" ] && [ -f "$run_folder/FILE_Radar_Config.ini" ] && ls "$run_folder"/*.rvraw >/dev/null 2>&1 ||
+  e2e_fail "no recording in a run folder of $E2E_DIR/SaveData"
 config=$(cat "$E2E_DIR/appConfig.xml")
 echo "appConfig.xml: $config"
 grep -q 'ObjectWnd_SectorCount="7"' <<<"$config" || e2e_fail "the settings read at start were lost"
