@@ -364,6 +364,10 @@ void CRunController::OnLinkTimer() {
 
 std::vector<WriteState> CRunController::WriteStates() const {
     std::vector<WriteState> states;
+    if (m_results.IsOpen()) {
+        const CResultFile::WriteHealth results = m_results.Health();
+        states.push_back({WriteTarget::Results, results.failing, results.error, results.lostLines});
+    }
     tagRADARRECORDINGHEALTH recording{};
     recording.structSize = sizeof recording;
     if (m_phase == RunPhase::Live && ROVA_Interface_RadarCtrl_GetRecordingHealth(&recording)) {

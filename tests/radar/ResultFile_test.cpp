@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -300,6 +301,118 @@ TEST(ResultFileTest, OpensInAFolderNamedOutsideTheCodePage) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
     EXPECT_GT(data.nFileSizeLow, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A disk that refuses lines: what it took of the last line is cut off again, the lines wait and go
+// once it has room, in order; past the bound the oldest whole lines go and are counted.
+TEST(ResultFileTest, AFullDiskKeepsWholeLinesAndWritesThemOnceItHasRoom) {
+    TempFolder dir;
+    uint32_t now = 1000;
+    bool full = false;
+    int attempts = 0;
+    CResultFile::Hooks hooks{[&] { return now; }, [](HANDLE) {}, 0, nullptr,
+                             [&](HANDLE file, const char* data, DWORD size, DWORD* error) {
+                                 ++attempts;
+                                 DWORD written = 0;
+                                 ::WriteFile(file, data, full ? size / 2 : size, &written, nullptr);
+                                 if (full) *error = ERROR_DISK_FULL;
+                                 return written;
+                             }};
+    CResultFile file(hooks);
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
+    const std::string path = TempFolder::narrow(file.Path());
+    int id = 0;
+    const auto write = [&](int lines) {
+        for (int i = 0; i < lines; ++i) file.WriteLine(id++, 1.0, 2.0, 3.0);
+        now += CResultFile::kHandOverMs;
+        file.Flush();
+    };
+    write(5);
+    full = true;
+    write(10);
+    EXPECT_TRUE(file.Health().failing);
+    EXPECT_EQ(file.Health().error, static_cast<uint32_t>(ERROR_DISK_FULL));
+    const std::string afterRefusal = ReadAll(path);
+    EXPECT_EQ(std::count(afterRefusal.begin(), afterRefusal.end(), '\n'), 5);
+    EXPECT_EQ(afterRefusal.substr(afterRefusal.size() - 2), "\r\n") << "a part of a line was left";
+    const int tries = attempts;
+    write(3);  // before the retry interval: no new attempt
+    EXPECT_EQ(attempts, tries);
+    full = false;
+    now += CResultFile::kRetryMs;
+    file.Flush();
+    EXPECT_FALSE(file.Health().failing) << "writing did not resume";
+    file.Close();
+    std::istringstream text(ReadAll(path));
+    int expected = 0;
+    for (std::string line; std::getline(text, line); ++expected) {
+        EXPECT_EQ(line.find("], " + std::to_string(expected) + ", 1.00, 2.00, 3.00\r"), 13u) << line;
+    }
+    EXPECT_EQ(expected, id) << "lines lost";
+    EXPECT_EQ(file.Health().lostLines, 0u);
+}
+
+TEST(ResultFileTest, WhatWaitsForAFullDiskStaysInBounds) {
+    TempFolder dir;
+    uint32_t now = 1000;
+    bool full = true;
+    CResultFile::Hooks hooks{[&] { return now; }, [](HANDLE) {}, 0, nullptr,
+                             [&](HANDLE file, const char* data, DWORD size, DWORD* error) {
+                                 DWORD written = 0;
+                                 if (!full) ::WriteFile(file, data, size, &written, nullptr);
+                                 if (full) *error = ERROR_DISK_FULL;
+                                 return written;
+                             }};
+    CResultFile file(hooks);
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
+    const int lines = static_cast<int>(CResultFile::kMostHeldBytes / 30);
+    for (int i = 0; i < lines; ++i) {
+        file.WriteLine(i, 1.0, 2.0, 3.0);
+        if (i % 10000 == 0) {
+            now += CResultFile::kRetryMs;
+            file.Flush();
+        }
+    }
+    EXPECT_GT(file.Health().lostLines, 0u);
+    full = false;
+    now += CResultFile::kRetryMs;
+    file.Flush();
+    const uint64_t lost = file.Health().lostLines;
+    const std::string path = TempFolder::narrow(file.Path());
+    file.Close();
+    const std::string text = ReadAll(path);
+    EXPECT_LE(text.size(), CResultFile::kMostHeldBytes);
+    EXPECT_EQ(static_cast<uint64_t>(std::count(text.begin(), text.end(), '\n')) + lost, static_cast<uint64_t>(lines));
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_NE(text.find("], " + std::to_string(lines - 1) + ", 1.00, 2.00, 3.00\r\n"), std::string::npos)
+        << "the newest lines are kept";
+    EXPECT_EQ(text.find("], 0, 1.00, 2.00, 3.00\r\n"), std::string::npos) << "the oldest lines go first";
+}
+
+// A folder that cannot take a file at the start of the run: the lines wait and land in a file
+// there once it can.
+TEST(ResultFileTest, AFileThatCannotBeMadeAtTheStartIsMadeLater) {
+    TempFolder dir;
+    const std::wstring folder = dir.file(L"Log");
+    ::CloseHandle(::CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    uint32_t now = 1000;
+    CResultFile file(CResultFile::Hooks{[&] { return now; }, [](HANDLE) {}, 0});
+    EXPECT_FALSE(file.Open(folder.c_str()));
+    EXPECT_TRUE(file.IsOpen()) << "the run's results are given up";
+    EXPECT_TRUE(file.Health().failing);
+    file.WriteLine(1, 1.0, 2.0, 3.0);
+    ::DeleteFileW(folder.c_str());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    now += CResultFile::kRetryMs;
+    file.Flush();
+    EXPECT_FALSE(file.Health().failing);
+    const std::string path = TempFolder::narrow(file.Path());
+    file.Close();
+    EXPECT_NE(ReadAll(path).find("], 1, 1.00, 2.00, 3.00\r\n"), std::string::npos) << path;
 }
 
 }  // namespace
