@@ -115,6 +115,7 @@ public:
     int IsOpened() const override { return 0; }
     void Close() override {}
     int Write(const void*, int, DWORD) override { return 0; }
+    int Read(void*, int, DWORD) override { return -1; }
     void Pause(uint32_t) override {}
 
 private:
