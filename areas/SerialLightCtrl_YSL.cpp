@@ -122,6 +122,11 @@ bool CSerialLightCtrl_YSL::Reopen(int32_t wanted) {
     return Answering();
 }
 
+void CSerialLightCtrl_YSL::ClosePort() {
+    if (IsOpened()) m_port->Close();
+    m_answering = false;
+}
+
 void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
     if (state == m_state) return;
     if (state == LightOff) {

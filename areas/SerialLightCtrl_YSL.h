@@ -45,6 +45,9 @@ public:
     // the lamp that may still be lit off first, then wanted on. True when the light echoed every
     // frame (with nothing to switch, the no-target lamp's off frame asks whether it answers).
     bool Reopen(int32_t wanted);
+    // The port closed without a frame, for a light that does not answer: the state keeps the
+    // lamp that may be lit, for Reopen.
+    void ClosePort();
 
     // The lamp last sent; after a frame without echo, the lamp that may be lit.
     int32_t State() const noexcept { return m_state; }

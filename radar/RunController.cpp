@@ -283,6 +283,14 @@ tagRADARLINKHEALTH ReadLinkHealth() {
 }
 }  // namespace
 
+void CRunController::LogLightEvents() {
+    const std::vector<CLightKeeper::Event> events = m_light.TakeEvents();
+    if (events.empty()) return;
+    const std::string light = "signal light COM" + std::to_string(m_light.Report().port);
+    for (const CLightKeeper::Event event : events)
+        m_linkLog.Write(light + (event == CLightKeeper::Event::Lost ? " lost: no answer" : " back: answering again"));
+}
+
 void CRunController::BeginLinkWatch() {
     if (m_linkTexts.streaming.empty()) {
         m_linkTexts.serialSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SERIAL);
@@ -292,6 +300,7 @@ void CRunController::BeginLinkWatch() {
         m_linkTexts.stale = CResourceLoader::LoadString(IDS_LINK_STALE);
         m_linkTexts.reconnecting = CResourceLoader::LoadString(IDS_LINK_RECONNECTING);
         m_linkTexts.noDataLabel = CResourceLoader::LoadString(IDS_LINK_NO_DATA_LABEL);
+        m_lightLostText = CResourceLoader::LoadString(IDS_LIGHT_LOST);
     }
     m_linkEvents.Reset();
     m_linkStale = false;
@@ -303,6 +312,7 @@ void CRunController::BeginLinkWatch() {
 
 void CRunController::EndLinkWatch() {
     m_window.StopLinkTimer();
+    LogLightEvents();
     if (m_linkLog.IsOpen()) {
         const tagRADARLINKHEALTH h = ReadLinkHealth();
         char line[200];
@@ -324,8 +334,16 @@ void CRunController::OnLinkTimer() {
     AnsiToWide(gRadarParameter.dataPath, folder, MAX_PATH);
     const LinkStatusView view = CLinkStatus::Describe(h, running, paused, folder, m_linkTexts);
     for (const std::string& line : m_linkEvents.Update(h, view.stale, NarrowSource(h))) m_linkLog.Write(line);
+    LogLightEvents();
 
-    m_window.ShowLinkStatus(view.text, view.stale);
+    // A light that does not answer is told after the sensor's link; it is no stale data.
+    std::wstring text = view.text;
+    const CSignalLight::LightReport light = m_light.Report();
+    if (light.lost) {
+        if (!text.empty()) text += L"   ";
+        text += CLinkStatus::Fill(m_lightLostText, L"{port}", std::to_wstring(light.port));
+    }
+    m_window.ShowLinkStatus(text, view.stale);
     if (view.stale != m_linkStale) {
         m_linkStale = view.stale;
         m_window.UpdateTargetLabels(m_slots.Snapshot());

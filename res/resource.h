@@ -111,3 +111,4 @@
 #define IDS_LINK_STALE                  60404
 #define IDS_LINK_RECONNECTING           60405
 #define IDS_LINK_NO_DATA_LABEL          60406
+#define IDS_LIGHT_LOST                  60410
