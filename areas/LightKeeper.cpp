@@ -9,6 +9,7 @@ void CLightKeeper::Open(int port, unsigned long baudRate, uint32_t now) {
     m_port = port;
     if (port <= 0) return;
     m_open = true;
+    m_lastCheck = now;
     m_light.OpenLight(port, baudRate);
     if (!m_light.Answering()) LoseAt(now);
 }
@@ -23,6 +24,10 @@ void CLightKeeper::Step(int32_t wanted, uint32_t now) {
     if (!m_open) return;
     if (!m_lost) {
         m_light.ShowLamp(wanted);
+        if (m_light.Answering() && now - m_lastCheck >= kCheckMs) {
+            m_lastCheck = now;
+            m_light.CheckLine();
+        }
         if (!m_light.Answering()) LoseAt(now);
         return;
     }
@@ -30,6 +35,7 @@ void CLightKeeper::Step(int32_t wanted, uint32_t now) {
     m_lastTry = now;
     if (m_light.Reopen(wanted)) {
         m_lost = false;
+        m_lastCheck = now;
         m_events.push_back(Event::Back);
     } else {
         m_light.ClosePort();

@@ -13,6 +13,8 @@
 class CLightKeeper {
 public:
     static constexpr uint32_t kRetryMs = 2000;
+    // How often the line of an idle light is looked at.
+    static constexpr uint32_t kCheckMs = 1000;
     enum class Event { Lost, Back };
 
     explicit CLightKeeper(std::unique_ptr<ILightPort> port);
@@ -23,8 +25,8 @@ public:
     void Open(int port, unsigned long baudRate, uint32_t now);
     // Lamp off and closing frame when the light answers; the port closed in every case.
     void Close();
-    // Brings the light to wanted; a lost light is tried again once kRetryMs have passed since
-    // the last try (now: milliseconds of any wrapping clock).
+    // Brings the light to wanted and looks at its line every kCheckMs; a lost light is tried
+    // again once kRetryMs have passed since the last try (now: milliseconds of any wrapping clock).
     void Step(int32_t wanted, uint32_t now);
 
     // A light was opened and does not answer.
@@ -43,5 +45,6 @@ private:
     bool m_lost = false;
     int m_port = 0;
     uint32_t m_lastTry = 0;
+    uint32_t m_lastCheck = 0;
     std::vector<Event> m_events;
 };

@@ -127,6 +127,17 @@ void CSerialLightCtrl_YSL::ClosePort() {
     m_answering = false;
 }
 
+bool CSerialLightCtrl_YSL::CheckLine() {
+    if (!Answering()) return false;
+    // Nothing is due on an idle line: whatever is there is dropped.
+    uint8_t stray[8];
+    if (m_port->Read(stray, static_cast<int>(sizeof stray), 0) < 0) {
+        m_answering = false;
+        DbgOutputA(kTraceLevel, "YSL line gone\r\n");
+    }
+    return m_answering;
+}
+
 void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
     if (state == m_state) return;
     if (state == LightOff) {

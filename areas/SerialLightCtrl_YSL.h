@@ -48,6 +48,9 @@ public:
     // The port closed without a frame, for a light that does not answer: the state keeps the
     // lamp that may be lit, for Reopen.
     void ClosePort();
+    // Asks the port, without a frame, whether its line is still there (a pulled adapter, a line
+    // whose far end closed): an idle light is noticed too. False (no longer answering) when not.
+    bool CheckLine();
 
     // The lamp last sent; after a frame without echo, the lamp that may be lit.
     int32_t State() const noexcept { return m_state; }

@@ -23,6 +23,7 @@ struct LightLine {
     bool gateOpen = true;
     bool answers = true;
     bool opens = true;
+    bool gone = false;  // the far end closed: reads and writes fail
     int holdMs = 500;
 
     void Note(const std::string& event) {
@@ -38,6 +39,10 @@ struct LightLine {
     void SetAnswers(bool on) {
         std::lock_guard<std::mutex> lock(mutex);
         answers = on;
+    }
+    void SetGone(bool on) {
+        std::lock_guard<std::mutex> lock(mutex);
+        gone = on;
     }
     void SetOpens(bool on) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -80,6 +85,7 @@ public:
         const auto* b = static_cast<const uint8_t*>(bytes);
         const std::string coil = length == 8 ? "coil " + std::to_string(b[3]) + (b[4] ? " on" : " off") : "?";
         m_line->Note("write " + coil);
+        if (Gone()) return -1;
         {
             std::unique_lock<std::mutex> lock(m_line->mutex);
             m_line->changed.wait_for(lock, std::chrono::milliseconds(m_line->holdMs), [&] { return m_line->gateOpen; });
@@ -89,7 +95,7 @@ public:
         return length;
     }
     int Read(void* bytes, int length, DWORD) override {
-        if (!m_open) return -1;
+        if (!m_open || Gone()) return -1;
         const int n = std::min(length, static_cast<int>(m_echo.size()));
         std::copy(m_echo.begin(), m_echo.begin() + n, static_cast<uint8_t*>(bytes));
         m_echo.clear();
@@ -98,6 +104,10 @@ public:
     void Pause(uint32_t) override {}
 
 private:
+    bool Gone() const {
+        std::lock_guard<std::mutex> lock(m_line->mutex);
+        return m_line->gone;
+    }
     std::shared_ptr<LightLine> m_line;
     bool m_open = false;
     std::vector<uint8_t> m_echo;

@@ -92,6 +92,29 @@ TEST_F(KeeperFixture, APortThatDoesNotOpenIsLostAndOpenedOnceItIsBack) {
     EXPECT_EQ(keeper.TakeEvents(), Events{Event::Back});
 }
 
+// A light whose lamp does not change sends nothing, yet its line going away is noticed at the
+// next look, and nothing is written to find out.
+TEST_F(KeeperFixture, AnIdleLightWhoseLineIsGoneIsLostAtTheNextLook) {
+    keeper.Open(47, 9600, 0);
+    keeper.Step(Light::LightTarget, 10);
+    line->Take();
+    keeper.Step(Light::LightTarget, CLightKeeper::kCheckMs + 10);
+    EXPECT_FALSE(keeper.Lost());
+    line->SetGone(true);
+    keeper.Step(Light::LightTarget, CLightKeeper::kCheckMs + 20);
+    EXPECT_FALSE(keeper.Lost()) << "looked again before the interval";
+    keeper.Step(Light::LightTarget, 2 * CLightKeeper::kCheckMs + 10);
+    EXPECT_TRUE(keeper.Lost());
+    EXPECT_EQ(keeper.TakeEvents(), Events{Event::Lost});
+    EXPECT_EQ(line->Take(), Lines{"close"});
+
+    // The line back (the adapter plugged in again): the lamp still wanted is lit again.
+    line->SetGone(false);
+    keeper.Step(Light::LightTarget, 2 * CLightKeeper::kCheckMs + 10 + CLightKeeper::kRetryMs);
+    EXPECT_EQ(line->Take(), (Lines{"open COM47", "write coil 0 on", "written coil 0 on"}));
+    EXPECT_EQ(keeper.TakeEvents(), Events{Event::Back});
+}
+
 TEST_F(KeeperFixture, NoLightOnPortZeroAndNothingAfterClose) {
     keeper.Open(0, 9600, 0);
     keeper.Step(Light::LightTarget, CLightKeeper::kRetryMs);
