@@ -341,7 +341,7 @@ void CRunController::OnLinkTimer() {
     const CSignalLight::LightReport light = m_light.Report();
     if (light.lost) {
         if (!text.empty()) text += L"   ";
-        text += CLinkStatus::Fill(m_lightLostText, L"{port}", std::to_wstring(light.port));
+        text += CLinkStatus::Fill(m_lightLostText, L"port", std::to_wstring(light.port));
     }
     m_window.ShowLinkStatus(text, view.stale);
     if (view.stale != m_linkStale) {

@@ -536,8 +536,10 @@ TEST_F(RunControllerTest, ALightThatDoesNotAnswerIsReportedInTheStatusAndTheEven
     PressStart();
     ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
     ASSERT_TRUE(line->WaitFor("close")) << "the port of a light that does not answer stays open";
-    const std::wstring lost = CLinkStatus::Fill(CResourceLoader::LoadString(IDS_LIGHT_LOST), L"{port}", L"5");
-    ASSERT_FALSE(lost.empty());
+    std::wstring lost = CResourceLoader::LoadString(IDS_LIGHT_LOST);
+    const size_t portAt = lost.find(L"{port}");
+    ASSERT_NE(portAt, std::wstring::npos) << "the text names no port";
+    lost.replace(portAt, 6, L"5");
     bool shown = false;
     for (int i = 0; i < 500 && !shown; ++i) {
         run_->OnLinkTimer();
@@ -545,6 +547,7 @@ TEST_F(RunControllerTest, ALightThatDoesNotAnswerIsReportedInTheStatusAndTheEven
         if (!shown) ::Sleep(10);
     }
     EXPECT_TRUE(shown) << "status: " << TempFolder::narrow(window_.linkStatus);
+    EXPECT_EQ(window_.linkStatus.find(L'{'), std::wstring::npos) << "a placeholder left in the status";
     EXPECT_GT(window_.linkStatus.find(lost), 0u) << "the sensor's link comes first";
     EXPECT_FALSE(window_.linkStale) << "a silent light is no stale sensor";
     PressStart();
