@@ -53,38 +53,89 @@ CSerialLightCtrl_YSL::Frame CSerialLightCtrl_YSL::CoilFrame(uint16_t coil, bool 
     return frame;
 }
 
-void CSerialLightCtrl_YSL::SendFrame(const Frame& frame) {
-    // Write errors are not detected: the light has no way of answering that the console reads.
-    m_port->Write(frame.data(), static_cast<int>(frame.size()), kWriteTimeoutMs);
+bool CSerialLightCtrl_YSL::SendFrame(const Frame& frame) {
+    if (!Answering()) return false;
+    const int length = static_cast<int>(frame.size());
+    Frame echo{};
+    const bool echoed = m_port->Write(frame.data(), length, kWriteTimeoutMs) == length &&
+                        m_port->Read(echo.data(), length, kEchoTimeoutMs) == length && echo == frame;
     m_port->Pause(kPauseMs);
+    if (!echoed) {
+        m_answering = false;
+        DbgOutputA(kTraceLevel, "YSL does not answer\r\n");
+    }
+    return echoed;
 }
 
 void CSerialLightCtrl_YSL::TurnOffLamp() {
     if (!IsOpened()) return;
     const int coil = CoilOf(m_state);
-    if (coil >= 0) SendFrame(CoilFrame(static_cast<uint16_t>(coil), false));
+    // Without its echo the lamp may still be lit: the state keeps it.
+    if (coil >= 0 && !SendFrame(CoilFrame(static_cast<uint16_t>(coil), false))) return;
     m_state = LightOff;
 }
 
 void CSerialLightCtrl_YSL::CloseLight() {
     if (IsOpened()) {
         TurnOffLamp();
-        if (IsOpened()) SendFrame(CoilFrame(kCoilClose, false));
+        SendFrame(CoilFrame(kCoilClose, false));
         m_port->Close();
         DbgOutputA(kTraceLevel, "Close YSL\r\n");
     }
     m_state = LightOff;
+    m_answering = false;
 }
 
 void CSerialLightCtrl_YSL::OpenLight(int port, unsigned long baudRate) {
     CloseLight();
     m_state = LightOff;
+    m_portNumber = port;
+    m_baudRate = baudRate;
     const int opened = m_port->Open(port, baudRate);
     DbgOutputA(kTraceLevel, "Open YSL = %d\r\n", opened);
     if (IsOpened()) {
+        m_answering = true;
         m_state = LightNoTarget;
         SendFrame(CoilFrame(kCoilNoTarget, true));
     }
+}
+
+bool CSerialLightCtrl_YSL::Reopen(int32_t wanted) {
+    if (IsOpened()) m_port->Close();
+    m_answering = false;
+    const int opened = m_port->Open(m_portNumber, m_baudRate);
+    DbgOutputA(kTraceLevel, "Reopen YSL = %d\r\n", opened);
+    if (!IsOpened()) return false;
+    m_answering = true;
+    const int wantedCoil = CoilOf(wanted);
+    bool sent = false;
+    if (m_state != wanted && CoilOf(m_state) >= 0) {
+        sent = true;
+        TurnOffLamp();
+    }
+    if (wantedCoil >= 0 && Answering()) {
+        sent = true;
+        m_state = wanted;
+        SendFrame(CoilFrame(static_cast<uint16_t>(wantedCoil), true));
+    }
+    if (!sent) SendFrame(CoilFrame(kCoilNoTarget, false));
+    return Answering();
+}
+
+void CSerialLightCtrl_YSL::ClosePort() {
+    if (IsOpened()) m_port->Close();
+    m_answering = false;
+}
+
+bool CSerialLightCtrl_YSL::CheckLine() {
+    if (!Answering()) return false;
+    // Nothing is due on an idle line: whatever is there is dropped.
+    uint8_t stray[8];
+    if (m_port->Read(stray, static_cast<int>(sizeof stray), 0) < 0) {
+        m_answering = false;
+        DbgOutputA(kTraceLevel, "YSL line gone\r\n");
+    }
+    return m_answering;
 }
 
 void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
@@ -96,7 +147,7 @@ void CSerialLightCtrl_YSL::ShowLamp(int32_t state) {
     // Only the lamps the console uses can be lit.
     if (state != LightNoTarget && state != LightTarget && state != LightFault) return;
     TurnOffLamp();
-    if (!IsOpened()) return;
+    if (!Answering()) return;
     m_state = state;
     SendFrame(CoilFrame(static_cast<uint16_t>(CoilOf(state)), true));
 }

@@ -9,6 +9,7 @@ public:
     int IsOpened() const override;
     void Close() override;
     int Write(const void* bytes, int length, DWORD timeoutMs) override;
+    int Read(void* bytes, int length, DWORD timeoutMs) override;
     void Pause(uint32_t milliseconds) override;
 
 private:

@@ -294,6 +294,14 @@ tagRADARLINKHEALTH ReadLinkHealth() {
 }
 }  // namespace
 
+void CRunController::LogLightEvents() {
+    const std::vector<CLightKeeper::Event> events = m_light.TakeEvents();
+    if (events.empty()) return;
+    const std::string light = "signal light COM" + std::to_string(m_light.Report().port);
+    for (const CLightKeeper::Event event : events)
+        m_linkLog.Write(light + (event == CLightKeeper::Event::Lost ? " lost: no answer" : " back: answering again"));
+}
+
 void CRunController::BeginLinkWatch() {
     if (m_linkTexts.streaming.empty()) {
         m_linkTexts.serialSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SERIAL);
@@ -310,6 +318,7 @@ void CRunController::BeginLinkWatch() {
         m_writeTexts.diskFull = CResourceLoader::LoadString(IDS_WRITE_WHY_DISK_FULL);
         m_writeTexts.notWritable = CResourceLoader::LoadString(IDS_WRITE_WHY_NOT_WRITABLE);
         m_writeTexts.otherError = CResourceLoader::LoadString(IDS_WRITE_WHY_ERROR);
+        m_lightLostText = CResourceLoader::LoadString(IDS_LIGHT_LOST);
     }
     m_linkEvents.Reset();
     m_writeEvents.Reset();
@@ -323,6 +332,7 @@ void CRunController::BeginLinkWatch() {
 
 void CRunController::EndLinkWatch() {
     m_window.StopLinkTimer();
+    LogLightEvents();
     if (m_linkLog.IsOpen()) {
         const tagRADARLINKHEALTH h = ReadLinkHealth();
         char line[200];
@@ -348,11 +358,19 @@ void CRunController::OnLinkTimer() {
     const std::vector<WriteState> writes = WriteStates();
     for (const std::string& line : m_writeEvents.Update(writes)) m_linkLog.Write(line);
     m_writeFault = CWriteStatus::AnyFailing(writes);
+    LogLightEvents();
+
+    // A light that does not answer and a file that cannot be written are told after the sensor's
+    // link; neither is stale data.
     std::wstring text = view.text;
+    const CSignalLight::LightReport light = m_light.Report();
+    if (light.lost) {
+        if (!text.empty()) text += L"   ";
+        text += CLinkStatus::Fill(m_lightLostText, L"port", std::to_wstring(light.port));
+    }
     const std::wstring problem = CWriteStatus::Describe(writes, m_writeTexts);
     if (!problem.empty()) text += (text.empty() ? L"" : L"   ") + problem;
-
-    m_window.ShowLinkStatus(text, view.stale, m_writeFault);
+    m_window.ShowLinkStatus(text, view.stale, m_writeFault || light.lost);
     if (view.stale != m_linkStale) {
         m_linkStale = view.stale;
         m_window.UpdateTargetLabels(m_slots.Snapshot());

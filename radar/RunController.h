@@ -15,6 +15,7 @@
 #include "areas/LightPort.h"
 #include "areas/PresenceTick.h"
 #include "areas/SerialLightCtrl_YSL.h"
+#include "areas/SignalLight.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "radar/DetectionPipeline.h"
 #include "radar/LinkEventLog.h"
@@ -77,7 +78,7 @@ public:
     CTargetSlots& Slots() noexcept { return m_slots; }
     CResultFile& Results() noexcept { return m_results; }
     CZoneRecorder& Zones() noexcept { return m_zones; }
-    const CSerialLightCtrl_YSL& Light() const noexcept { return m_light; }
+    const CSignalLight& Light() const noexcept { return m_light; }
     // Where Save Data records, used at the next live start.
     const wchar_t* SavePath() const noexcept { return m_savePath; }
     // The folder the current or last run recorded into (under the save path); empty when it did not.
@@ -100,6 +101,8 @@ private:
     void EndLinkWatch();
     // The lamp a request asks for on the signal light.
     void ApplyLamp(LampRequest lamp);
+    // The light's losses and returns since the last call into the event log.
+    void LogLightEvents();
 
     IRunWindow& m_window;
     RootSettings& m_settings;
@@ -114,8 +117,9 @@ private:
     CResultFile m_results;
     CZoneRecorder m_zones;  // entries and exits of the monitor areas, one file per run
     PresenceTick m_presence;
-    CSerialLightCtrl_YSL m_light;
+    CSignalLight m_light;
     LinkStatusTexts m_linkTexts;
+    std::wstring m_lightLostText;  // {port}
     CLinkEventTracker m_linkEvents;
     CLinkEventLog m_linkLog;
     bool m_linkStale = false;

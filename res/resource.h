@@ -121,3 +121,4 @@
 #define IDS_WRITE_WHY_DISK_FULL         60606
 #define IDS_WRITE_WHY_NOT_WRITABLE      60607
 #define IDS_WRITE_WHY_ERROR             60608
+#define IDS_LIGHT_LOST                  60410

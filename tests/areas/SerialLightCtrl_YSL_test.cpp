@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -32,9 +33,13 @@ const std::string kCoil3Off = "01 05 00 03 00 00 3D CA";
 
 // Everything the light does to its line, in order: frames as hex, pauses as "pause N",
 // "open COMn baud", "close".
+// How the light answers a frame.
+enum class Reply { Echo, Silent, OtherBytes, Short, WriteFails };
+
 struct LineLog {
     std::vector<std::string> events;
     std::vector<DWORD> timeouts;
+    Reply reply = Reply::Echo;
 };
 
 class RecordingPort : public ILightPort {
@@ -54,7 +59,24 @@ public:
         EXPECT_TRUE(m_open) << "write on a closed port";
         m_log->events.push_back(Hex(static_cast<const uint8_t*>(bytes), static_cast<size_t>(length)));
         m_log->timeouts.push_back(timeoutMs);
+        const auto* b = static_cast<const uint8_t*>(bytes);
+        m_last.assign(b, b + length);
+        switch (m_log->reply) {
+        case Reply::Echo: break;
+        case Reply::Silent: m_last.clear(); break;
+        case Reply::OtherBytes: m_last.back() ^= 0x5A; break;  // a damaged CRC
+        case Reply::Short: m_last.resize(5); break;
+        case Reply::WriteFails: m_last.clear(); return -1;
+        }
         return length;
+    }
+    // The light echoes what it was sent (as LineLog::reply has it).
+    int Read(void* bytes, int length, DWORD) override {
+        if (!m_open) return -1;
+        const int n = std::min(length, static_cast<int>(m_last.size()));
+        std::copy(m_last.begin(), m_last.begin() + n, static_cast<uint8_t*>(bytes));
+        m_last.clear();
+        return n;
     }
     void Pause(uint32_t ms) override { m_log->events.push_back("pause " + std::to_string(ms)); }
 
@@ -62,6 +84,7 @@ private:
     std::shared_ptr<LineLog> m_log;
     bool m_opens;
     bool m_open = false;
+    std::vector<uint8_t> m_last;
 };
 
 struct LightFixture : ::testing::Test {
@@ -203,6 +226,115 @@ TEST_F(LightFixture, FaultLampReplacesTheLitLampAndGoesOffFirstWhenDataReturns) 
     EXPECT_EQ(Take(), (Frames{kCoil0Off, kCoil1On}));
     light->CloseLight();
     EXPECT_EQ(Take(), (Frames{kCoil1Off, kCoil3Off, "close"}));
+}
+
+// A light that stops answering gets nothing more: the frame without its echo is the last one
+// until the port is opened again, and the lamp it concerned counts as possibly lit.
+TEST_F(LightFixture, AFrameWithoutItsEchoIsTheLastOneSent) {
+    struct {
+        Reply reply;
+        const char* what;
+    } const cases[] = {{Reply::Silent, "no reply"},
+                       {Reply::OtherBytes, "a reply that is not the echo"},
+                       {Reply::Short, "a reply cut short"},
+                       {Reply::WriteFails, "a failed write"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        log = std::make_shared<LineLog>();
+        Make(true);
+        light->OpenLight(1, 9600);
+        light->ShowLamp(Light::LightTarget);
+        Take();
+        EXPECT_TRUE(light->Answering());
+        log->reply = c.reply;
+        light->ShowLamp(Light::LightNoTarget);
+        EXPECT_EQ(Take(), Frames{kCoil0Off}) << "the new lamp is not lit behind a lamp that did not go off";
+        EXPECT_FALSE(light->Answering());
+        EXPECT_EQ(light->State(), Light::LightTarget);
+        light->ShowLamp(Light::LightFault);
+        light->TurnOffLamp();
+        light->CloseLight();
+        EXPECT_EQ(Take(), Frames{"close"});
+        EXPECT_EQ(light->State(), Light::LightOff);
+    }
+}
+
+TEST_F(LightFixture, ALightSilentFromTheStartIsNotAnswering) {
+    Make(true);
+    log->reply = Reply::Silent;
+    light->OpenLight(3, 9600);
+    EXPECT_EQ(Take(), (Frames{"open COM3 9600", kCoil2On}));
+    EXPECT_FALSE(light->Answering());
+    light->ShowLamp(Light::LightTarget);
+    EXPECT_EQ(Take(), Frames{});
+}
+
+// Opened again, the light is brought to the wanted lamp: the lamp that may still be lit goes off
+// first, then the wanted one on; the same lamp is simply sent again.
+TEST_F(LightFixture, ReopenBringsTheLightToTheWantedLamp) {
+    struct {
+        int32_t wanted;
+        Frames frames;
+    } const cases[] = {
+        {Light::LightTarget, {"close", "open COM4 9600", kCoil0On}},
+        {Light::LightNoTarget, {"close", "open COM4 9600", kCoil0Off, kCoil2On}},
+        {Light::LightFault, {"close", "open COM4 9600", kCoil0Off, kCoil1On}},
+        {Light::LightOff, {"close", "open COM4 9600", kCoil0Off}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "wanted " << c.wanted);
+        log = std::make_shared<LineLog>();
+        Make(true);
+        light->OpenLight(4, 9600);
+        light->ShowLamp(Light::LightTarget);
+        log->reply = Reply::Silent;
+        light->ShowLamp(Light::LightNoTarget);
+        ASSERT_FALSE(light->Answering());
+        ASSERT_EQ(light->State(), Light::LightTarget);
+        Take();
+        log->reply = Reply::Echo;
+        EXPECT_TRUE(light->Reopen(c.wanted));
+        EXPECT_EQ(Take(), c.frames);
+        EXPECT_TRUE(light->Answering());
+        EXPECT_EQ(light->State(), c.wanted);
+    }
+}
+
+TEST_F(LightFixture, ReopenOfALightStillSilentOrAPortThatDoesNotOpenFails) {
+    Make(true);
+    light->OpenLight(4, 9600);
+    log->reply = Reply::Silent;
+    light->ShowLamp(Light::LightTarget);
+    Take();
+    EXPECT_FALSE(light->Reopen(Light::LightTarget));
+    // Coil 2 may be lit: its off frame goes first, and is the only one without an echo.
+    EXPECT_EQ(Take(), (Frames{"close", "open COM4 9600", kCoil2Off}));
+    EXPECT_FALSE(light->Answering());
+
+    log = std::make_shared<LineLog>();
+    Make(false);
+    light->OpenLight(6, 9600);
+    EXPECT_FALSE(light->Reopen(Light::LightNoTarget));
+    EXPECT_EQ(Take(), (Frames{"open COM6 9600", "open COM6 9600"}));
+    EXPECT_FALSE(light->Answering());
+}
+
+// With no lamp to switch, the no-target lamp's off frame asks whether the light answers.
+TEST_F(LightFixture, ReopenWithNothingToSwitchStillAsksTheLight) {
+    Make(true);
+    light->OpenLight(4, 9600);
+    light->TurnOffLamp();
+    log->reply = Reply::WriteFails;
+    light->ShowLamp(Light::LightTarget);
+    light->TurnOffLamp();
+    Take();
+    log->reply = Reply::Echo;
+    // The target lamp's on frame failed: it may be lit, and goes off.
+    EXPECT_TRUE(light->Reopen(Light::LightOff));
+    EXPECT_EQ(Take(), (Frames{"close", "open COM4 9600", kCoil0Off}));
+    EXPECT_TRUE(light->Reopen(Light::LightOff));
+    EXPECT_EQ(Take(), (Frames{"close", "open COM4 9600", kCoil2Off}));
+    EXPECT_EQ(light->State(), Light::LightOff);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // polling thread: what the buttons show must be what the library does after every command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <fstream>
@@ -12,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "LightLine.h"
 #include "TempFolder.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
 #include "framework/ProgramFolder.h"
+#include "framework/ResourceLoader.h"
 #include "libs/dataprocess/SimulatedSensorControl.h"
 #include "radar/RunController.h"
 #include "res/resource.h"
@@ -120,6 +123,7 @@ public:
     int IsOpened() const override { return 0; }
     void Close() override {}
     int Write(const void*, int, DWORD) override { return 0; }
+    int Read(void*, int, DWORD) override { return -1; }
     void Pause(uint32_t) override {}
 
 private:
@@ -205,6 +209,24 @@ protected:
     }
     std::function<void()> onPlaybackStep;
     LightOpens lightOpens_;
+    // The controller again, with its light on COM5 of line.
+    void UseLight(const std::shared_ptr<LightLine>& line) {
+        gRadarParameter.lightPort = 5;
+        gRadarParameter.lightBaudRate = 9600;
+        run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<LineLightPort>(line));
+        run_->SetResultFolder(folder_.fileA("Log"));
+        run_->SetSettingsFile(folder_.fileA("appConfig.xml"));
+        run_->SetSavePath(folder_.file(L"SaveData").c_str());
+    }
+    // The run's event log as text.
+    std::string EventLog() {
+        for (const std::wstring& name : folder_.list(L"Log")) {
+            if (name.rfind(L"ROVA_MTT_Link_", 0) != 0) continue;
+            std::ifstream in(TempFolder::narrow(folder_.file(L"Log\\" + name)), std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return {};
+    }
     // The buttons show the library's state; the presence timer runs exactly during a run.
     void ExpectButtonsAgreeWithLibrary(const char* step) {
         SCOPED_TRACE(step);
@@ -546,6 +568,61 @@ TEST_F(RunControllerTest, RandomCommandsLeaveButtonsAndLibraryAgreeing) {
         ROVA_SimSensor_SetStartStall(0);
         ROVA_SimSensor_SetOpenFailure(nullptr);
     }
+}
+
+// The light's line never holds up the interface: the start returns while the light's first
+// frame is still being written, and the stop still leaves the light off and closed.
+TEST_F(RunControllerTest, StartReturnsWhileTheLightIsStillWritingAndStopLeavesItClosed) {
+    auto line = std::make_shared<LightLine>();
+    Detect();
+    UseLight(line);
+    line->SetGate(false);
+    PressStart();
+    line->Note("start returned");
+    line->SetGate(true);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(line->WaitFor("written coil 2 on"));
+    const std::vector<std::string> started = line->Events();
+    const auto returned = std::find(started.begin(), started.end(), "start returned");
+    const auto written = std::find(started.begin(), started.end(), "written coil 2 on");
+    EXPECT_LT(returned - started.begin(), written - started.begin()) << "the start waited for the light's line";
+
+    PressStart();
+    ASSERT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    std::vector<std::string> stopped = line->Events();
+    stopped.erase(stopped.begin(), stopped.begin() + static_cast<long>(started.size()));
+    EXPECT_EQ(stopped, (std::vector<std::string>{"write coil 2 off", "written coil 2 off", "write coil 3 off",
+                                                 "written coil 3 off", "close"}))
+        << "the light is not off and closed when Stop returns";
+}
+
+// A light that stops answering is named in the status right of the title and in the run's event
+// log, and the status says no more of it once the run has stopped.
+TEST_F(RunControllerTest, ALightThatDoesNotAnswerIsReportedInTheStatusAndTheEventLog) {
+    auto line = std::make_shared<LightLine>();
+    line->SetAnswers(false);
+    Detect();
+    UseLight(line);
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(line->WaitFor("close")) << "the port of a light that does not answer stays open";
+    std::wstring lost = CResourceLoader::LoadString(IDS_LIGHT_LOST);
+    const size_t portAt = lost.find(L"{port}");
+    ASSERT_NE(portAt, std::wstring::npos) << "the text names no port";
+    lost.replace(portAt, 6, L"5");
+    bool shown = false;
+    for (int i = 0; i < 500 && !shown; ++i) {
+        run_->OnLinkTimer();
+        shown = window_.linkStatus.find(lost) != std::wstring::npos;
+        if (!shown) ::Sleep(10);
+    }
+    EXPECT_TRUE(shown) << "status: " << TempFolder::narrow(window_.linkStatus);
+    EXPECT_EQ(window_.linkStatus.find(L'{'), std::wstring::npos) << "a placeholder left in the status";
+    EXPECT_GT(window_.linkStatus.find(lost), 0u) << "the sensor's link comes first";
+    EXPECT_FALSE(window_.linkStale) << "a silent light is no stale sensor";
+    PressStart();
+    EXPECT_EQ(window_.linkStatus, L"");
+    EXPECT_NE(EventLog().find("signal light COM5 lost: no answer"), std::string::npos) << EventLog();
 }
 
 }  // namespace
