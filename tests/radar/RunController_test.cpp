@@ -214,8 +214,8 @@ protected:
         gRadarParameter.lightPort = 5;
         gRadarParameter.lightBaudRate = 9600;
         run_ = std::make_unique<CRunController>(window_, settings_, std::make_unique<LineLightPort>(line));
-        run_->SetResultFolder(folder_.fileA("Log"));
-        run_->SetSettingsFile(folder_.fileA("appConfig.xml"));
+        run_->SetResultFolder(folder_.file(L"Log"));
+        run_->SetSettingsFile(folder_.file(L"appConfig.xml"));
         run_->SetSavePath(folder_.file(L"SaveData").c_str());
     }
     // The run's event log as text.
