@@ -5,25 +5,14 @@
 
 #include <cmath>
 
+#include "areas/MeasureText.h"
 #include "contracts/ROVA_Common.h"
 #include "framework/FreshName.h"
 
 namespace {
 
-// Two decimals for every position a sensor measures; beyond that (a damaged or forged recording)
-// the exponent form, so that no column is ever cut off.
-constexpr double kPlainLimit = 1e15;
-
 void AppendValue(std::string& line, double v) {
-    char text[32];
-    if (std::isnan(v)) {
-        snprintf(text, sizeof text, "nan");
-    } else if (std::isinf(v)) {
-        snprintf(text, sizeof text, "%s", v < 0 ? "-inf" : "inf");
-    } else {
-        snprintf(text, sizeof text, std::fabs(v) < kPlainLimit ? "%.2f" : "%.6e", v);
-    }
-    line += text;
+    line += MeasureText(v);
     line += ',';
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "areas/MeasureText.h"
 #include "contracts/ROVA_Common.h"
 #include "framework/FreshName.h"
 
@@ -33,21 +34,9 @@ CResultFile::CResultFile(Hooks hooks) : m_hooks(std::move(hooks)) {
 
 namespace {
 
-// Two decimals for every value a sensor measures; beyond that (a damaged or forged recording) the
-// exponent form, so that a line stays short enough for its buffer and keeps its end.
-constexpr double kPlainLimit = 1e15;
-
 void AppendValue(std::string& line, double v) {
-    char text[32];
-    if (std::isnan(v)) {
-        snprintf(text, sizeof text, "nan");
-    } else if (std::isinf(v)) {
-        snprintf(text, sizeof text, "%s", v < 0 ? "-inf" : "inf");
-    } else {
-        snprintf(text, sizeof text, std::fabs(v) < kPlainLimit ? "%.2f" : "%.6e", v);
-    }
     line += ", ";
-    line += text;
+    line += MeasureText(v);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,18 @@ std::string MakeScratchFolder(const char* name) {
                          std::to_string(GetTickCount64());
     RecursiveCreateDirectoryA(folder.c_str());
     return folder;
+}
+
+std::vector<std::string> RawFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*.rvraw").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do files.push_back(folder + "\\" + data.cFileName);
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::string ReadText(const std::string& path) {

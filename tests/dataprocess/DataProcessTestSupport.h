@@ -15,6 +15,8 @@
 std::string MakeScratchFolder(const char* name);
 std::string ReadText(const std::string& path);
 void WriteText(const std::string& path, const std::string& text);
+// The raw data files (*.rvraw) of folder, full paths in name order.
+std::vector<std::string> RawFiles(const std::string& folder);
 
 struct Delivery {
     std::vector<DetectedObject> objects;

@@ -29,17 +29,6 @@ RadarFrame Frame(uint32_t sequence) {
     return f;
 }
 
-std::vector<std::string> RawFiles(const std::string& folder) {
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.rvraw").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return files;
-    do files.push_back(folder + "\\" + data.cFileName);
-    while (FindNextFileA(find, &data));
-    FindClose(find);
-    return files;
-}
-
 TEST(RawRecorder, AFullDiskLosesFramesNotTheRecording) {
     const std::string folder = MakeScratchFolder("recfull");
     uint64_t now = 1000;

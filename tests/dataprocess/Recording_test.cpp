@@ -43,18 +43,6 @@ public:
     }
 };
 
-std::vector<std::string> RawFiles(const std::string& folder) {
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.rvraw").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return files;
-    do files.push_back(folder + "\\" + data.cFileName);
-    while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 class Recording : public RadarLibraryTest {
 protected:
     // A live run with tracking on the (simulated) module, recording into folder_.
