@@ -12,6 +12,7 @@ public:
     static constexpr UINT kPresenceTimerMs = 1000;
     static constexpr UINT_PTR kTitleAnimationTimer = 1;  // of the title label
     static constexpr UINT_PTR kLinkTimer = 3;            // link health of the run, alive during a run
+    static constexpr UINT_PTR kSettingsTimer = 4;        // failed settings saves, alive with the window
     static constexpr COLORREF kLinkTextColor = RGB(200, 220, 200);
     static constexpr COLORREF kLinkStaleColor = RGB(200, 0, 0);
 

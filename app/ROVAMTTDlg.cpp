@@ -223,6 +223,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     InitLinkStatus();
 
     m_runWindow.ApplyRunButtons(m_run.Buttons());  // idle, nothing detected yet: Start and Mode Switch disabled
+    ::SetTimer(m_hWnd, CMainRunWindow::kSettingsTimer, CRunController::kSettingsTimerMs, nullptr);
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
@@ -325,6 +326,7 @@ void CROVAMTTDlg::OnRButtonDown() {
 void CROVAMTTDlg::OnTimer(UINT_PTR id) {
     if (id == kPresenceTimer) m_run.OnPresenceTick();
     if (id == CMainRunWindow::kLinkTimer) m_run.OnLinkTimer();
+    if (id == CMainRunWindow::kSettingsTimer) m_run.OnSettingsTimer();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {

@@ -302,7 +302,7 @@ void CRunController::LogLightEvents() {
         m_linkLog.Write(light + (event == CLightKeeper::Event::Lost ? " lost: no answer" : " back: answering again"));
 }
 
-void CRunController::BeginLinkWatch() {
+void CRunController::LoadStatusTexts() {
     if (m_linkTexts.streaming.empty()) {
         m_linkTexts.serialSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SERIAL);
         m_linkTexts.simulatedSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SIMULATED);
@@ -320,6 +320,10 @@ void CRunController::BeginLinkWatch() {
         m_writeTexts.otherError = CResourceLoader::LoadString(IDS_WRITE_WHY_ERROR);
         m_lightLostText = CResourceLoader::LoadString(IDS_LIGHT_LOST);
     }
+}
+
+void CRunController::BeginLinkWatch() {
+    LoadStatusTexts();
     m_linkEvents.Reset();
     m_writeEvents.Reset();
     m_writeFault = false;
@@ -344,6 +348,7 @@ void CRunController::EndLinkWatch() {
     }
     m_linkStale = false;
     m_writeFault = false;
+    m_idleSettingsFault = false;  // the settings timer tells it again if it still holds
     m_window.ShowLinkStatus(L"", false, false);
 }
 
@@ -392,5 +397,20 @@ std::vector<WriteState> CRunController::WriteStates() const {
         states.push_back({WriteTarget::Recording, recording.state == RADAR_RECORDING_FAILING, recording.lastError,
                           recording.framesLost});
     }
+    const XMLParser::SaveHealth settings = gAppConfig.LastSave();
+    if (settings.failing) states.push_back({WriteTarget::Settings, true, settings.error, 0});
     return states;
+}
+
+void CRunController::OnSettingsTimer() {
+    // An edit the disk refused reaches the file once it takes it again.
+    gAppConfig.RetryFailedSave();
+    if (m_phase != RunPhase::Idle) return;  // the link timer tells about the run's files
+    const XMLParser::SaveHealth settings = gAppConfig.LastSave();
+    if (settings.failing == m_idleSettingsFault) return;
+    m_idleSettingsFault = settings.failing;
+    LoadStatusTexts();
+    std::vector<WriteState> states;
+    if (settings.failing) states.push_back({WriteTarget::Settings, true, settings.error, 0});
+    m_window.ShowLinkStatus(CWriteStatus::Describe(states, m_writeTexts), false, settings.failing);
 }

@@ -61,6 +61,10 @@ public:
     // The link timer: the status of the run's link, stale data on labels, view and light, and
     // the run's event log beside its result file.
     void OnLinkTimer();
+    // The settings timer, alive as long as the window: a settings save the disk refused is tried
+    // again, and told in the status while no run tells it.
+    static constexpr UINT kSettingsTimerMs = 2000;
+    void OnSettingsTimer();
     // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
     bool LinkStale() const noexcept { return m_linkStale; }
     // Detect Device and Playback end a run before they do anything else.
@@ -97,6 +101,7 @@ private:
     void DiscardEmptyRecordingFolder();
     void OpenResultFile();
     void SendTrackingCommand();
+    void LoadStatusTexts();
     void BeginLinkWatch();
     void EndLinkWatch();
     // The lamp a request asks for on the signal light.
@@ -128,4 +133,5 @@ private:
     WriteStatusTexts m_writeTexts;
     CWriteStatus m_writeEvents;
     bool m_writeFault = false;
+    bool m_idleSettingsFault = false;  // told in the status while no run goes
 };

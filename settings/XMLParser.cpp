@@ -17,12 +17,23 @@ constexpr wchar_t kConfigName[] = L"appConfig.xml";
 struct FileWriter : pugi::xml_writer {
     HANDLE file = INVALID_HANDLE_VALUE;
     bool failed = false;
+    DWORD error = ERROR_SUCCESS;
     void write(const void* data, size_t size) override {
         DWORD written = 0;
-        if (!failed && (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written != size))
+        if (failed) return;
+        if (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr)) {
             failed = true;
+            error = ::GetLastError();
+        } else if (written != size) {
+            // A short write without an error is the disk running out of room.
+            failed = true;
+            error = ERROR_DISK_FULL;
+        }
     }
 };
+
+// A failure whose error was lost still counts as one.
+DWORD Failure(DWORD error) { return error == ERROR_SUCCESS ? ERROR_WRITE_FAULT : error; }
 
 struct StringWriter : pugi::xml_writer {
     std::string text;
@@ -188,25 +199,49 @@ bool XMLParser::SaveToFile(const char* path) {
 
 bool XMLParser::SaveToFile(const wchar_t* path) {
     if (!path || !*path) return false;
+    const DWORD error = WriteDocument(path);
+    if (error == ERROR_SUCCESS) {
+        if (m_saveHealth.failing && m_failedSavePath == path) {
+            m_saveHealth = SaveHealth{};
+            m_failedSavePath.clear();
+        }
+        return true;
+    }
+    m_saveHealth.failing = true;
+    m_saveHealth.error = error;
+    m_failedSavePath = path;
+    return false;
+}
+
+bool XMLParser::RetryFailedSave() {
+    if (!m_saveHealth.failing) return true;
+    const std::wstring path = m_failedSavePath;
+    return SaveToFile(path.c_str());
+}
+
+unsigned long XMLParser::WriteDocument(const wchar_t* path) {
     // A full disk or a crash mid-write must not cost the operator the settings: write a sibling
     // temporary file and swap it in only when it is complete.
     // A read-only settings file is the operator's decision to keep it; Wine would replace it anyway.
     const DWORD attributes = ::GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return false;
+        return ERROR_ACCESS_DENIED;
     const std::wstring temp = std::wstring(path) + L".tmp";
     HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Failure(::GetLastError());
     FileWriter writer;
     writer.file = file;
     m_document.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
     // Forced to the disk before the swap: otherwise a power cut can leave the new name pointing at
     // blocks never written.
-    bool ok = !writer.failed && ::FlushFileBuffers(file);
-    ok = ::CloseHandle(file) && ok;
-    if (ok) ok = ::MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) ::DeleteFileW(temp.c_str());
-    return ok;
+    DWORD error = writer.failed ? Failure(writer.error) : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS && !::FlushFileBuffers(file)) error = Failure(::GetLastError());
+    if (!::CloseHandle(file) && error == ERROR_SUCCESS) error = Failure(::GetLastError());
+    if (error == ERROR_SUCCESS &&
+        !::MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = Failure(::GetLastError());
+    if (error != ERROR_SUCCESS) ::DeleteFileW(temp.c_str());
+    return error;
 }
 
 bool XMLParser::SaveConfig() { return SaveToFile(ConfigPath().c_str()); }

@@ -82,10 +82,25 @@ public:
     // True when the last load found the file damaged, whether or not the copy succeeded.
     bool LoadedDamaged() const noexcept { return m_loadedDamaged; }
 
+    // Whether the last save to a file failed, with the Win32 error of the failure. A failed save
+    // is remembered with its path so that RetryFailedSave can write the same document there once
+    // the disk takes it again (the operator's edits then reach the file without a second edit).
+    struct SaveHealth {
+        bool failing = false;
+        uint32_t error = 0;
+    };
+    SaveHealth LastSave() const noexcept { return m_saveHealth; }
+    // Saves again to where the failed save went; true when nothing is pending any more.
+    bool RetryFailedSave();
+
 private:
+    // Writes the document to path through a sibling temporary file; the Win32 error, or 0.
+    unsigned long WriteDocument(const wchar_t* path);
     pugi::xml_document m_document;
     std::wstring m_damagedCopy;
     bool m_loadedDamaged = false;
+    SaveHealth m_saveHealth;
+    std::wstring m_failedSavePath;
 };
 
 extern XMLParser gAppConfig;

@@ -87,9 +87,40 @@ TEST(XMLParserTest, AFileThatCannotBeReplacedIsLeftIntact) {
     XMLParser doc;
     Parse(doc, "<AppConfig Other=\"2\"/>");
     EXPECT_FALSE(doc.SaveToFile(path.c_str()));
+    EXPECT_TRUE(doc.LastSave().failing);
+    EXPECT_EQ(doc.LastSave().error, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadAll(path), "<AppConfig Keep=\"1\"/>");
     EXPECT_EQ(::GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A save the disk refuses is remembered with its error and reaches the file by itself once the
+// folder takes it, with the edits made meanwhile; a save elsewhere does not hide it.
+TEST(XMLParserTest, AFailedSaveIsToldAndRetriedUntilTheFileTakesIt) {
+    TempFolder dir;
+    const std::wstring folder = dir.file(L"gone");
+    const std::wstring path = folder + L"\\appConfig.xml";
+    XMLParser doc;
+    Parse(doc, "<AppConfig First=\"1\"/>");
+    EXPECT_FALSE(doc.LastSave().failing);
+    EXPECT_FALSE(doc.SaveToFile(path.c_str()));
+    XMLParser::SaveHealth health = doc.LastSave();
+    EXPECT_TRUE(health.failing);
+    EXPECT_EQ(health.error, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+
+    EXPECT_FALSE(doc.RetryFailedSave());
+    EXPECT_TRUE(doc.LastSave().failing);
+    EXPECT_TRUE(doc.SaveToFile(dir.file(L"other.xml").c_str()));
+    EXPECT_TRUE(doc.LastSave().failing) << "a save to another file hid the failed one";
+
+    doc.AppConfig().SetAttributeInt("Second", 2);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    EXPECT_TRUE(doc.RetryFailedSave());
+    EXPECT_FALSE(doc.LastSave().failing);
+    const std::string saved = ReadAll(TempFolder::narrow(path));
+    EXPECT_NE(saved.find("First=\"1\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Second=\"2\""), std::string::npos) << saved;
+    EXPECT_TRUE(doc.RetryFailedSave()) << "nothing left to retry";
 }
 
 // The damaged files in folder, by name.
