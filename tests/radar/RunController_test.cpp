@@ -417,6 +417,36 @@ TEST_F(RunControllerTest, ARecordingThatCannotWriteIsToldAndResumes) {
     EXPECT_EQ(folder_.list(L"SaveData").size(), 1u) << "the recording went on in the save folder";
 }
 
+// Settings the disk refused are told while no run goes and while one goes, and reach the file
+// by the settings timer once the folder takes them.
+TEST_F(RunControllerTest, SettingsThatCannotBeSavedAreToldAndSavedOnceTheFolderTakesThem) {
+    const std::wstring folder = folder_.file(L"settings");
+    const std::wstring path = folder + L"\\appConfig.xml";
+    EXPECT_FALSE(gAppConfig.SaveToFile(path.c_str()));
+    run_->OnSettingsTimer();
+    EXPECT_TRUE(window_.linkAlarm);
+    EXPECT_NE(window_.linkStatus.find(L"Settings cannot be written: the folder is not writable"), std::wstring::npos)
+        << TempFolder::narrow(window_.linkStatus);
+
+    Detect();
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    run_->OnLinkTimer();
+    EXPECT_NE(window_.linkStatus.find(L"Settings cannot be written"), std::wstring::npos)
+        << TempFolder::narrow(window_.linkStatus);
+    EXPECT_NE(window_.linkStatus.find(L"Simulated sensor"), std::wstring::npos) << "the run's own status went";
+    PressStart();
+    run_->OnSettingsTimer();
+    EXPECT_NE(window_.linkStatus.find(L"Settings cannot be written"), std::wstring::npos)
+        << "the stop hid a failure that still holds: " << TempFolder::narrow(window_.linkStatus);
+
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    run_->OnSettingsTimer();
+    EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the settings were not saved again";
+    EXPECT_FALSE(window_.linkAlarm);
+    EXPECT_TRUE(window_.linkStatus.empty()) << TempFolder::narrow(window_.linkStatus);
+}
+
 TEST_F(RunControllerTest, StopPressedWhileARefusedStartReportsItStartsNothing) {
     Detect();
     ROVA_SimSensor_SetStartStall(200);
