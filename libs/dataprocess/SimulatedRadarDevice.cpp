@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "ROVA_DataProcess.h"
 #include "RadarProtocol.h"
@@ -14,6 +15,15 @@ int64_t Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return t.QuadPart;
+}
+
+// ROVA_SIM_SPEEDUP=N (1 to 1000) delivers the simulated sensor's frames N times faster than its
+// frame period while their stream times and the scene keep the period: a soak run goes through
+// days of frames in hours. Unset: real pace.
+int PaceDivisor() {
+    char text[16] = {};
+    if (!GetEnvironmentVariableA("ROVA_SIM_SPEEDUP", text, sizeof text)) return 1;
+    return std::clamp(atoi(text), 1, 1000);
 }
 }  // namespace
 
@@ -28,6 +38,7 @@ CSimulatedRadarDevice::CSimulatedRadarDevice(const tagRADARPARAMETER& record) {
     maxTargets_ = static_cast<int>(std::clamp<uint32_t>(record.registerValues[kRegMaxTargets], 1, 32));
     trackLimit_ = maxTargets_;
     periodMs_ = static_cast<int>(std::clamp<uint32_t>(record.registerValues[kRegFramePeriod], 50, 100));
+    paceDivisor_ = PaceDivisor();
     MttSettings mtt;
     mtt.gateSizeMeters = scene_.gateSizeMeters;
     mtt.maxTargets = maxTargets_;
@@ -73,11 +84,11 @@ RadarReadResult CSimulatedRadarDevice::ReadFrame(RadarFrame& frame, uint32_t tim
         if (!streaming_ || commandMode_) {
             due = -1;
         } else {
-            due = startTicks_ + static_cast<int64_t>(sequence_) * periodMs_ * frequency_ / 1000;
+            due = startTicks_ + static_cast<int64_t>(sequence_) * periodMs_ * frequency_ / (1000 * paceDivisor_);
             const int64_t late = Now() - due;
             // After a long stall start a fresh schedule instead of bursting out the backlog.
             if (late > frequency_) {
-                startTicks_ = Now() - static_cast<int64_t>(sequence_) * periodMs_ * frequency_ / 1000;
+                startTicks_ = Now() - static_cast<int64_t>(sequence_) * periodMs_ * frequency_ / (1000 * paceDivisor_);
                 due = Now();
             }
         }

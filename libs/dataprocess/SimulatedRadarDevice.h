@@ -38,6 +38,7 @@ private:
     int maxTargets_;
     int trackLimit_;
     int periodMs_;
+    int paceDivisor_ = 1;  // frames come this many times faster than periodMs_ (soak runs)
     bool streaming_ = false;
     bool commandMode_ = false;
     uint32_t sequence_ = 0;

@@ -9,12 +9,16 @@
 //   rova_probe endsession     what Windows sends at a logoff: WM_QUERYENDSESSION, then WM_ENDSESSION
 //                             when it was granted; prints "granted <ms>" or "refused" (ms: the time
 //                             WM_ENDSESSION took)
+//   rova_probe resources      "<handles> <gdi objects> <user objects>" of the console's process
+//                             (-1 where the system does not count them)
 // Exit code 2 when the main window is not found, 3 when the control is not found.
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,6 +72,25 @@ BOOL CALLBACK PrintDialog(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// The handle count of the process list's entry for process; -1 when it has none.
+long long HandlesFromProcessList(DWORD process) {
+    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    constexpr int kSystemProcessInformation = 5;
+    if (query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) < 0) return -1;
+    for (size_t at = 0;;) {
+        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+        if (reinterpret_cast<uintptr_t>(entry->UniqueProcessId) == process)
+            return entry->HandleCount ? static_cast<long long>(entry->HandleCount) : -1;
+        if (!entry->NextEntryOffset) return -1;
+        at += entry->NextEntryOffset;
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -95,6 +118,23 @@ int wmain(int argc, wchar_t** argv) {
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored);
         printf("granted %llu\n", ::GetTickCount64() - start);
+        return 0;
+    }
+    if (command == L"resources") {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(main, &process);
+        HANDLE handle = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process);
+        if (!handle) return 2;
+        DWORD handles = 0;
+        // A running console holds handles; a count of none is a system that does not count them
+        // this way, and the process list may count them instead.
+        long long handleCount = ::GetProcessHandleCount(handle, &handles) && handles ? static_cast<long long>(handles) : -1;
+        if (handleCount < 0) handleCount = HandlesFromProcessList(process);
+        const DWORD gdi = ::GetGuiResources(handle, GR_GDIOBJECTS);
+        const DWORD user = ::GetGuiResources(handle, GR_USEROBJECTS);
+        ::CloseHandle(handle);
+        // Zero GDI objects cannot be true of a window that paints: the system does not count them.
+        printf("%lld %ld %ld\n", handleCount, gdi ? static_cast<long>(gdi) : -1L, user ? static_cast<long>(user) : -1L);
         return 0;
     }
     if (argc < 3) return 1;
