@@ -13,41 +13,18 @@ source "$here/../e2e_lib.sh"
 for tool in socat g++ cc pkg-config xdotool; do
   command -v $tool >/dev/null || e2e_fail "$tool is not installed"
 done
-pkg-config --exists libmodbus || e2e_fail "libmodbus-dev is not installed"
 
 IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_LABEL=$(e2e_id IDC_STATIC_TARGET)
 IDC_STATUS=1005
 work=$(mktemp -d /tmp/rova_light_e2e.XXXXXX)
 port=14
 source "$here/../emulator_line.sh"
-light_link="$WINEPREFIX/dosdevices/com47"
-light_socat=""
-slave_pid=""
-stop_light_line() {
-  [ -n "$slave_pid" ] && kill "$slave_pid" 2>/dev/null && wait "$slave_pid" 2>/dev/null
-  [ -n "$light_socat" ] && kill "$light_socat" 2>/dev/null && wait "$light_socat" 2>/dev/null
-  slave_pid=""; light_socat=""
-  rm -f "$light_link" "$work/light"
-}
-# start_light_line <coil log>: the pair COM47 <-> $work/light and the slave on its far end.
-start_light_line() {
-  coils=$1
-  rm -f "$light_link" "$work/light"
-  socat pty,raw,echo=0,link="$light_link" pty,raw,echo=0,link="$work/light" &
-  light_socat=$!
-  for _ in $(seq 1 50); do [ -e "$light_link" ] && [ -e "$work/light" ] && break; sleep 0.1; done
-  [ -e "$work/light" ] || e2e_fail "socat did not create the light's port links"
-  "$work/modbus-slave" "$work/light" 9600 "$coils" &
-  slave_pid=$!
-  for _ in $(seq 1 50); do grep -q '^READY' "$coils" 2>/dev/null && break; sleep 0.1; done
-  grep -q '^READY' "$coils" || e2e_fail "the Modbus slave did not start"
-}
+light_port=47
+source "$here/../light_line.sh"
 fail() { e2e_fail "$@"; }
 trap 'e2e_cleanup; stop_line; stop_light_line; rm -rf "$work"' EXIT
 build_emulator
-# shellcheck disable=SC2046
-cc -std=c11 -O2 -Wall -Wextra -o "$work/modbus-slave" "$root/tools/modbus-slave/modbus_slave.c" \
-  $(pkg-config --cflags --libs libmodbus) || e2e_fail "the Modbus slave did not build"
+build_modbus_slave
 
 now_ms() { date +%s%3N; }
 # Polls the slave's log until it holds a line matching <regex>; prints when (ms).

@@ -17,7 +17,6 @@ source "$here/../e2e_lib.sh"
 for tool in socat g++ cc pkg-config xdotool convert; do
   command -v $tool >/dev/null || e2e_fail "$tool is not installed"
 done
-pkg-config --exists libmodbus || e2e_fail "libmodbus-dev is not installed"
 
 IDC_DETECT=1090; IDC_START=1091; IDC_LABEL=1084; IDC_STATUS=1005
 work=$(mktemp -d /tmp/rova_link_e2e.XXXXXX)
@@ -25,32 +24,14 @@ port=9
 targets="3.0,10,-0.5;5.0,-20,0.8"
 shots=${ROVA_LINK_SHOTS:-}
 source "$here/../emulator_line.sh"
-light_link="$WINEPREFIX/dosdevices/com43"
-light_socat=""
-slave_pid=""
-stop_light_line() {
-  [ -n "$slave_pid" ] && kill "$slave_pid" 2>/dev/null && wait "$slave_pid" 2>/dev/null
-  [ -n "$light_socat" ] && kill "$light_socat" 2>/dev/null && wait "$light_socat" 2>/dev/null
-  slave_pid=""; light_socat=""
-  rm -f "$light_link"
-}
+light_port=43
+source "$here/../light_line.sh"
 fail() { e2e_fail "$@"; }
 trap 'e2e_cleanup; stop_line; stop_light_line; rm -rf "$work"' EXIT
 build_emulator
-# shellcheck disable=SC2046
-cc -std=c11 -O2 -Wall -Wextra -o "$work/modbus-slave" "$root/tools/modbus-slave/modbus_slave.c" \
-  $(pkg-config --cflags --libs libmodbus) || e2e_fail "the Modbus slave did not build"
+build_modbus_slave
 
-# The light's line: COM43 in the prefix, the slave's end outside it (detection never probes it).
-coils="$work/coils.log"
-rm -f "$light_link"
-socat pty,raw,echo=0,link="$light_link" pty,raw,echo=0,link="$work/light" &
-light_socat=$!
-for _ in $(seq 1 50); do [ -e "$light_link" ] && [ -e "$work/light" ] && break; sleep 0.1; done
-"$work/modbus-slave" "$work/light" 9600 "$coils" &
-slave_pid=$!
-for _ in $(seq 1 50); do grep -q '^READY' "$coils" 2>/dev/null && break; sleep 0.1; done
-grep -q '^READY' "$coils" || e2e_fail "the Modbus slave did not start"
+start_light_line "$work/coils.log"
 
 now_ms() { date +%s%3N; }
 # Time stamp (ms) of the first event-log line matching <regex> after line <skip>; empty when none.
