@@ -170,3 +170,21 @@ e2e_id() {
   [ -n "$value" ] || e2e_fail "no id $1 in res/resource.h"
   echo "$value"
 }
+
+# Detect Device on the console just started (the simulated sensor, or what the prefix offers) and
+# its message confirmed; E2E_CONSOLE_PID is then the Wine process of the console (E2E_PID is the
+# launcher's). Returns 1 with the reason on stderr.
+e2e_detect() {
+  local detect start pid
+  detect=$(e2e_id IDC_BTN_DETECT_DEVICE); start=$(e2e_id IDC_BTN_START)
+  e2e_wait_window 60 || { echo "no main window" >&2; return 1; }
+  e2e_click_control "$detect"
+  e2e_wait_dialog_matching "Detected" 30 >/dev/null || { echo "no detection message: $(e2e_probe dialogs)" >&2; return 1; }
+  e2e_click_dialog_button 1 || { echo "the detection message has no OK button" >&2; return 1; }
+  e2e_wait_state "$start" "1 1 0" 15 || { echo "Start not enabled after the detection" >&2; return 1; }
+  E2E_CONSOLE_PID=""
+  for pid in $(pgrep -f "ROVA_MTT.exe"); do
+    [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$E2E_DIR" ] && E2E_CONSOLE_PID="$pid"
+  done
+  [ -n "$E2E_CONSOLE_PID" ] || { echo "no console process" >&2; return 1; }
+}

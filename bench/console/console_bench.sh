@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${ROVA_BUILD_DIR:-$root/build}
 seconds=${1:-20}
-export ROVA_BIN_DIR=$build/bin
+export ROVA_BIN_DIR=$build/bin ROVA_SOURCE_DIR=$root
 unset DISPLAY  # a display of our own, so the X server's time is the console's alone
 export ROVA_SCREEN=1920x1080x24
 source "$root/scripts/wine-env.sh" "$build"
@@ -21,7 +21,7 @@ work=$(mktemp -d /tmp/rova_console_bench.XXXXXX)
 bench_cleanup() { e2e_cleanup; kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; }
 trap bench_cleanup EXIT
 fail() { echo "console_bench: $*" >&2; exit 1; }
-IDC_DETECT=1090; IDC_START=1091; IDC_VIEW=1200
+IDC_START=1091; IDC_VIEW=1200
 
 # --- One frame copy, the yardstick (native code, the frames in the cache, median of 41).
 cat > "$work/copy.c" <<'C'
@@ -73,20 +73,11 @@ grep -q '^Seed=4242' "$ini" && grep -q '^TargetCount=10' "$ini" || fail "Radar_C
 
 # --- Start, detect the simulated sensor, start the run.
 ROVA_COUNT_PAINTS=1 e2e_start_console
-e2e_wait_window 60 || fail "no main window"
-e2e_click_control $IDC_DETECT
-e2e_wait_dialog_matching "Detected" 30 >/dev/null || fail "no detection message: $(e2e_probe dialogs)"
-e2e_click_dialog_button 1 || fail "the detection message has no OK button"
-e2e_wait_state $IDC_START "1 1 0" 15 || fail "Start not enabled after the detection"
-# The Wine process of the console (the e2e pid is the wine launcher's).
-console=""
-for pid in $(pgrep -f "ROVA_MTT.exe"); do
-  [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$E2E_DIR" ] && console="$pid"
-done
-[ -n "$console" ] || fail "no console process"
+e2e_detect || fail "the detection failed"
+console=$E2E_CONSOLE_PID
 ls /proc/"$console"/task > "$work/before_start"
 e2e_click_control $IDC_START || fail "Start not found"
-e2e_wait_state $IDC_START "1 1 1" 15 || fail "the run did not start"
+e2e_wait_state $IDC_START "1 1 1" 60 || fail "the run did not start"
 sleep 4  # tracks build up, the areas and points settle into their pattern
 
 paints() {

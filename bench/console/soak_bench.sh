@@ -26,7 +26,7 @@ work=$(mktemp -d /tmp/rova_soak_bench.XXXXXX)
 bench_cleanup() { e2e_cleanup; kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; }
 trap bench_cleanup EXIT
 fail() { echo "soak_bench: $*" >&2; exit 1; }
-IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START)
+IDC_START=$(e2e_id IDC_BTN_START)
 IDC_STATUS=$(e2e_id IDC_STATIC_LINK_STATUS)
 
 e2e_prepare_folder
@@ -41,16 +41,8 @@ cat > "$E2E_DIR/appConfig.xml" <<XML
 XML
 
 ROVA_SIM_SPEEDUP=$speedup e2e_start_console
-e2e_wait_window 60 || fail "no main window"
-e2e_click_control $IDC_DETECT
-e2e_wait_dialog_matching "Detected" 30 >/dev/null || fail "no detection message: $(e2e_probe dialogs)"
-e2e_click_dialog_button 1 || fail "the detection message has no OK button"
-e2e_wait_state $IDC_START "1 1 0" 15 || fail "Start not enabled after the detection"
-console=""
-for pid in $(pgrep -f "ROVA_MTT.exe"); do
-  [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$E2E_DIR" ] && console="$pid"
-done
-[ -n "$console" ] || fail "no console process"
+e2e_detect || fail "the detection failed"
+console=$E2E_CONSOLE_PID
 e2e_click_control $IDC_START || fail "Start not found"
 e2e_wait_state $IDC_START "1 1 1" 15 || fail "the run did not start"
 xdotool mousemove 0 0
