@@ -179,7 +179,7 @@ e2e_detect() {
   detect=$(e2e_id IDC_BTN_DETECT_DEVICE); start=$(e2e_id IDC_BTN_START)
   e2e_wait_window 60 || { echo "no main window" >&2; return 1; }
   e2e_click_control "$detect"
-  e2e_wait_dialog_matching "Detected" 30 >/dev/null || { echo "no detection message: $(e2e_probe dialogs)" >&2; return 1; }
+  e2e_wait_dialog_matching "Detected|检测到" 30 >/dev/null || { echo "no detection message: $(e2e_probe dialogs)" >&2; return 1; }
   e2e_click_dialog_button 1 || { echo "the detection message has no OK button" >&2; return 1; }
   e2e_wait_state "$start" "1 1 0" 15 || { echo "Start not enabled after the detection" >&2; return 1; }
   E2E_CONSOLE_PID=""
