@@ -1,13 +1,8 @@
 #include "areas/ZoneEventLog.h"
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cmath>
 
 #include "areas/MeasureText.h"
-#include "contracts/ROVA_Common.h"
-#include "framework/FreshName.h"
 
 namespace {
 
@@ -36,42 +31,25 @@ std::string ZoneEventLog::FormatEvent(const ZoneEvent& e, const SYSTEMTIME* cloc
     return line;
 }
 
-bool ZoneEventLog::Adopt(FILE* file, const wchar_t* path) {
-    if (!file) return false;
-    fputs(kHeader, file);
-    fputs("\r\n", file);
-    fflush(file);
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_file = file;
-    m_path = path;
-    m_lastFlush = ::GetTickCount64();
-    m_dirty = false;
-    return true;
-}
+namespace {
+const CLineFile::Kind kZones{"zone event file", L"ROVA_MTT_Zones_", L".csv", ZoneEventLog::kHeader,
+                             ZoneEventLog::kHandOverMs};
+}  // namespace
+
+ZoneEventLog::ZoneEventLog() : ZoneEventLog(CLineFile::Hooks{}) {}
+
+ZoneEventLog::ZoneEventLog(CLineFile::Hooks hooks) : m_file(kZones, std::move(hooks)) {}
 
 bool ZoneEventLog::OpenInFolder(const wchar_t* folder) {
-    Close();
-    if (!folder) return false;
-    RecursiveCreateDirectoryW(folder);
-    std::wstring path;
-    const HANDLE file = CreateFreshFileW(folder, DatedStemW(L"ROVA_MTT_Zones_"), L".csv", FILE_SHARE_READ, &path);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-    if (fd == -1) {
-        ::CloseHandle(file);
-        return false;
-    }
-    FILE* stream = _fdopen(fd, "wb");
-    if (!stream) {
-        _close(fd);
-        return false;
-    }
-    return Adopt(stream, path.c_str());
+    if (folder) return m_file.Open(folder);
+    m_file.Close();
+    return false;
 }
 
 bool ZoneEventLog::OpenFile(const wchar_t* path) {
-    Close();
-    return path && Adopt(_wfopen(path, L"wb"), path);
+    if (path) return m_file.OpenExact(path);
+    m_file.Close();
+    return false;
 }
 
 void ZoneEventLog::SetStreamStart(const FILETIME& utc) {
@@ -83,64 +61,23 @@ void ZoneEventLog::SetStreamStart(const FILETIME& utc) {
 
 void ZoneEventLog::Write(const std::vector<ZoneEvent>& events) {
     if (events.empty()) return;
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_file) return;
-    for (const ZoneEvent& e : events) {
-        SYSTEMTIME local{};
-        bool haveClock = false;
-        if (m_hasStart) {
-            ULARGE_INTEGER at = m_start;
-            at.QuadPart += e.timeMs * 10000;
-            FILETIME utc{at.LowPart, at.HighPart}, localTime;
-            haveClock = ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
-        }
-        std::string line = FormatEvent(e, haveClock ? &local : nullptr);
-        line += "\r\n";
-        // A failed write loses the line, never the file.
-        fwrite(line.data(), 1, line.size(), m_file);
-    }
-    m_dirty = true;
-    const uint64_t now = ::GetTickCount64();
-    if (now - m_lastFlush >= kFlushIntervalMs) {
-        fflush(m_file);
-        m_lastFlush = now;
-        m_dirty = false;
-    }
-}
-
-void ZoneEventLog::Flush() {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_file || !m_dirty) return;
-    fflush(m_file);
-    m_lastFlush = ::GetTickCount64();
-    m_dirty = false;
-}
-
-void ZoneEventLog::Close() {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_file) return;
-    fclose(m_file);
-    m_file = nullptr;
-}
-
-void ZoneEventLog::Discard() {
-    std::wstring path;
+    std::string lines;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_file) return;
-        fclose(m_file);
-        m_file = nullptr;
-        path = m_path;
+        for (const ZoneEvent& e : events) {
+            SYSTEMTIME local{};
+            bool haveClock = false;
+            if (m_hasStart) {
+                ULARGE_INTEGER at = m_start;
+                at.QuadPart += e.timeMs * 10000;
+                FILETIME utc{at.LowPart, at.HighPart}, localTime;
+                haveClock = ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
+            }
+            lines += FormatEvent(e, haveClock ? &local : nullptr);
+            lines += "\r\n";
+        }
     }
-    ::DeleteFileW(path.c_str());
-}
-
-bool ZoneEventLog::IsOpen() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_file != nullptr;
-}
-
-std::wstring ZoneEventLog::Path() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_path;
+    // The file's day is that of the writing, not of the frame: a replay of an old recording goes
+    // into today's file.
+    m_file.Write(lines, m_file.LocalTime());
 }

@@ -8,6 +8,7 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SerialLightCtrl_YSL.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SerialLightPort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LightKeeper.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SignalLight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AreaOperations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ViewOverlayAdapter.cpp

@@ -1,5 +1,7 @@
 #include "framework/FreshName.h"
 
+#include <cwchar>
+
 #include "contracts/ROVA_Common.h"
 
 namespace {
@@ -24,6 +26,13 @@ std::wstring DatedStemW(const wchar_t* prefix) {
     wchar_t name[MAX_PATH] = {};
     if (!GetFileNameByDateW(name, L"", prefix, L"", 0, 1, 0)) return {};
     return name;
+}
+
+std::wstring DatedStemW(const wchar_t* prefix, const SYSTEMTIME& t) {
+    wchar_t when[32];
+    swprintf(when, 32, L"%04u%02u%02u_%02u%02u%02u_%03u", t.wYear % 10000u, t.wMonth % 100u, t.wDay % 100u,
+             t.wHour % 100u, t.wMinute % 100u, t.wSecond % 100u, t.wMilliseconds % 1000u);
+    return std::wstring(prefix ? prefix : L"") + when;
 }
 
 HANDLE CreateFreshFileW(const std::wstring& folder, const std::wstring& stem, const wchar_t* extension, DWORD share,

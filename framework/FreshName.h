@@ -9,6 +9,8 @@
 
 // "<prefix>YYYYMMDD_HHMMSS_mmm" of the local time now; empty when it cannot be made.
 std::wstring DatedStemW(const wchar_t* prefix);
+// The same of a given local time.
+std::wstring DatedStemW(const wchar_t* prefix, const SYSTEMTIME& local);
 
 // Creates a new file folder\stem[_n]extension (the folder must exist) for writing with the given
 // share mode. INVALID_HANDLE_VALUE when none can be made; *path is then empty.

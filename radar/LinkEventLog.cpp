@@ -6,7 +6,12 @@
 namespace {
 constexpr const wchar_t* kResultPrefix = L"ROVA_MTT_Result_";
 constexpr const wchar_t* kLinkPrefix = L"ROVA_MTT_Link_";
+const CLineFile::Kind kLink{"event log", kLinkPrefix, L".txt", "", 0};
 }  // namespace
+
+CLinkEventLog::CLinkEventLog() : CLinkEventLog(CLineFile::Hooks{}) {}
+
+CLinkEventLog::CLinkEventLog(CLineFile::Hooks hooks) : m_file(kLink, std::move(hooks)) {}
 
 std::wstring CLinkEventLog::PathBeside(const std::wstring& resultPath) {
     const size_t slash = resultPath.find_last_of(L"\\/");
@@ -20,12 +25,21 @@ std::wstring CLinkEventLog::PathBeside(const std::wstring& resultPath) {
     return resultPath.substr(0, nameAt) + name;
 }
 
-bool CLinkEventLog::OpenBeside(const std::wstring& resultPath) {
-    Close();
-    if (resultPath.empty()) return false;
-    m_path = PathBeside(resultPath);
-    m_file = _wfopen(m_path.c_str(), L"ab");
-    return m_file != nullptr;
+bool CLinkEventLog::OpenBeside(const std::wstring& resultPath, const std::wstring& folder) {
+    if (resultPath.empty()) {
+        if (folder.empty()) {
+            m_file.Close();
+            return false;
+        }
+        return m_file.Open(folder);
+    }
+    const std::wstring path = PathBeside(resultPath);
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
+    std::wstring stem = path.substr(nameAt);
+    const size_t dot = stem.find_last_of(L'.');
+    if (dot != std::wstring::npos) stem.erase(dot);
+    return m_file.Open(nameAt == 0 ? std::wstring(L".") : path.substr(0, slash), stem);
 }
 
 std::string CLinkEventLog::FormatLine(const SYSTEMTIME& t, const std::string& text) {
@@ -36,15 +50,6 @@ std::string CLinkEventLog::FormatLine(const SYSTEMTIME& t, const std::string& te
 }
 
 void CLinkEventLog::Write(const std::string& text) {
-    if (!m_file) return;
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    const std::string line = FormatLine(now, text);
-    fwrite(line.data(), 1, line.size(), m_file);
-    fflush(m_file);
-}
-
-void CLinkEventLog::Close() {
-    if (m_file) fclose(m_file);
-    m_file = nullptr;
+    const SYSTEMTIME now = m_file.LocalTime();
+    m_file.Write(FormatLine(now, text), now);
 }

@@ -52,7 +52,11 @@ RunButtons CRunController::Buttons() const {
 }
 
 void CRunController::OpenResultFile() {
-    m_results.Open(m_resultFolder.c_str());  // no file: the run goes on without results
+    const uint64_t limit = static_cast<uint64_t>(m_settings.logFileLimitKB) * 1024;
+    m_results.SetSizeLimit(limit);
+    m_zones.SetFileLimit(limit);
+    m_linkLog.SetSizeLimit(limit);
+    m_results.Open(m_resultFolder.c_str());  // no file yet: the lines wait and it is tried again
     m_zones.Start(m_resultFolder.c_str());
 }
 
@@ -328,7 +332,7 @@ void CRunController::BeginLinkWatch() {
     m_writeEvents.Reset();
     m_writeFault = false;
     m_linkStale = false;
-    m_linkLog.OpenBeside(m_results.Path());
+    m_linkLog.OpenBeside(m_results.Path(), m_resultFolder);
     m_linkLog.Write("run started: " + NarrowSource(ReadLinkHealth()));
     m_window.StartLinkTimer();
     OnLinkTimer();
@@ -390,6 +394,14 @@ std::vector<WriteState> CRunController::WriteStates() const {
     if (m_results.IsOpen()) {
         const CResultFile::WriteHealth results = m_results.Health();
         states.push_back({WriteTarget::Results, results.failing, results.error, results.lostLines});
+    }
+    if (m_zones.FileOpen()) {
+        const LineFileHealth zones = m_zones.FileHealth();
+        states.push_back({WriteTarget::Zones, zones.failing, zones.error, zones.lostLines});
+    }
+    if (m_linkLog.IsOpen()) {
+        const LineFileHealth events = m_linkLog.Health();
+        states.push_back({WriteTarget::EventLog, events.failing, events.error, events.lostLines});
     }
     tagRADARRECORDINGHEALTH recording{};
     recording.structSize = sizeof recording;

@@ -50,6 +50,11 @@ public:
     void Abandon();
 
     int Inside(int area) const;
+    // Bytes an event file may reach before the events go on in a new one; 0: no limit.
+    void SetFileLimit(uint64_t bytes) { m_log.SetSizeLimit(bytes); }
+    // Whether the event file takes the events; its own lock, never the recorder's.
+    LineFileHealth FileHealth() const { return m_log.Health(); }
+    bool FileOpen() const { return m_log.IsOpen(); }
 
 private:
     Hooks m_hooks;

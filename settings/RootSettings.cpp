@@ -86,6 +86,7 @@ void RootSettings::Load(const XMLNode& appConfig) {
     ReadValue(appConfig, "ObjectWnd_DisplayTime", &displayTime, kDigitalTypeInt32);
     ReadValue(appConfig, "ObjectWnd_SmoothCount", &smoothCount, kDigitalTypeInt32);
     ReadValue(appConfig, "AlgorithmAreaEnable", &algorithmAreaEnable, kDigitalTypeFlag);
+    ReadValue(appConfig, "LogFileLimitKB", &logFileLimitKB, kDigitalTypeInt32);
     Clamp(angleStart, -360, 360);
     Clamp(angleStop, -360, 360);
     Clamp(angleStep, -360, 360);
@@ -96,6 +97,7 @@ void RootSettings::Load(const XMLNode& appConfig) {
     Clamp(locusRadiusScale, 0.0, 100.0);
     Clamp(displayTime, 0, 600000);
     Clamp(smoothCount, 1, 1000);
+    Clamp(logFileLimitKB, kLogFileLimitKBMin, kLogFileLimitKBMax);
 }
 
 void RootSettings::Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath) {

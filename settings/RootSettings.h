@@ -26,6 +26,11 @@ struct RootSettings {
     int displayTime = 2000;        // 0 to 600000 ms
     int smoothCount = 3;           // 1 to 1000
     int algorithmAreaEnable = 0;
+    // Result, zone and link files of a run go on in a new file past this size (LogFileLimitKB).
+    int logFileLimitKB = kLogFileLimitKBDefault;  // kLogFileLimitKBMin to kLogFileLimitKBMax
+    static constexpr int kLogFileLimitKBDefault = 64 * 1024;
+    static constexpr int kLogFileLimitKBMin = 4;
+    static constexpr int kLogFileLimitKBMax = 4 * 1024 * 1024;
 
     // Defaults of the table, with the visible gate range from the radar record.
     void Reset(double gateMinDefault, double gateMaxDefault) noexcept;

@@ -38,6 +38,7 @@ TEST(RootSettingsTest, DefaultsWhenAttributesAreAbsentEmptyOrBroken) {
         EXPECT_EQ(s.displayTime, 2000);
         EXPECT_EQ(s.smoothCount, 3);
         EXPECT_EQ(s.algorithmAreaEnable, 0);
+        EXPECT_EQ(s.logFileLimitKB, 64 * 1024);
     }
 }
 
@@ -47,7 +48,7 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
         "ObjectWnd_AngleStart=\"-200\" ObjectWnd_AngleStop=\"-10\" ObjectWnd_AngleStep=\"-5\" "
         "ObjectWnd_SectorCount=\"8\" ObjectWnd_GateMin=\"2.5\" ObjectWnd_GateMax=\"20\" "
         "ObjectWnd_RadiusScale=\"1.5\" ObjectWnd_LocusRadiusScale=\"0.25\" ObjectWnd_DisplayTime=\"500\" "
-        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\"/>");
+        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\" logfilelimitkb=\"48\"/>");
     EXPECT_EQ(s.saveData, 1);  // any nonzero flag reads as on
     EXPECT_EQ(s.objectCountType, 3);
     EXPECT_EQ(s.topViewMode, 0);
@@ -63,6 +64,7 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
     EXPECT_EQ(s.displayTime, 500);
     EXPECT_EQ(s.smoothCount, 1000);
     EXPECT_EQ(s.algorithmAreaEnable, 1);
+    EXPECT_EQ(s.logFileLimitKB, 48);
 }
 
 TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
@@ -85,6 +87,9 @@ TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
         {"ObjectWnd_AngleStart=\"-2000000000\"", &RootSettings::angleStart, nullptr, -360},
         {"ObjectWnd_AngleStop=\"2000000000\"", &RootSettings::angleStop, nullptr, 360},
         {"ObjectWnd_AngleStep=\"99999\"", &RootSettings::angleStep, nullptr, 360},
+        {"LogFileLimitKB=\"0\"", &RootSettings::logFileLimitKB, nullptr, 4},
+        {"LogFileLimitKB=\"-64\"", &RootSettings::logFileLimitKB, nullptr, 4},
+        {"LogFileLimitKB=\"2147483647\"", &RootSettings::logFileLimitKB, nullptr, 4 * 1024 * 1024},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.attributes);

@@ -156,4 +156,98 @@ TEST(LinkEventLogTest, LogBesideTheResultFileOneStampedLinePerEvent) {
     EXPECT_FALSE(log.OpenBeside(L""));
 }
 
+// The log on a disk that refuses: the lines already there stay whole, the events meanwhile (among
+// them the log's own "cannot be written") wait and follow in order once it takes them; the log
+// says so in its health. Without a result file the log is dated in the folder on its own.
+TEST(LinkEventLogTest, EventsWaitWholeWhileTheDiskRefusesAndFollowInOrder) {
+    TempFolder folder;
+    uint32_t now = 1000;
+    bool full = false;
+    SYSTEMTIME local{2026, 12, 4, 10, 6, 5, 9, 7};
+    CLineFile::Hooks hooks;
+    hooks.clock = [&] { return now; };
+    hooks.commit = [](HANDLE) {};
+    hooks.timerMs = 0;
+    hooks.write = [&](HANDLE file, const char* data, DWORD size, DWORD* error) {
+        DWORD written = 0;
+        ::WriteFile(file, data, full ? size / 2 : size, &written, nullptr);
+        if (full) *error = ERROR_DISK_FULL;
+        return written;
+    };
+    hooks.localTime = [&] { return local; };
+    CLinkEventLog log(hooks);
+    ASSERT_TRUE(log.OpenBeside(L"", folder.file(L"Log")));
+    EXPECT_EQ(log.Path(), folder.file(L"Log\\ROVA_MTT_Link_20261210_060509_007.txt"));
+    log.Write("run started");
+    full = true;
+    log.Write("link lost");
+    EXPECT_TRUE(log.Health().failing);
+    EXPECT_EQ(log.Health().error, static_cast<uint32_t>(ERROR_DISK_FULL));
+    log.Write("event log cannot be written: the disk is full (error 112)");
+    const auto read = [&] {
+        std::ifstream in(TempFolder::narrow(log.Path()), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    EXPECT_EQ(read(), "[2026-12-10 06:05:09.007] run started\r\n") << "a part of a line was left";
+    full = false;
+    now += CLineFile::kRetryMs;
+    log.Write("event log is written again; 0 lost so far");
+    EXPECT_FALSE(log.Health().failing);
+    const std::string text = read();
+    log.Close();
+    const char* const order[] = {"] run started\r\n", "] link lost\r\n", "] event log cannot be written",
+                                 "] event log is written again"};
+    size_t at = 0;
+    for (const char* line : order) {
+        const size_t found = text.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " missing or out of order: " << text;
+        at = found;
+    }
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+    EXPECT_EQ(log.Health().lostLines, 0u);
+    EXPECT_FALSE(CLinkEventLog().OpenBeside(L"", L""));
+}
+
+// The log goes on in a new file at local midnight and at the size limit, each named after its
+// own date and time; every event is in exactly one file.
+TEST(LinkEventLogTest, TheLogRollsOverAtMidnightAndAtTheSizeLimit) {
+    TempFolder folder;
+    SYSTEMTIME local{2026, 12, 4, 10, 23, 59, 59, 0};
+    CLineFile::Hooks hooks;
+    hooks.commit = [](HANDLE) {};
+    hooks.timerMs = 0;
+    hooks.localTime = [&] { return local; };
+    CLinkEventLog log(hooks);
+    // Three lines of 34 bytes ("[2026-12-10 23:59:59.000] event1\r\n") fill the file exactly.
+    log.SetSizeLimit(3 * 34);
+    ASSERT_TRUE(log.OpenBeside(folder.file(L"Log\\ROVA_MTT_Result_20261210_235959_000.txt")));
+    std::vector<std::wstring> paths{log.Path()};
+    for (int i = 0; i < 5; ++i) {
+        local.wMilliseconds = static_cast<WORD>(100 * i);
+        log.Write("event" + std::to_string(i));
+        if (log.Path() != paths.back()) paths.push_back(log.Path());
+    }
+    local = SYSTEMTIME{2026, 12, 5, 11, 0, 0, 0, 250};
+    log.Write("event5");
+    if (log.Path() != paths.back()) paths.push_back(log.Path());
+    log.Close();
+    ASSERT_EQ(paths.size(), 3u);
+    EXPECT_EQ(paths[0], folder.file(L"Log\\ROVA_MTT_Link_20261210_235959_000.txt"));
+    EXPECT_EQ(paths[1], folder.file(L"Log\\ROVA_MTT_Link_20261210_235959_300.txt"));
+    EXPECT_EQ(paths[2], folder.file(L"Log\\ROVA_MTT_Link_20261211_000000_250.txt"));
+    const char* const expected[] = {
+        "[2026-12-10 23:59:59.000] event0\r\n[2026-12-10 23:59:59.100] event1\r\n[2026-12-10 23:59:59.200] event2\r\n",
+        "[2026-12-10 23:59:59.300] event3\r\n[2026-12-10 23:59:59.400] event4\r\n",
+        "[2026-12-11 00:00:00.250] event5\r\n",
+    };
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::ifstream in(TempFolder::narrow(paths[i]), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        EXPECT_EQ(text.str(), expected[i]) << "file " << i;
+    }
+}
+
 }  // namespace

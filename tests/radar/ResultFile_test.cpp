@@ -415,4 +415,57 @@ TEST(ResultFileTest, AFileThatCannotBeMadeAtTheStartIsMadeLater) {
     EXPECT_NE(ReadAll(path).find("], 1, 1.00, 2.00, 3.00\r\n"), std::string::npos) << path;
 }
 
+// A run's results over midnight and past the size limit: each line's time stamp and the file it
+// lands in come from the same clock, the new files are named after their own date and time, and
+// the ids of all files together run on without a gap or a double.
+TEST(ResultFileTest, ResultsGoOnInNewFilesAtMidnightAndAtTheSizeLimit) {
+    TempFolder dir;
+    uint32_t now = 5000;
+    SYSTEMTIME local{2026, 12, 4, 10, 23, 59, 59, 0};
+    CResultFile::Hooks hooks{[&] { return now; }, [](HANDLE) {}, 0};
+    hooks.localTime = [&] { return local; };
+    CResultFile file(hooks);
+    char line[CResultFile::kMaxLineBytes];
+    const int lineBytes = CResultFile::FormatLine(line, sizeof line, local, 0, 1.0, 2.0, 3.0);
+    file.SetSizeLimit(4u * lineBytes);  // four lines fill a file exactly
+    ASSERT_TRUE(file.Open(dir.path().c_str()));
+    int id = 0;
+    const auto write = [&] {
+        file.WriteLine(id++, 1.0, 2.0, 3.0);
+        now += CResultFile::kHandOverMs;
+        file.Flush();
+    };
+    for (WORD ms = 0; ms < 600; ms += 100) {
+        local.wMilliseconds = ms;
+        write();
+    }
+    local = SYSTEMTIME{2026, 12, 5, 11, 0, 0, 0, 0};
+    write();
+    local.wMilliseconds = 1;
+    write();
+    const std::wstring last = file.Path();
+    file.Close();
+    std::vector<std::wstring> names = dir.list(L".");
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], L"ROVA_MTT_Result_20261210_235959_000.txt");
+    EXPECT_EQ(names[1], L"ROVA_MTT_Result_20261210_235959_400.txt") << "the fifth line starts the second file";
+    EXPECT_EQ(names[2], L"ROVA_MTT_Result_20261211_000000_000.txt");
+    EXPECT_EQ(last, dir.file(names[2]));
+    const int perFile[] = {4, 2, 2};
+    int next = 0;
+    for (size_t f = 0; f < names.size(); ++f) {
+        const std::string text = ReadAll(TempFolder::narrow(dir.file(names[f])));
+        EXPECT_LE(text.size(), 4u * lineBytes);
+        std::istringstream lines(text);
+        int count = 0;
+        for (std::string l; std::getline(lines, l); ++count, ++next) {
+            EXPECT_EQ(l.rfind(f < 2 ? "[23:59:59." : "[00:00:00.", 0), 0u) << l;
+            EXPECT_EQ(l.find("], " + std::to_string(next) + ", 1.00, 2.00, 3.00\r"), 13u) << l;
+        }
+        EXPECT_EQ(count, perFile[f]) << "file " << f;
+    }
+    EXPECT_EQ(next, id) << "lines lost";
+}
+
 }  // namespace

@@ -447,6 +447,50 @@ TEST_F(RunControllerTest, SettingsThatCannotBeSavedAreToldAndSavedOnceTheFolderT
     EXPECT_TRUE(window_.linkStatus.empty()) << TempFolder::narrow(window_.linkStatus);
 }
 
+// A Log folder that takes no file at the start of a run: the status names the results, the zone
+// events and the event log; once it can be made, all three are made and written (no detection
+// sink here: the result file stays empty), the event log with its own lines of the failure, held
+// meanwhile like any other.
+TEST_F(RunControllerTest, RunFilesThatCannotBeWrittenAreToldAndResume) {
+    Detect();
+    const std::wstring blocker = folder_.file(L"Log");
+    ::CloseHandle(::CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ::Sleep(200);
+    run_->OnLinkTimer();
+    EXPECT_TRUE(window_.linkAlarm);
+    for (const wchar_t* what : {L"Results cannot be written", L"Zone events cannot be written",
+                                L"The event log cannot be written"}) {
+        EXPECT_NE(window_.linkStatus.find(what), std::wstring::npos) << TempFolder::narrow(window_.linkStatus);
+    }
+    ::DeleteFileW(blocker.c_str());
+    for (int i = 0; i < 40 && window_.linkAlarm; ++i) {
+        ::Sleep(100);
+        run_->OnLinkTimer();
+    }
+    EXPECT_FALSE(window_.linkAlarm) << "writing did not resume: " << TempFolder::narrow(window_.linkStatus);
+    PressStart();
+    std::string log, zones;
+    bool results = false;
+    for (const std::wstring& name : folder_.list(L"Log")) {
+        const std::string path = TempFolder::narrow(folder_.file(L"Log\\" + name));
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (name.find(L"ROVA_MTT_Link_") == 0) log += text;
+        if (name.find(L"ROVA_MTT_Zones_") == 0) zones += text;
+        if (name.find(L"ROVA_MTT_Result_") == 0) results = true;
+    }
+    EXPECT_EQ(log.find("] run started: "), 24u) << log;
+    for (const char* line : {"result file cannot be written", "zone event file cannot be written",
+                             "event log cannot be written", "result file is written again",
+                             "zone event file is written again", "event log is written again", "run stopped"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << " missing: " << log;
+    }
+    EXPECT_EQ(zones.rfind("event,area,id,", 0), 0u) << zones;
+    EXPECT_TRUE(results) << "no result file was made";
+}
+
 TEST_F(RunControllerTest, StopPressedWhileARefusedStartReportsItStartsNothing) {
     Detect();
     ROVA_SimSensor_SetStartStall(200);
