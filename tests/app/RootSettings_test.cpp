@@ -38,6 +38,9 @@ TEST(RootSettingsTest, DefaultsWhenAttributesAreAbsentEmptyOrBroken) {
         EXPECT_EQ(s.displayTime, 2000);
         EXPECT_EQ(s.smoothCount, 3);
         EXPECT_EQ(s.algorithmAreaEnable, 0);
+        EXPECT_EQ(s.keepDays, 30);
+        EXPECT_EQ(s.mostStorageMB, 20480);
+        EXPECT_EQ(s.leastFreeMB, 2048);
     }
 }
 
@@ -47,7 +50,8 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
         "ObjectWnd_AngleStart=\"-200\" ObjectWnd_AngleStop=\"-10\" ObjectWnd_AngleStep=\"-5\" "
         "ObjectWnd_SectorCount=\"8\" ObjectWnd_GateMin=\"2.5\" ObjectWnd_GateMax=\"20\" "
         "ObjectWnd_RadiusScale=\"1.5\" ObjectWnd_LocusRadiusScale=\"0.25\" ObjectWnd_DisplayTime=\"500\" "
-        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\"/>");
+        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\" keepdays=\"7\" MOSTSTORAGEMB=\"500\" "
+        "LeastFreeMB=\"0\"/>");
     EXPECT_EQ(s.saveData, 1);  // any nonzero flag reads as on
     EXPECT_EQ(s.objectCountType, 3);
     EXPECT_EQ(s.topViewMode, 0);
@@ -63,6 +67,9 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
     EXPECT_EQ(s.displayTime, 500);
     EXPECT_EQ(s.smoothCount, 1000);
     EXPECT_EQ(s.algorithmAreaEnable, 1);
+    EXPECT_EQ(s.keepDays, 7);
+    EXPECT_EQ(s.mostStorageMB, 500);
+    EXPECT_EQ(s.leastFreeMB, 0);  // no floor
 }
 
 TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
@@ -85,6 +92,12 @@ TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
         {"ObjectWnd_AngleStart=\"-2000000000\"", &RootSettings::angleStart, nullptr, -360},
         {"ObjectWnd_AngleStop=\"2000000000\"", &RootSettings::angleStop, nullptr, 360},
         {"ObjectWnd_AngleStep=\"99999\"", &RootSettings::angleStep, nullptr, 360},
+        {"KeepDays=\"-1\"", &RootSettings::keepDays, nullptr, 0},
+        {"KeepDays=\"2000000000\"", &RootSettings::keepDays, nullptr, 3650},
+        {"MostStorageMB=\"-20\"", &RootSettings::mostStorageMB, nullptr, 0},
+        {"MostStorageMB=\"2147483647\"", &RootSettings::mostStorageMB, nullptr, 16777216},
+        {"LeastFreeMB=\"-1\"", &RootSettings::leastFreeMB, nullptr, 0},
+        {"LeastFreeMB=\"2000000000\"", &RootSettings::leastFreeMB, nullptr, 1048576},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.attributes);
