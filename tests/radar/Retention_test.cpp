@@ -106,9 +106,10 @@ public:
         deleted.push_back(path);
         return true;
     }
+    // As on the disk, a junction goes as a link whatever its target holds.
     bool RemoveFolder(const std::wstring& path, uint32_t* error) override {
         const auto it = nodes.find(path);
-        if (it == nodes.end() || !it->second.folder || !Left(path).empty()) {
+        if (it == nodes.end() || !it->second.folder || (!it->second.reparse && !Left(path).empty())) {
             *error = ERROR_DIR_NOT_EMPTY;
             return false;
         }
@@ -408,7 +409,9 @@ TEST(Retention, WhatTheConsoleDidNotWriteStays) {
 
     const RetentionOutcome outcome = CRetention::Apply(files, Limits(1, 1), Scope());
     for (const std::wstring& path : others) EXPECT_TRUE(files.Has(path)) << TempFolder::narrow(path);
+    EXPECT_TRUE(files.Has(kSave + L"\\ROVA_MTT_Data_" + Stamp(1, 12))) << "the junction went";
     EXPECT_TRUE(files.Has(kSave + L"\\ROVA_MTT_Data_" + Stamp(1, 12) + L"\\ROVA_Raw_" + Stamp(1, 12) + L".rvraw"));
+    EXPECT_TRUE(files.Has(raw + L"\\linked"));
     EXPECT_TRUE(files.Has(raw + L"\\linked\\ROVA_Raw_" + Stamp(1, 12) + L".rvraw"));
     // The raw folder keeps the operator's note and the junction, and so itself; its raw files went.
     EXPECT_EQ(files.Left(raw), (std::set<std::wstring>{L"linked", L"my notes.txt"}));
