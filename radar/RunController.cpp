@@ -444,7 +444,12 @@ void CRunController::KeepStorage() {
     scope.saveFolder = m_savePath;
     scope.nowMs = CRetentionFiles::NowLocalMs();
     scope.runStartMs = m_runStartMs;
-    scope.keep = {m_runMarker, m_results.Path(), m_linkLog.Path(), m_recordingFolder};
+    scope.keep = {m_runMarker, m_recordingFolder};
+    if (m_phase != RunPhase::Idle) {
+        // Before a start succeeds these still name the last run's files.
+        scope.keep.push_back(m_results.Path());
+        scope.keep.push_back(m_linkLog.Path());
+    }
     if (gRadarParameter.isFileSource == 1) {
         // A played recording may be one of the save folder's own.
         wchar_t played[MAX_PATH] = {};

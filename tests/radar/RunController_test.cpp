@@ -726,4 +726,22 @@ TEST_F(RunControllerTest, BelowTheFreeFloorTheRecordingPausesAndResumesByItself)
     EXPECT_GT(log.find("raw recording resumed: "), pausedAt) << log;
 }
 
+// At a start the last run is an old run like any other: what the controller still holds of it
+// (its closed result file and event log) does not spare it.
+TEST_F(RunControllerTest, TheLastRunIsNotSparedAtTheNextStart) {
+    Detect();
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    PressStart();
+    const std::wstring lastResults = run_->Results().Path();
+    ASSERT_NE(::GetFileAttributesW(lastResults.c_str()), INVALID_FILE_ATTRIBUTES);
+    settings_.leastFreeMB = 1048576;  // more than the test's disk has free: every old run goes
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(run_->Retention().WaitIdle(20000));
+    EXPECT_EQ(::GetFileAttributesW(lastResults.c_str()), INVALID_FILE_ATTRIBUTES) << "the last run was spared";
+    EXPECT_NE(::GetFileAttributesW(run_->Results().Path().c_str()), INVALID_FILE_ATTRIBUTES);
+    PressStart();
+}
+
 }  // namespace
