@@ -71,6 +71,7 @@ enum eRADAR_RECORDING_STATE : int32_t {
     RADAR_RECORDING_OFF = 0,       // no recording wanted in this run
     RADAR_RECORDING_WRITING = 1,   // frames reach the files
     RADAR_RECORDING_FAILING = 2,   // the last write or open failed; trying again
+    RADAR_RECORDING_PAUSED = 3,    // paused by the console (ROVA_Interface_RadarCtrl_SetRecordingPaused)
 };
 
 struct tagRADARRECORDINGHEALTH {
@@ -88,4 +89,12 @@ extern "C" {
 // Copies the recording health of the current run, or of the last one once it stopped. Returns 1,
 // or 0 (all zero) when no run was started or the argument is null or of another size.
 ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_GetRecordingHealth(tagRADARRECORDINGHEALTH* health);
+
+// Pauses (nonzero) or resumes (0) the raw recording of the current run and of every later one,
+// until called again: the console keeps the last of its disk for the results when the save
+// folder's disk runs short. While paused no frame is written and none is counted as lost; the
+// file in use is closed, and writing goes on in a new file of the same folder on resume. A run
+// started while paused still makes its folder and FILE_Radar_Config.ini. Acquisition and delivery
+// are not affected. Returns 1.
+ROVA_DATAPROCESS_API int ROVA_Interface_RadarCtrl_SetRecordingPaused(BOOL paused);
 }

@@ -12,6 +12,7 @@
 #include "framework/FreshName.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
+#include "radar/RetentionFiles.h"
 #include "res/resource.h"
 #include "settings/XMLParser.h"
 
@@ -68,6 +69,7 @@ void CRunController::DiscardEmptyRecordingFolder() {
 
 bool CRunController::FailStart() {
     DiscardEmptyRecordingFolder();
+    if (!m_runMarker.empty() && ::DeleteFileW(m_runMarker.c_str())) m_runMarker.clear();
     m_phase = RunPhase::Idle;
     m_window.ApplyRunButtons(Buttons());
     return false;
@@ -93,6 +95,7 @@ bool CRunController::StartRun() {
     } done{m_busy};
 
     m_recordingFolder.clear();
+    BeginRetention();
     m_window.ShowWaiting(CResourceLoader::LoadString(IDS_STARTING_SENSOR));
     if (!ROVA_Interface_RadarCtrl_IsConfigLoad()) {
         m_window.HideWaiting();
@@ -323,6 +326,7 @@ void CRunController::LoadStatusTexts() {
         m_writeTexts.notWritable = CResourceLoader::LoadString(IDS_WRITE_WHY_NOT_WRITABLE);
         m_writeTexts.otherError = CResourceLoader::LoadString(IDS_WRITE_WHY_ERROR);
         m_lightLostText = CResourceLoader::LoadString(IDS_LIGHT_LOST);
+        m_recordingPausedText = CResourceLoader::LoadString(IDS_RECORDING_PAUSED_LOW_SPACE);
     }
 }
 
@@ -332,6 +336,7 @@ void CRunController::BeginLinkWatch() {
     m_writeEvents.Reset();
     m_writeFault = false;
     m_linkStale = false;
+    m_pauseLogged = false;
     m_linkLog.OpenBeside(m_results.Path(), m_resultFolder);
     m_linkLog.Write("run started: " + NarrowSource(ReadLinkHealth()));
     m_window.StartLinkTimer();
@@ -341,6 +346,7 @@ void CRunController::BeginLinkWatch() {
 void CRunController::EndLinkWatch() {
     m_window.StopLinkTimer();
     LogLightEvents();
+    for (const std::string& line : m_retention.TakeLines()) m_linkLog.Write(line);
     if (m_linkLog.IsOpen()) {
         const tagRADARLINKHEALTH h = ReadLinkHealth();
         char line[200];
@@ -368,6 +374,7 @@ void CRunController::OnLinkTimer() {
     for (const std::string& line : m_writeEvents.Update(writes)) m_linkLog.Write(line);
     m_writeFault = CWriteStatus::AnyFailing(writes);
     LogLightEvents();
+    ApplyRetention();
 
     // A light that does not answer and a file that cannot be written are told after the sensor's
     // link; neither is stale data.
@@ -379,7 +386,12 @@ void CRunController::OnLinkTimer() {
     }
     const std::wstring problem = CWriteStatus::Describe(writes, m_writeTexts);
     if (!problem.empty()) text += (text.empty() ? L"" : L"   ") + problem;
-    m_window.ShowLinkStatus(text, view.stale, m_writeFault || light.lost);
+    if (m_pauseLogged) {
+        std::wstring paused = CLinkStatus::Fill(m_recordingPausedText, L"free", std::to_wstring(m_saveFreeBytes >> 20));
+        paused = CLinkStatus::Fill(paused, L"floor", std::to_wstring(m_settings.leastFreeMB));
+        text += (text.empty() ? L"" : L"   ") + paused;
+    }
+    m_window.ShowLinkStatus(text, view.stale, m_writeFault || light.lost || m_pauseLogged);
     if (view.stale != m_linkStale) {
         m_linkStale = view.stale;
         m_window.UpdateTargetLabels(m_slots.Snapshot());
@@ -425,4 +437,77 @@ void CRunController::OnSettingsTimer() {
     std::vector<WriteState> states;
     if (settings.failing) states.push_back({WriteTarget::Settings, true, settings.error, 0});
     m_window.ShowLinkStatus(CWriteStatus::Describe(states, m_writeTexts), false, settings.failing);
+}
+
+RetentionLimits CRunController::Limits() const {
+    RetentionLimits limits;
+    limits.keepDays = m_settings.keepDays;
+    limits.mostBytes = static_cast<uint64_t>(m_settings.mostStorageMB) << 20;
+    limits.leastFreeBytes = static_cast<uint64_t>(m_settings.leastFreeMB) << 20;
+    return limits;
+}
+
+void CRunController::BeginRetention() {
+    // The marker before any other file of the run: what is stamped from it on is this run's.
+    m_runStartMs = CRetentionFiles::NowLocalMs();
+    m_runMarker.clear();
+    RecursiveCreateDirectoryW(m_resultFolder.c_str());
+    const std::wstring stem = DatedStemW(CRetention::kMarkerPrefix);
+    std::wstring path;
+    const HANDLE marker = CreateFreshFileW(m_resultFolder, stem, L".txt", FILE_SHARE_READ, &path);
+    if (marker != INVALID_HANDLE_VALUE) {
+        static const char kText[] =
+            "A run of the console started at this file's time. Its files are those stamped from this time up to the\r\n"
+            "next run's marker; old runs are deleted whole (KeepDays, MostStorageMB, LeastFreeMB in appConfig.xml).\r\n";
+        DWORD written = 0;
+        ::WriteFile(marker, kText, sizeof kText - 1, &written, nullptr);
+        ::CloseHandle(marker);
+        m_runMarker = path;
+        int64_t stamp = 0;
+        if (CRetention::ParseStamp(stem.substr(wcslen(CRetention::kMarkerPrefix)), &stamp)) m_runStartMs = stamp;
+    }
+    KeepStorage();
+}
+
+void CRunController::KeepStorage() {
+    m_lastRetention = ::GetTickCount64();
+    RetentionScope scope;
+    scope.logFolder = m_resultFolder;
+    scope.saveFolder = m_savePath;
+    scope.nowMs = CRetentionFiles::NowLocalMs();
+    scope.runStartMs = m_runStartMs;
+    scope.keep = {m_runMarker, m_recordingFolder};
+    if (m_phase != RunPhase::Idle) {
+        // Before a start succeeds these still name the last run's files.
+        scope.keep.push_back(m_results.Path());
+        scope.keep.push_back(m_linkLog.Path());
+    }
+    if (gRadarParameter.isFileSource == 1) {
+        // A played recording may be one of the save folder's own.
+        wchar_t played[MAX_PATH] = {};
+        if (AnsiToWide(gRadarParameter.dataPath, played, MAX_PATH)) scope.keep.emplace_back(played);
+    }
+    m_retention.Request(Limits(), scope);
+}
+
+void CRunController::ApplyRetention() {
+    if (::GetTickCount64() - m_lastRetention >= kRetentionIntervalMs) KeepStorage();
+    for (const std::string& line : m_retention.TakeLines()) m_linkLog.Write(line);
+    RetentionOutcome outcome;
+    if (m_retention.LastOutcome(&outcome)) {
+        // Raw data goes first when the disk runs short: the results keep their room.
+        const bool paused = CRetention::RecordingPaused(m_recordingPaused, outcome, Limits());
+        if (paused != m_recordingPaused) {
+            m_recordingPaused = paused;
+            ROVA_Interface_RadarCtrl_SetRecordingPaused(paused ? TRUE : FALSE);
+        }
+        m_saveFreeBytes = outcome.saveFreeBytes;
+    }
+    const bool tell = m_recordingPaused && m_phase == RunPhase::Live && gRadarParameter.saveRawData != 0;
+    if (tell == m_pauseLogged) return;
+    m_pauseLogged = tell;
+    const std::string free = std::to_string(m_saveFreeBytes >> 20) + " MB free on the save folder's disk";
+    m_linkLog.Write(tell ? "raw recording paused: " + free + ", " + std::to_string(m_settings.leastFreeMB) +
+                               " MB are kept free"
+                         : "raw recording resumed: " + free);
 }

@@ -21,6 +21,7 @@
 #include "radar/LinkEventLog.h"
 #include "radar/LinkStatus.h"
 #include "radar/ResultFile.h"
+#include "radar/RetentionKeeper.h"
 #include "radar/RunButtons.h"
 #include "radar/RunWindow.h"
 #include "radar/WriteStatus.h"
@@ -34,6 +35,7 @@ public:
     static constexpr int kMcuTrackingMulti = 0x90;
     static constexpr int kMcuCommandTimeoutMs = 2000;
     static constexpr UINT kLinkTimerMs = 250;
+    static constexpr uint64_t kRetentionIntervalMs = 60000;
 
     // settings: the operator's settings the runs read (Save Data, mode, top view) and change
     // (mode, visible gate range). lightPort: null for the common library's serial port.
@@ -94,6 +96,13 @@ public:
     // appConfig.xml beside the exe).
     void SetSettingsFile(const std::wstring& path) { m_settingsFile = path; }
 
+    // A retention pass over the result and save folders, on the keeper's thread: at every start
+    // and every kRetentionIntervalMs from the link timer. The run's own files stay.
+    void KeepStorage();
+    CRetentionKeeper& Retention() noexcept { return m_retention; }
+    // The raw recording is paused: the save folder's disk is below its free floor.
+    bool RecordingPausedForSpace() const noexcept { return m_recordingPaused; }
+
 private:
     // True (and the buttons shown again as they are) while a start or stop is under way.
     bool RefuseWhileBusy();
@@ -108,6 +117,11 @@ private:
     void ApplyLamp(LampRequest lamp);
     // The light's losses and returns since the last call into the event log.
     void LogLightEvents();
+    // The run's marker (radar/Retention.h) and a retention pass that spares the run.
+    void BeginRetention();
+    RetentionLimits Limits() const;
+    // The passes' lines into the event log; the raw recording paused or resumed by the free space.
+    void ApplyRetention();
 
     IRunWindow& m_window;
     RootSettings& m_settings;
@@ -134,4 +148,12 @@ private:
     CWriteStatus m_writeEvents;
     bool m_writeFault = false;
     bool m_idleSettingsFault = false;  // told in the status while no run goes
+    CRetentionKeeper m_retention;
+    std::wstring m_runMarker;     // of the current or last run; empty when it could not be made
+    int64_t m_runStartMs = 0;     // local time of the marker's stamp
+    uint64_t m_lastRetention = 0; // tick of the last pass asked for
+    bool m_recordingPaused = false;  // what the library was told
+    bool m_pauseLogged = false;      // this run's event log and status say the recording is paused
+    uint64_t m_saveFreeBytes = 0;
+    std::wstring m_recordingPausedText;  // {free}, {floor}
 };

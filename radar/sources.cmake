@@ -7,6 +7,9 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LinkEventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LinkStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Retention.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RetentionFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RetentionKeeper.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WriteStatus.cpp

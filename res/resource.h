@@ -122,3 +122,4 @@
 #define IDS_WRITE_WHY_NOT_WRITABLE      60607
 #define IDS_WRITE_WHY_ERROR             60608
 #define IDS_LIGHT_LOST                  60410
+#define IDS_RECORDING_PAUSED_LOW_SPACE  60640

@@ -87,6 +87,9 @@ void RootSettings::Load(const XMLNode& appConfig) {
     ReadValue(appConfig, "ObjectWnd_SmoothCount", &smoothCount, kDigitalTypeInt32);
     ReadValue(appConfig, "AlgorithmAreaEnable", &algorithmAreaEnable, kDigitalTypeFlag);
     ReadValue(appConfig, "LogFileLimitKB", &logFileLimitKB, kDigitalTypeInt32);
+    ReadValue(appConfig, "KeepDays", &keepDays, kDigitalTypeInt32);
+    ReadValue(appConfig, "MostStorageMB", &mostStorageMB, kDigitalTypeInt32);
+    ReadValue(appConfig, "LeastFreeMB", &leastFreeMB, kDigitalTypeInt32);
     Clamp(angleStart, -360, 360);
     Clamp(angleStop, -360, 360);
     Clamp(angleStep, -360, 360);
@@ -98,6 +101,9 @@ void RootSettings::Load(const XMLNode& appConfig) {
     Clamp(displayTime, 0, 600000);
     Clamp(smoothCount, 1, 1000);
     Clamp(logFileLimitKB, kLogFileLimitKBMin, kLogFileLimitKBMax);
+    Clamp(keepDays, 0, 3650);
+    Clamp(mostStorageMB, 0, 16777216);
+    Clamp(leastFreeMB, 0, 1048576);
 }
 
 void RootSettings::Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath) {

@@ -31,6 +31,14 @@ struct RootSettings {
     static constexpr int kLogFileLimitKBDefault = 64 * 1024;
     static constexpr int kLogFileLimitKBMin = 4;
     static constexpr int kLogFileLimitKBMax = 4 * 1024 * 1024;
+    // What is kept of old runs in Log and the save folder (radar/Retention.h); 0: no limit. The
+    // defaults suit a 64 GB system disk that Windows shares: about 25 GB go to Windows and its
+    // updates, 20 GB for the console's runs leaves room for the rest, a month covers any look
+    // back an operator asks for, and 2 GB free keep Windows, its updates and the result files
+    // working when something else fills the disk; raw recording pauses below that floor.
+    int keepDays = 30;             // 0 to 3650 days
+    int mostStorageMB = 20480;     // 0 to 16777216 MiB (16 TiB)
+    int leastFreeMB = 2048;        // 0 to 1048576 MiB (1 TiB)
 
     // Defaults of the table, with the visible gate range from the radar record.
     void Reset(double gateMinDefault, double gateMaxDefault) noexcept;

@@ -144,6 +144,10 @@ int ROVA_Interface_RadarCtrl_GetRecordingHealth(tagRADARRECORDINGHEALTH* health)
     return any ? 1 : 0;
 }
 
+int ROVA_Interface_RadarCtrl_SetRecordingPaused(BOOL paused) {
+    return Controller().SetRecordingPaused(paused != FALSE);
+}
+
 }  // extern "C"
 
 // The checker lives beside the exports: the framing itself stays free of the library's headers,

@@ -122,6 +122,7 @@ int CRadarController::Start() {
     }
     if (record.saveRawData && !record.isFileSource) {
         const std::string folder(record.dataPath, strnlen(record.dataPath, sizeof record.dataPath));
+        run->recorder.SetPaused(recordingPaused_);
         if (!run->recorder.Start(folder, record)) {
             DbgOutputA(2, "raw recording into \"%s\" could not start\r\n", folder.c_str());
             CSimulationControl::Instance().recordingFailures += 1;
@@ -211,6 +212,13 @@ int CRadarController::CloseDevice() {
     Stop();
     std::lock_guard lock(controlMutex_);
     device_.reset();
+    return 1;
+}
+
+int CRadarController::SetRecordingPaused(bool paused) {
+    std::lock_guard lock(controlMutex_);
+    recordingPaused_ = paused;
+    if (run_) run_->recorder.SetPaused(paused);
     return 1;
 }
 
@@ -344,7 +352,7 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
             const bool wasFailing = run->recorder.Failed();
             if (run->recorder.Write(frame)) {
                 counters.framesRecorded += 1;
-            } else if (!wasFailing) {
+            } else if (!wasFailing && run->recorder.Failed()) {
                 counters.recordingFailures += 1;
             }
         }

@@ -48,6 +48,8 @@ public:
     int IsStarted() const { return started_.load(); }
     int IsPaused() const { return paused_.load(); }
     int HasIncompleteData();
+    // The raw recording of this run and of later ones pauses until resumed (see the export).
+    int SetRecordingPaused(bool paused);
     void EnableObjectDetect(bool enable) { objectDetect_ = enable; }
 
     RADAR_DEVICE_HANDLE DefaultDevice();
@@ -97,6 +99,7 @@ private:
     std::atomic<bool> paused_{false};
     std::atomic<bool> objectDetect_{true};
     std::atomic<bool> loop_{false};
+    bool recordingPaused_ = false;  // under controlMutex_
 
     std::mutex filterMutex_;
     CModFilter mod_;

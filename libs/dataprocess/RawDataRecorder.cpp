@@ -42,7 +42,16 @@ bool CRawDataRecorder::Start(const std::string& folder, const tagRADARPARAMETER&
     gateCount_ = static_cast<uint32_t>(record.gateCount);
     prepared_ = false;
     active_ = true;
+    holding_ = false;
+    failing_ = false;
     lastAttempt_ = hooks_.clock();
+    if (paused_) {
+        // The folder and its configuration take a few kilobytes; the frames wait for the resume.
+        const bool prepared = Prepare();
+        holding_ = true;
+        health_->state = RADAR_RECORDING_PAUSED;
+        return prepared;
+    }
     if (Prepare() && OpenNextFile()) {
         health_->state = RADAR_RECORDING_WRITING;
         return true;
@@ -70,7 +79,9 @@ void CRawDataRecorder::Fail(DWORD error) {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
     health_->lastError = error ? error : ERROR_WRITE_FAULT;
-    if (health_->state.exchange(RADAR_RECORDING_FAILING) != RADAR_RECORDING_FAILING) {
+    health_->state = RADAR_RECORDING_FAILING;
+    if (!failing_) {
+        failing_ = true;
         health_->failures += 1;
         DbgOutputA(2, "raw recording cannot write: error %lu; trying again\r\n", static_cast<unsigned long>(error));
     }
@@ -116,8 +127,26 @@ bool CRawDataRecorder::OpenNextFile() {
     return true;
 }
 
+bool CRawDataRecorder::HoldWhilePaused() {
+    if (paused_) {
+        if (!holding_) {
+            if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+            file_ = INVALID_HANDLE_VALUE;
+            holding_ = true;
+        }
+        health_->state = RADAR_RECORDING_PAUSED;
+        return true;
+    }
+    if (holding_) {
+        // Resumed: a new file at once, not after a retry interval.
+        holding_ = false;
+        lastAttempt_ = hooks_.clock() - kRetryMs;
+    }
+    return false;
+}
+
 bool CRawDataRecorder::Write(const RadarFrame& frame) {
-    if (!active_) return false;
+    if (!active_ || HoldWhilePaused()) return false;
     if (file_ == INVALID_HANDLE_VALUE) {
         // Failing: a new file every kRetryMs, the frames in between are lost.
         const uint64_t now = hooks_.clock();
@@ -130,7 +159,8 @@ bool CRawDataRecorder::Write(const RadarFrame& frame) {
             health_->framesLost += 1;
             return false;
         }
-        if (health_->failures.load() > 0) {
+        if (failing_) {
+            failing_ = false;
             health_->resumes += 1;
             DbgOutputA(2, "raw recording writes again\r\n");
         }

@@ -1,6 +1,8 @@
 // Records raw frames of a live run into a folder (format: RawDataFormat.md beside this file).
 // Every frame is flushed before the next one. A write error ends the file, not the recording: the
 // recorder tries again every kRetryMs, in a new file, and counts the frames it could not write.
+// A pause (the console's disk is short of space) writes nothing and loses nothing; it ends the
+// file, and the recording goes on in a new one on resume.
 #pragma once
 
 #include <windows.h>
@@ -50,6 +52,8 @@ public:
     // Writes one frame; false when it could not be written (the recording goes on trying).
     bool Write(const RadarFrame& frame);
     void Stop();
+    // Any thread; takes effect at the next frame (or at Start).
+    void SetPaused(bool paused) { paused_ = paused; }
     // A recording was started and not stopped (whether its writes work or not).
     bool IsActive() const { return active_; }
     bool IsRecording() const { return file_ != INVALID_HANDLE_VALUE; }
@@ -58,6 +62,8 @@ public:
 
 private:
     bool Prepare();
+    // The recording thread's side of a pause: true while frames are to be skipped.
+    bool HoldWhilePaused();
     bool OpenNextFile();
     void Fail(DWORD error);
     bool WriteBytes(const void* data, DWORD size, DWORD* error);
@@ -72,4 +78,7 @@ private:
     uint64_t fileBytes_ = 0;
     uint32_t gateCount_ = 0;
     uint64_t lastAttempt_ = 0;
+    std::atomic<bool> paused_{false};
+    bool holding_ = false;  // the recording thread has seen the pause and closed its file
+    bool failing_ = false;  // the last write or open failed (whatever the pause shows meanwhile)
 };

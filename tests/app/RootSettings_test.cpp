@@ -39,6 +39,9 @@ TEST(RootSettingsTest, DefaultsWhenAttributesAreAbsentEmptyOrBroken) {
         EXPECT_EQ(s.smoothCount, 3);
         EXPECT_EQ(s.algorithmAreaEnable, 0);
         EXPECT_EQ(s.logFileLimitKB, 64 * 1024);
+        EXPECT_EQ(s.keepDays, 30);
+        EXPECT_EQ(s.mostStorageMB, 20480);
+        EXPECT_EQ(s.leastFreeMB, 2048);
     }
 }
 
@@ -48,7 +51,8 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
         "ObjectWnd_AngleStart=\"-200\" ObjectWnd_AngleStop=\"-10\" ObjectWnd_AngleStep=\"-5\" "
         "ObjectWnd_SectorCount=\"8\" ObjectWnd_GateMin=\"2.5\" ObjectWnd_GateMax=\"20\" "
         "ObjectWnd_RadiusScale=\"1.5\" ObjectWnd_LocusRadiusScale=\"0.25\" ObjectWnd_DisplayTime=\"500\" "
-        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\" logfilelimitkb=\"48\"/>");
+        "ObjectWnd_SmoothCount=\"1000\" AlgorithmAreaEnable=\"1\" logfilelimitkb=\"48\" keepdays=\"7\" MOSTSTORAGEMB=\"500\" "
+        "LeastFreeMB=\"0\"/>");
     EXPECT_EQ(s.saveData, 1);  // any nonzero flag reads as on
     EXPECT_EQ(s.objectCountType, 3);
     EXPECT_EQ(s.topViewMode, 0);
@@ -65,6 +69,9 @@ TEST(RootSettingsTest, ReadsEveryAttributeInAnyLetterCase) {
     EXPECT_EQ(s.smoothCount, 1000);
     EXPECT_EQ(s.algorithmAreaEnable, 1);
     EXPECT_EQ(s.logFileLimitKB, 48);
+    EXPECT_EQ(s.keepDays, 7);
+    EXPECT_EQ(s.mostStorageMB, 500);
+    EXPECT_EQ(s.leastFreeMB, 0);  // no floor
 }
 
 TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
@@ -90,6 +97,12 @@ TEST(RootSettingsTest, NumbersAreClampedToRangesThatCannotExhaustMemoryOrTime) {
         {"LogFileLimitKB=\"0\"", &RootSettings::logFileLimitKB, nullptr, 4},
         {"LogFileLimitKB=\"-64\"", &RootSettings::logFileLimitKB, nullptr, 4},
         {"LogFileLimitKB=\"2147483647\"", &RootSettings::logFileLimitKB, nullptr, 4 * 1024 * 1024},
+        {"KeepDays=\"-1\"", &RootSettings::keepDays, nullptr, 0},
+        {"KeepDays=\"2000000000\"", &RootSettings::keepDays, nullptr, 3650},
+        {"MostStorageMB=\"-20\"", &RootSettings::mostStorageMB, nullptr, 0},
+        {"MostStorageMB=\"2147483647\"", &RootSettings::mostStorageMB, nullptr, 16777216},
+        {"LeastFreeMB=\"-1\"", &RootSettings::leastFreeMB, nullptr, 0},
+        {"LeastFreeMB=\"2000000000\"", &RootSettings::leastFreeMB, nullptr, 1048576},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.attributes);

@@ -6,6 +6,7 @@
 
 #include "DataProcessTestSupport.h"
 #include "ROVA_LinkHealth.h"
+#include "RawDataReader.h"
 #include "RawFrameCodec.h"
 
 namespace {
@@ -283,6 +284,122 @@ TEST_F(Recording, RecordingThatCannotWriteDoesNotStopTheRun) {
     ROVA_SimSensor_GetCounters(&after);
     EXPECT_EQ(after.framesRecorded, before.framesRecorded);
     EXPECT_GT(after.recordingFailures, before.recordingFailures);
+}
+
+tagRADARRECORDINGHEALTH RecordingNow() {
+    tagRADARRECORDINGHEALTH h{};
+    h.structSize = sizeof h;
+    ROVA_Interface_RadarCtrl_GetRecordingHealth(&h);
+    return h;
+}
+
+// Polls the recording health until check holds (false after a generous deadline).
+template <typename Check>
+bool WaitForRecording(Check check) {
+    for (int i = 0; i < 4000; ++i) {
+        if (check(RecordingNow())) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+uint64_t BytesOf(const std::vector<std::string>& files) {
+    uint64_t total = 0;
+    for (const std::string& f : files) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &data)) total += data.nFileSizeLow;
+    }
+    return total;
+}
+
+uint64_t FramesIn(const std::vector<std::string>& files) {
+    uint64_t frames = 0;
+    for (const std::string& f : files) {
+        CRawDataReader reader;
+        EXPECT_TRUE(reader.Open(f)) << f;
+        for (RadarFrame frame; reader.Next(frame);) ++frames;
+        EXPECT_EQ(reader.DamagedFrames(), 0) << f;
+    }
+    return frames;
+}
+
+// The pause outlives runs: whatever a test leaves, the next one records.
+struct RecordingPauseGuard {
+    ~RecordingPauseGuard() { ROVA_Interface_RadarCtrl_SetRecordingPaused(FALSE); }
+};
+
+// Short of disk space the console pauses the raw recording alone: frames keep being delivered,
+// none is written or counted lost, and on resume the recording goes on in a new file.
+TEST_F(Recording, APausedRecordingWritesNoFramesAndGoesOnInANewFile) {
+    RecordingPauseGuard guard;
+    SelectSimulatedSensor(5);
+    gRadarParameter.saveRawData = 1;
+    const std::string rec = folder_ + "\\rec";
+    strcpy(gRadarParameter.dataPath, rec.c_str());
+    CollectingListener listener;
+    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(&listener, 0);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_Start());
+    ASSERT_TRUE(WaitForRecording([](const tagRADARRECORDINGHEALTH& h) { return h.framesRecorded >= 10; }));
+
+    ROVA_Interface_RadarCtrl_SetRecordingPaused(TRUE);
+    ASSERT_TRUE(WaitForRecording([](const tagRADARRECORDINGHEALTH& h) { return h.state == RADAR_RECORDING_PAUSED; }));
+    const tagRADARRECORDINGHEALTH atPause = RecordingNow();
+    const uint64_t bytesAtPause = BytesOf(RawFiles(rec));
+    const size_t delivered = listener.Count();
+    EXPECT_TRUE(listener.WaitFor(delivered + 30)) << "delivery stopped with the recording";
+    const tagRADARRECORDINGHEALTH paused = RecordingNow();
+    EXPECT_EQ(paused.state, RADAR_RECORDING_PAUSED);
+    EXPECT_EQ(paused.framesRecorded, atPause.framesRecorded) << "frames written while paused";
+    EXPECT_EQ(paused.framesLost, 0u) << "a pause is not a loss";
+    EXPECT_EQ(BytesOf(RawFiles(rec)), bytesAtPause) << "the files grew while paused";
+    EXPECT_EQ(RawFiles(rec).size(), 1u);
+
+    ROVA_Interface_RadarCtrl_SetRecordingPaused(FALSE);
+    const uint64_t resumedFrom = paused.framesRecorded;
+    EXPECT_TRUE(WaitForRecording([&](const tagRADARRECORDINGHEALTH& h) { return h.framesRecorded >= resumedFrom + 10; }))
+        << "the recording did not resume";
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarCtrl_CloseDevice();
+    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(&listener);
+
+    const tagRADARRECORDINGHEALTH end = RecordingNow();
+    EXPECT_EQ(end.state, RADAR_RECORDING_WRITING);
+    EXPECT_EQ(end.failures, 0u);
+    EXPECT_EQ(end.framesLost, 0u);
+    const std::vector<std::string> files = RawFiles(rec);
+    EXPECT_EQ(files.size(), 2u) << "a new file on resume";
+    EXPECT_EQ(FramesIn(files), end.framesRecorded);
+}
+
+// A run started while paused makes its folder and configuration, and no raw file until resumed.
+TEST_F(Recording, ARunStartedWhilePausedRecordsOnlyAfterTheResume) {
+    RecordingPauseGuard guard;
+    ROVA_Interface_RadarCtrl_SetRecordingPaused(TRUE);
+    SelectSimulatedSensor(5);
+    gRadarParameter.saveRawData = 1;
+    const std::string rec = folder_ + "\\rec";
+    strcpy(gRadarParameter.dataPath, rec.c_str());
+    CollectingListener listener;
+    ROVA_Interface_RadarProcessFilter_Add_AlgorithmMTT_ObjectDetectListener(&listener, 0);
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_OpenDevice(nullptr));
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_Start());
+    EXPECT_TRUE(listener.WaitFor(30));
+    tagRADARRECORDINGHEALTH h = RecordingNow();
+    EXPECT_EQ(h.state, RADAR_RECORDING_PAUSED);
+    EXPECT_EQ(h.framesRecorded, 0u);
+    EXPECT_EQ(h.framesLost, 0u);
+    EXPECT_TRUE(RawFiles(rec).empty());
+    EXPECT_NE(GetFileAttributesA((rec + "\\FILE_Radar_Config.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ROVA_Interface_RadarCtrl_SetRecordingPaused(FALSE);
+    EXPECT_TRUE(WaitForRecording([](const tagRADARRECORDINGHEALTH& r) { return r.framesRecorded >= 10; }));
+    ROVA_Interface_RadarCtrl_Stop();
+    ROVA_Interface_RadarCtrl_CloseDevice();
+    ROVA_Interface_RadarProcessFilter_Del_AlgorithmMTT_ObjectDetectListener(&listener);
+    h = RecordingNow();
+    EXPECT_EQ(RawFiles(rec).size(), 1u);
+    EXPECT_EQ(FramesIn(RawFiles(rec)), h.framesRecorded);
 }
 
 }  // namespace

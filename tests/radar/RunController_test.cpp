@@ -17,6 +17,7 @@
 #include "TempFolder.h"
 #include "contracts/ROVA_Common.h"
 #include "contracts/ROVA_DataProcess.h"
+#include "contracts/ROVA_LinkHealth.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "libs/dataprocess/SimulatedSensorControl.h"
@@ -697,6 +698,124 @@ TEST_F(RunControllerTest, ALightThatDoesNotAnswerIsReportedInTheStatusAndTheEven
     PressStart();
     EXPECT_EQ(window_.linkStatus, L"");
     EXPECT_NE(EventLog().find("signal light COM5 lost: no answer"), std::string::npos) << EventLog();
+}
+
+// A file of a run of 2020 (written then, too) under the test's folder.
+void MakeOldFile(const std::wstring& path, const char* text) {
+    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << TempFolder::narrow(path);
+    DWORD written = 0;
+    ::WriteFile(h, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    SYSTEMTIME old{2020, 1, 3, 1, 13, 0, 0, 0};
+    FILETIME ft{};
+    ::SystemTimeToFileTime(&old, &ft);
+    ::SetFileTime(h, nullptr, nullptr, &ft);
+    ::CloseHandle(h);
+}
+
+tagRADARRECORDINGHEALTH RecordingHealthNow() {
+    tagRADARRECORDINGHEALTH h{};
+    h.structSize = sizeof h;
+    ROVA_Interface_RadarCtrl_GetRecordingHealth(&h);
+    return h;
+}
+
+// The start removes a run older than the kept days, whole, and leaves the operator's file and
+// everything of the run it starts; the event log tells each deletion.
+TEST_F(RunControllerTest, TheStartDeletesOldRunsAndSparesTheRunningOne) {
+    ASSERT_TRUE(::CreateDirectoryW(folder_.file(L"Log").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(folder_.file(L"SaveData").c_str(), nullptr));
+    const std::vector<std::wstring> old = {
+        L"Log\\ROVA_MTT_Run_20200101_120000_000.txt", L"Log\\ROVA_MTT_Result_20200101_120001_000.txt",
+        L"Log\\ROVA_MTT_Link_20200101_120001_000.txt", L"Log\\ROVA_MTT_Zones_20200101_120001_005.csv",
+        L"Log\\ROVA_MTT_Result_20200102_000000_000.txt",  // continued after midnight
+        L"SaveData\\ROVA_MTT_Data_20200101_120000_500\\FILE_Radar_Config.ini",
+        L"SaveData\\ROVA_MTT_Data_20200101_120000_500\\ROVA_Raw_20200101_120001_000.rvraw"};
+    ASSERT_TRUE(::CreateDirectoryW(folder_.file(L"SaveData\\ROVA_MTT_Data_20200101_120000_500").c_str(), nullptr));
+    for (const std::wstring& name : old) MakeOldFile(folder_.file(name), "old\r\n");
+    MakeOldFile(folder_.file(L"Log\\notes.txt"), "the operator's own\r\n");
+    settings_.keepDays = 30;
+    settings_.saveData = 1;
+    Detect();
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(run_->Retention().WaitIdle(20000));
+    run_->OnLinkTimer();
+    for (const std::wstring& name : old)
+        EXPECT_EQ(::GetFileAttributesW(folder_.file(name).c_str()), INVALID_FILE_ATTRIBUTES) << TempFolder::narrow(name);
+    EXPECT_EQ(::GetFileAttributesW(folder_.file(L"SaveData\\ROVA_MTT_Data_20200101_120000_500").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(folder_.file(L"Log\\notes.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(run_->Results().Path().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(run_->RecordingFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    int markers = 0;
+    for (const std::wstring& name : folder_.list(L"Log")) markers += name.rfind(L"ROVA_MTT_Run_", 0) == 0;
+    EXPECT_EQ(markers, 1) << "the running run's marker";
+    PressStart();
+    const std::string log = EventLog();
+    EXPECT_NE(log.find("retention deleted ROVA_MTT_Result_20200102_000000_000.txt in the log folder: older than 30 days"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("retention deleted raw folder ROVA_MTT_Data_20200101_120000_500 in the save folder (2 files"),
+              std::string::npos)
+        << log;
+    EXPECT_LT(log.find("retention deleted"), log.find("run stopped")) << log;
+}
+
+// Below the free floor on the save folder's disk, with no old run left to delete, the raw
+// recording pauses, the status and the event log say so, and it resumes by itself
+// once the disk has its floor again. The floor stands for the space: 1 TiB is more than the test's
+// disk has free; no floor is space enough.
+TEST_F(RunControllerTest, BelowTheFreeFloorTheRecordingPausesAndResumesByItself) {
+    settings_.leastFreeMB = 1048576;
+    settings_.saveData = 1;
+    Detect();
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(run_->Retention().WaitIdle(20000));
+    run_->OnLinkTimer();
+    EXPECT_TRUE(run_->RecordingPausedForSpace());
+    EXPECT_NE(window_.linkStatus.find(L"Raw recording paused: "), std::wstring::npos) << TempFolder::narrow(window_.linkStatus);
+    EXPECT_NE(window_.linkStatus.find(L"1048576 MB are kept free"), std::wstring::npos) << TempFolder::narrow(window_.linkStatus);
+    EXPECT_TRUE(window_.linkAlarm);
+    for (int i = 0; i < 200 && RecordingHealthNow().state != RADAR_RECORDING_PAUSED; ++i) ::Sleep(10);
+    const tagRADARRECORDINGHEALTH paused = RecordingHealthNow();
+    EXPECT_EQ(paused.state, RADAR_RECORDING_PAUSED);
+    ::Sleep(500);
+    EXPECT_EQ(RecordingHealthNow().framesRecorded, paused.framesRecorded) << "frames recorded while paused";
+
+    settings_.leastFreeMB = 0;
+    run_->KeepStorage();
+    ASSERT_TRUE(run_->Retention().WaitIdle(20000));
+    run_->OnLinkTimer();
+    EXPECT_FALSE(run_->RecordingPausedForSpace());
+    EXPECT_EQ(window_.linkStatus.find(L"Raw recording paused"), std::wstring::npos) << TempFolder::narrow(window_.linkStatus);
+    for (int i = 0; i < 300 && RecordingHealthNow().framesRecorded <= paused.framesRecorded; ++i) ::Sleep(10);
+    EXPECT_GT(RecordingHealthNow().framesRecorded, paused.framesRecorded) << "the recording did not resume";
+    PressStart();
+    const std::string log = EventLog();
+    const size_t pausedAt = log.find("raw recording paused: ");
+    EXPECT_NE(pausedAt, std::string::npos) << log;
+    EXPECT_NE(log.find("MB free on the save folder's disk, 1048576 MB are kept free"), std::string::npos) << log;
+    EXPECT_GT(log.find("raw recording resumed: "), pausedAt) << log;
+}
+
+// At a start the last run is an old run like any other: what the controller still holds of it
+// (its closed result file and event log) does not spare it.
+TEST_F(RunControllerTest, TheLastRunIsNotSparedAtTheNextStart) {
+    Detect();
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    PressStart();
+    const std::wstring lastResults = run_->Results().Path();
+    ASSERT_NE(::GetFileAttributesW(lastResults.c_str()), INVALID_FILE_ATTRIBUTES);
+    settings_.leastFreeMB = 1048576;  // more than the test's disk has free: every old run goes
+    PressStart();
+    ASSERT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    ASSERT_TRUE(run_->Retention().WaitIdle(20000));
+    EXPECT_EQ(::GetFileAttributesW(lastResults.c_str()), INVALID_FILE_ATTRIBUTES) << "the last run was spared";
+    EXPECT_NE(::GetFileAttributesW(run_->Results().Path().c_str()), INVALID_FILE_ATTRIBUTES);
+    PressStart();
 }
 
 }  // namespace
