@@ -235,15 +235,19 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
-    ShowStartupNotices();
-    // Monitoring that starts with the console begins once the window shows.
+    // The notices of the start and monitoring that starts with the console come once the window
+    // shows: a notice stays above the console, and the console is seen while the sensor starts.
     ::PostMessageW(m_hWnd, CAutoStartWindow::kBeginMessage, 0, 0);
     return TRUE;
 }
 
-void CROVAMTTDlg::ShowStartupNotices() {
+void CROVAMTTDlg::OnShown() {
     for (const std::wstring& text : m_startupNotices) m_notice.Show(m_hWnd, text);
     m_startupNotices.clear();
+    // Drawn before the first attempt, which may hold the window for a second (a serial sensor
+    // that does not answer).
+    if (m_notice.GetSafeHwnd()) ::UpdateWindow(m_notice.GetSafeHwnd());
+    m_autoStart.Begin(AutoStartSettings::Load(gAppConfig.AppConfig()));
 }
 
 bool CROVAMTTDlg::EndAutoStartWaiting() {
@@ -455,7 +459,7 @@ LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_run.OnPlaybackEnd();
         return 0;
     case CAutoStartWindow::kBeginMessage:
-        m_autoStart.Begin(AutoStartSettings::Load(gAppConfig.AppConfig()));
+        OnShown();
         return 0;
     default:
         return CDialog::WindowProc(msg, wParam, lParam);

@@ -129,7 +129,8 @@ private:
     // The operator's run commands (Start/Stop, Detect Device, Mode Switch, Playback) end a
     // waiting for the sensor of monitoring that started with the console.
     bool EndAutoStartWaiting();
-    void ShowStartupNotices();
+    // Once the window shows: the notices of the start, then monitoring that starts with the console.
+    void OnShown();
 
     void DrawCaptureFeedback(POINT screenPoint);
     void SetCheck(CASkinButton& button, bool check) {

@@ -50,7 +50,12 @@ for lang in ENG CHS; do
   copies=("$E2E_DIR"/appConfig.xml.damaged-*)
   [ ${#copies[@]} -eq 1 ] && [ -f "${copies[0]}" ] || e2e_fail "$lang: expected one damaged copy, found: ${copies[*]}"
   cmp -s "${copies[0]}" "$E2E_DIR/original.xml" || e2e_fail "$lang: the copy differs from the damaged file"
-  notice=$(e2e_probe dialogs | grep -F "$phrase" || true)
+  notice=""
+  for _ in $(seq 1 25); do
+    notice=$(e2e_probe dialogs | grep -F "$phrase" || true)
+    [ -n "$notice" ] && break
+    sleep 0.2
+  done
   [ -n "$notice" ] || e2e_fail "$lang: the notice does not say the file is damaged: $(e2e_probe dialogs)"
   grep -qF "$(basename "${copies[0]}")" <<<"$notice" || e2e_fail "$lang: the notice does not name the copy: $notice"
 
