@@ -414,6 +414,7 @@ void CROVAMTTDlg::OnEndSession() {
     // Windows may end the process as soon as this returns: the run ends as a Stop ends it (light
     // off, sensor told to stop, zone exits written, files closed whole), then the settings go.
     DbgOutputA(2, "session ends: stopping the run\r\n");
+    m_autoStart.Cancel(L"as the session ends");  // no attempt may start a run after this
     m_run.StopIfRunning();
     SaveRootSettings();
 }
