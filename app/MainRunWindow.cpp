@@ -43,12 +43,23 @@ void CMainRunWindow::ApplyRunButtons(const RunButtons& buttons) {
 }
 
 void CMainRunWindow::ShowWaiting(const std::wstring& text) {
-    ROVA_WaitingDlg_Show(m_dialog.m_waitingDlg, 0, 0, text.c_str());
+    if (!m_quiet) ROVA_WaitingDlg_Show(m_dialog.m_waitingDlg, 0, 0, text.c_str());
 }
 
-void CMainRunWindow::HideWaiting() { ROVA_WaitingDlg_Hide(m_dialog.m_waitingDlg); }
+void CMainRunWindow::HideWaiting() {
+    if (!m_quiet) ROVA_WaitingDlg_Hide(m_dialog.m_waitingDlg);
+}
+
+std::wstring CMainRunWindow::EndQuiet() {
+    m_quiet = false;
+    return std::move(m_quietError);
+}
 
 void CMainRunWindow::ShowRunError(const std::wstring& text, UINT captionId) {
+    if (m_quiet) {
+        m_quietError = text;
+        return;
+    }
     const std::wstring caption = CResourceLoader::LoadString(captionId);
     ::MessageBoxW(m_dialog.GetSafeHwnd(), text.c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
 }

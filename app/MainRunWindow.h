@@ -36,7 +36,14 @@ public:
     void StopLinkTimer() override;
     void ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) override;
 
+    // A start nobody watches (monitoring that starts with the console): until EndQuiet, no waiting
+    // dialog and no error box; EndQuiet returns the error the start would have shown (empty: none).
+    void BeginQuiet() noexcept { m_quiet = true; m_quietError.clear(); }
+    std::wstring EndQuiet();
+
 private:
     CROVAMTTDlg& m_dialog;
+    bool m_quiet = false;
+    std::wstring m_quietError;
     bool m_stale = false;  // the labels say that no data arrives instead of the last values
 };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ConsoleLog.h"
 #include "app/CrashReport.h"
 #include "app/ROVAMTTDlg.h"
 #include "settings/XMLParser.h"
@@ -53,7 +54,7 @@ void CROVAMTTApp::LoadSettingsDocument() {
     }
 }
 
-void CROVAMTTApp::ReportDamagedSettings(const std::wstring& copy) {
+std::wstring CROVAMTTApp::DamagedSettingsText(const std::wstring& copy) {
     std::wstring text;
     if (copy.empty()) {
         text = CResourceLoader::LoadString(IDS_SETTINGS_DAMAGED_NO_COPY);
@@ -63,19 +64,25 @@ void CROVAMTTApp::ReportDamagedSettings(const std::wstring& copy) {
         const size_t at = text.find(L"%s");
         if (at != std::wstring::npos) text.replace(at, 2, copy);
     }
-    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
-    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+    return text;
 }
 
 bool CROVAMTTApp::FolderHasAnsiName(const wchar_t* folder) { return rova::AnsiPath(folder).has_value(); }
 
-void CROVAMTTApp::ReportFolderWithoutAnsiName(const std::wstring& folder) {
+std::wstring CROVAMTTApp::FolderWithoutAnsiNameText(const std::wstring& folder) {
     // "%s" names the folder, as in the damaged-settings text.
     std::wstring text = CResourceLoader::LoadString(IDS_FOLDER_WITHOUT_ANSI_NAME);
     const size_t at = text.find(L"%s");
     if (at != std::wstring::npos) text.replace(at, 2, folder);
-    const std::wstring title = CResourceLoader::LoadString(IDS_PROMPT);
-    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+    return text;
+}
+
+std::vector<std::wstring> CROVAMTTApp::StartupNotices(const XMLParser& settings, const std::wstring& programFolder) {
+    std::vector<std::wstring> notices;
+    if (settings.LoadedDamaged()) notices.push_back(DamagedSettingsText(settings.DamagedCopy()));
+    if (!FolderHasAnsiName(programFolder.c_str())) notices.push_back(FolderWithoutAnsiNameText(programFolder));
+    for (const std::wstring& text : notices) ConsoleLog().Write(L"notice: " + text);
+    return notices;
 }
 
 void CROVAMTTApp::SelectLanguage(LANGID lang) noexcept {
@@ -111,9 +118,8 @@ BOOL CROVAMTTApp::InitInstance() {
     BaseInitInstance();
 
     SelectLanguage(LanguageFromSetting(gAppConfig.AppConfig().GetAttributeText("Language")));
-    if (gAppConfig.LoadedDamaged()) ReportDamagedSettings(gAppConfig.DamagedCopy());
-    const std::wstring programFolder = ProgramFileW(L"");
-    if (!FolderHasAnsiName(programFolder.c_str())) ReportFolderWithoutAnsiName(programFolder);
+    // Nothing at start waits for a click: the console may be alone in its cabinet.
+    const std::vector<std::wstring> notices = StartupNotices(gAppConfig, ProgramFileW(L""));
 
     if (!SocketInit()) {
         const std::wstring text = CResourceLoader::LoadString(IDS_SOCKETS_INIT_FAILED);
@@ -131,6 +137,7 @@ BOOL CROVAMTTApp::InitInstance() {
     {
         rova::GdiplusSession gdiplus;
         auto dialog = std::make_unique<CROVAMTTDlg>();
+        for (const std::wstring& text : notices) dialog->AddStartupNotice(text);
         m_pMainWnd = dialog.get();
         dialog->DoModal();
         m_pMainWnd = nullptr;

@@ -2,8 +2,10 @@
 // The application object: loads the settings, keeps a single instance, selects the UI language,
 // starts GDI+ and runs the main dialog modally.
 #include <string>
+#include <vector>
 
 #include "framework/WinApp.h"
+#include "settings/XMLParser.h"
 
 class CROVAMTTApp : public CWinApp {
 public:
@@ -21,12 +23,15 @@ public:
     static void LoadSettingsDocument();
     // Applies the language for every later resource lookup.
     static void SelectLanguage(LANGID lang) noexcept;
-    // Tells the operator once, in the chosen language, that the settings file was damaged and
-    // where its untouched copy is.
-    static void ReportDamagedSettings(const std::wstring& copy);
+    // The notice, in the chosen language, that the settings file was damaged and where its
+    // untouched copy is.
+    static std::wstring DamagedSettingsText(const std::wstring& copy);
     // The libraries take the console's files (Radar_Config.ini, recordings) by ANSI names. True
     // when folder has one: its own, or its short name when the code page cannot hold its name.
     static bool FolderHasAnsiName(const wchar_t* folder);
-    // Tells the operator once, in the chosen language, that the exe's folder has no ANSI name.
-    static void ReportFolderWithoutAnsiName(const std::wstring& folder);
+    // The notice, in the chosen language, that the exe's folder has no ANSI name.
+    static std::wstring FolderWithoutAnsiNameText(const std::wstring& folder);
+    // The notices of a start, each into the console's event log under Log\ at once; the main
+    // window shows them without waiting for anyone (an unattended console starts its run behind them).
+    static std::vector<std::wstring> StartupNotices(const XMLParser& settings, const std::wstring& programFolder);
 };

@@ -42,6 +42,15 @@ constexpr ButtonSkin kButtonSkins[] = {
 
 std::string ConfigPathA() { return ProgramFileA("Radar_Config.ini"); }
 
+AutoStartTexts LoadAutoStartTexts() {
+    AutoStartTexts texts;
+    texts.waiting = CResourceLoader::LoadString(IDS_AUTOSTART_WAITING);
+    texts.noSource = CResourceLoader::LoadString(IDS_AUTOSTART_NO_SOURCE);
+    texts.serialSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SERIAL);
+    texts.simulatedSource = CResourceLoader::LoadString(IDS_LINK_SOURCE_SIMULATED);
+    return texts;
+}
+
 RECT ChildRectInParent(HWND child, HWND parent) {
     RECT rc{};
     ::GetWindowRect(child, &rc);
@@ -50,7 +59,7 @@ RECT ChildRectInParent(HWND child, HWND parent) {
 }
 }  // namespace
 
-CROVAMTTDlg::CROVAMTTDlg() noexcept : CDialog(IDD_ROVA_MTT_DIALOG) {
+CROVAMTTDlg::CROVAMTTDlg() noexcept : CDialog(IDD_ROVA_MTT_DIALOG), m_autoStart(m_autoStartWindow, LoadAutoStartTexts()) {
     // The radar library's record: the configuration beside the exe (a missing file keeps the
     // library defaults), no source detected yet, and a saved copy that every stop restores.
     ROVA_Interface_RadarCtrl_LoadConfigFromFile(ConfigPathA().c_str());
@@ -227,7 +236,26 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
+    // The notices of the start and monitoring that starts with the console come once the window
+    // shows: a notice stays above the console, and the console is seen while the sensor starts.
+    ::PostMessageW(m_hWnd, CAutoStartWindow::kBeginMessage, 0, 0);
     return TRUE;
+}
+
+void CROVAMTTDlg::OnShown() {
+    for (const std::wstring& text : m_startupNotices) m_notice.Show(m_hWnd, text);
+    m_startupNotices.clear();
+    // Drawn before the first attempt, which may hold the window for a second (a serial sensor
+    // that does not answer).
+    if (m_notice.GetSafeHwnd()) ::UpdateWindow(m_notice.GetSafeHwnd());
+    m_autoStart.Begin(AutoStartSettings::Load(gAppConfig.AppConfig()));
+}
+
+bool CROVAMTTDlg::EndAutoStartWaiting() {
+    if (!m_autoStart.Cancel()) return false;
+    m_runWindow.ApplyRunButtons(m_run.Buttons());
+    SetCheck(m_btnStart, false);
+    return true;
 }
 
 // ---- keyboard, system menu, About -----------------------------------------------------------
@@ -327,6 +355,7 @@ void CROVAMTTDlg::OnTimer(UINT_PTR id) {
     if (id == kPresenceTimer) m_run.OnPresenceTick();
     if (id == CMainRunWindow::kLinkTimer) m_run.OnLinkTimer();
     if (id == CMainRunWindow::kSettingsTimer) m_run.OnSettingsTimer();
+    if (id == CAutoStartWindow::kRetryTimer) m_autoStart.OnRetryTimer();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
@@ -336,21 +365,25 @@ bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
         EndDialog(IDCANCEL);
         return true;
     case IDC_BTN_DETECT_DEVICE:
+        EndAutoStartWaiting();
         OnDetectDevice();
         return true;
     case IDC_BTN_START:
-        m_run.OnStartStop();
+        // While waiting for the sensor the button is on: the click is the Stop.
+        if (!EndAutoStartWaiting()) m_run.OnStartStop();
         return true;
     case IDC_BTN_AREA_MONITOR:
         ShowAreaMonitorDialog();
         return true;
     case IDC_BTN_MODE_SWITCH:
+        EndAutoStartWaiting();
         m_run.OnModeSwitch();
         return true;
     case IDC_BTN_PAUSE:
         m_run.OnPause();
         return true;
     case IDC_BTN_PLAYBACK:
+        EndAutoStartWaiting();
         OnPlayback();
         return true;
     case IDC_BTN_SAVE_DATA:
@@ -365,6 +398,7 @@ bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
 }
 
 void CROVAMTTDlg::OnDestroy() {
+    m_autoStart.Cancel(L"as the console closed");
     SaveRootSettings();
     m_delayPostEngine.Stop();
     ROVA_Interface_RadarCtrl_Stop();
@@ -382,6 +416,7 @@ void CROVAMTTDlg::OnEndSession() {
     // Windows may end the process as soon as this returns: the run ends as a Stop ends it (light
     // off, sensor told to stop, zone exits written, files closed whole), then the settings go.
     DbgOutputA(2, "session ends: stopping the run\r\n");
+    m_autoStart.Cancel(L"as the session ends");  // no attempt may start a run after this
     m_run.StopIfRunning();
     SaveRootSettings();
 }
@@ -426,6 +461,9 @@ LRESULT CROVAMTTDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PLAYBACK_END:
         m_run.OnPlaybackEnd();
         return 0;
+    case CAutoStartWindow::kBeginMessage:
+        OnShown();
+        return 0;
     default:
         return CDialog::WindowProc(msg, wParam, lParam);
     }
@@ -468,6 +506,9 @@ void CROVAMTTDlg::OnDetectDevice() {
     m_btnModeSwitch.EnableWindow(TRUE);
     gRadarParameter.sourceType = type;
     gRadarParameter.detectedDeviceValue = value;
+    // What was found is what monitoring that starts with the console starts on next time.
+    AutoStartSettings::SaveSource(gAppConfig.AppConfig(), found, value, port.GetString());
+    gAppConfig.SaveConfig();
 
     if (found == 1) {
         // A serial sensor's port is remembered in the file, written only when it changed.
@@ -483,7 +524,12 @@ void CROVAMTTDlg::OnDetectDevice() {
     m_runWindow.UpdateTargetLabels(m_run.Slots().Snapshot());
 }
 
-void CROVAMTTDlg::OpenParameterDialog() { CConfigDlg::Run(m_hWnd); }
+void CROVAMTTDlg::OpenParameterDialog() {
+    bool autoStart = AutoStartSettings::Load(gAppConfig.AppConfig()).enabled;
+    if (CConfigDlg::Run(m_hWnd, &autoStart) != IDOK) return;
+    AutoStartSettings::SaveEnabled(gAppConfig.AppConfig(), autoStart);
+    gAppConfig.SaveConfig();
+}
 
 // ---- Playback, Save Data, Save Path ---------------------------------------------------------
 

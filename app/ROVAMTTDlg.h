@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/AutoStartWindow.h"
 #include "app/MainRunWindow.h"
+#include "app/NoticeDlg.h"
 #include "app/PolygonCapture.h"
 #include "areas/AreaConfigStore.h"
 #include "areas/AreaMonitorDlg.h"
@@ -28,6 +30,7 @@
 #include "controls/OwnedBitmap.h"
 #include "framework/Dialog.h"
 #include "framework/Raii.h"
+#include "radar/AutoStart.h"
 #include "radar/ConfigDlg.h"
 #include "radar/DetectionSink.h"
 #include "radar/RunController.h"
@@ -63,7 +66,12 @@ public:
     CColorStatic& LinkStatusLabel() noexcept { return m_linkStatus; }
     // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
     bool LinkStale() const noexcept { return m_run.LinkStale(); }
+    const CAutoStart& AutoStart() const noexcept { return m_autoStart; }
+    const CNoticeDlg& Notice() const noexcept { return m_notice; }
 
+    // A notice of the start (a damaged settings file, ...), shown once the window is up, in a
+    // window that waits for nobody. Before initialisation.
+    void AddStartupNotice(const std::wstring& text) { m_startupNotices.push_back(text); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -90,6 +98,7 @@ protected:
 
 private:
     friend class CMainRunWindow;  // the window side of runs works on the controls directly
+    friend class CAutoStartWindow;
 
     // Initialisation steps that are more than one call.
     void BindControls();
@@ -117,6 +126,11 @@ private:
     void OnPlayback();
     void OnSaveData();
     void OnSavePath();
+    // The operator's run commands (Start/Stop, Detect Device, Mode Switch, Playback) end a
+    // waiting for the sensor of monitoring that started with the console.
+    bool EndAutoStartWaiting();
+    // Once the window shows: the notices of the start, then monitoring that starts with the console.
+    void OnShown();
 
     void DrawCaptureFeedback(POINT screenPoint);
     void SetCheck(CASkinButton& button, bool check) {
@@ -155,4 +169,8 @@ private:
     CMainRunWindow m_runWindow{*this};
     CRunController m_run{m_runWindow, m_settings};
     std::unique_ptr<CDetectionSink> m_sink;  // registered with the library from initialisation to destruction
+    std::vector<std::wstring> m_startupNotices;
+    CNoticeDlg m_notice;
+    CAutoStartWindow m_autoStartWindow{*this};
+    CAutoStart m_autoStart;
 };

@@ -16,11 +16,15 @@ RequestExecutionLevel user
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include Sections.nsh
 
 !define PRODUCT "ROVA MTT"
 !define PUBLISHER "ROVA"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ROVA_MTT"
 !define SHORTCUT "ROVA MTT.lnk"
+; Start with Windows: the user's Run entry, per user like the installation itself.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "ROVA_MTT"
 ; The console's single-instance mutex: while it is held the program files are in use.
 !define INSTANCE_MUTEX "Global\{6B3E2A91-4F0C-4D7B-9A55-1C2E8D7F30A4}"
 
@@ -56,6 +60,8 @@ LangString SectionProgram ${LANG_ENGLISH} "ROVA MTT console"
 LangString SectionProgram ${LANG_SIMPCHINESE} "ROVA MTT 控制台"
 LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
+LangString SectionAutoStart ${LANG_ENGLISH} "Start with Windows"
+LangString SectionAutoStart ${LANG_SIMPCHINESE} "随 Windows 启动"
 LangString ConsoleRunning ${LANG_ENGLISH} "ROVA MTT is running. Close it and choose Retry."
 LangString ConsoleRunning ${LANG_SIMPCHINESE} "ROVA MTT 正在运行。请关闭它，然后选择“重试”。"
 LangString ProgramRunning ${LANG_ENGLISH} "$R0 is running from $INSTDIR, perhaps for another user or as administrator. Close it and choose Retry."
@@ -265,10 +271,6 @@ Function .onInstFailed
   Call PutPreviousVersionBack
 FunctionEnd
 
-Function .onInit
-  Call WaitForConsoleToClose
-FunctionEnd
-
 Section "!$(SectionProgram)" SectionProgram
   SectionIn RO
   ; The folder is known only now (the directory page): none of its programs may run.
@@ -328,6 +330,36 @@ SectionEnd
 Section /o "$(SectionDesktop)" SectionDesktop
   CreateShortcut "$DESKTOP\${SHORTCUT}" "$INSTDIR\ROVA_MTT.exe" "" "$INSTDIR\ROVA_MTT.exe" 0
 SectionEnd
+
+; The console comes back after a reboot by itself; with monitoring at start (Parameter Setting)
+; it watches again without anyone clicking.
+Section /o "$(SectionAutoStart)" SectionAutoStart
+  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\ROVA_MTT.exe"'
+SectionEnd
+
+; Cleared on the components page: an entry of an earlier install goes.
+Section "-AutoStartOff"
+  ${IfNot} ${SectionIsSelected} ${SectionAutoStart}
+    DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${EndIf}
+SectionEnd
+
+; After the sections: it selects one of them.
+Function .onInit
+  Call WaitForConsoleToClose
+  ; Start with Windows stays as the earlier install left it, unless chosen: /AUTOSTART on the
+  ; command line (the way of silent roll-outs) or the box on the components page.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $0 != ""
+    !insertmacro SelectSection ${SectionAutoStart}
+  ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUTOSTART" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SectionAutoStart}
+  ${EndIf}
+FunctionEnd
 
 ; ---- uninstall -------------------------------------------------------------------------------
 
@@ -438,6 +470,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$DESKTOP\${SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
 
   ; The operator's files go only when the operator says so; a silent uninstall keeps them.
   ${If} ${FileExists} "$INSTDIR\appConfig.xml"

@@ -11,17 +11,21 @@
 
 CConfigDlg::CConfigDlg() noexcept : CDialog(IDD_CONFIG_DIALOG) {}
 
-INT_PTR CConfigDlg::Run(HWND owner) {
+INT_PTR CConfigDlg::Run(HWND owner, bool* autoStart) {
     CConfigDlg dialog;
     dialog.SetParentWindow(owner);
     ROVA_Interface_RadarParameter_Init(&dialog.workRecord);
-    return dialog.DoModal();
+    dialog.autoStart = autoStart && *autoStart;
+    const INT_PTR result = dialog.DoModal();
+    if (result == IDOK && autoStart) *autoStart = dialog.autoStart;
+    return result;
 }
 
 BOOL CConfigDlg::OnInitDialog() {
     snprintf(configPath, sizeof configPath, "%s", ProgramFileA("Radar_Config.ini").c_str());
     ROVA_Interface_RadarParameter_LoadFromFile(configPath, &workRecord);  // defaults stay when unreadable
     ::SendDlgItemMessageW(m_hWnd, IDC_COMBO_ALGORITHM, CB_SETCURSEL, AlgorithmChoiceFromRecord(workRecord), 0);
+    ::CheckDlgButton(m_hWnd, IDC_CHECK_AUTO_START, autoStart ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 
@@ -45,6 +49,7 @@ void CConfigDlg::OnAlgorithmChanged() {
 void CConfigDlg::OnRegisterConfig() { ROVA_RegisterSettingDlg_DoModal(m_hWnd, &workRecord); }
 
 void CConfigDlg::OnOK() {
+    autoStart = ::IsDlgButtonChecked(m_hWnd, IDC_CHECK_AUTO_START) == BST_CHECKED;
     CDialog::OnOK();
     ROVA_Interface_RadarParameter_SaveToFile(configPath, &workRecord);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // "Parameter Setting": chooses where and how tracking runs and edits the register values of
-// "Radar_Config.ini". Works on a record of its own; the running library is not touched.
+// "Radar_Config.ini". Works on a record of its own; the running library is not touched. Its check
+// box says whether monitoring starts with the console; the caller keeps that setting.
 #include "contracts/RadarParameter.h"
 #include "framework/Dialog.h"
 
@@ -9,8 +10,9 @@ public:
     CConfigDlg() noexcept;
     ~CConfigDlg() override = default;
 
-    // Opens the dialog modally over `owner` with the library defaults in the record.
-    static INT_PTR Run(HWND owner);
+    // Opens the dialog modally over `owner` with the library defaults in the record. autoStart
+    // (may be null: no check box value) is shown in the check box and, on Save, takes its state.
+    static INT_PTR Run(HWND owner, bool* autoStart = nullptr);
 
     const tagRADARPARAMETER& WorkRecord() const noexcept { return workRecord; }
     const char* ConfigPath() const noexcept { return configPath; }
@@ -26,4 +28,5 @@ private:
 
     char configPath[MAX_PATH] = {};
     tagRADARPARAMETER workRecord;
+    bool autoStart = false;
 };

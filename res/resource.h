@@ -22,6 +22,7 @@
 #define IDD_ROVA_MTT_DIALOG             1000
 #define IDD_AREA_MONITOR_DIALOG         2000
 #define IDD_CONFIG_DIALOG               6500
+#define IDD_NOTICE_DIALOG               6660
 
 // Main window controls (template 1000)
 #define IDC_STATIC_TITLE                1001
@@ -55,6 +56,10 @@
 // Parameter setting controls (template 6500); its Save button is IDOK.
 #define IDC_COMBO_ALGORITHM             6501
 #define IDC_BTN_REGISTER_CONFIG         6502
+#define IDC_CHECK_AUTO_START            6662
+
+// Notice controls (template 6660); its OK button is IDOK.
+#define IDC_STATIC_NOTICE_TEXT          6661
 
 // PNG artwork: title images, close button, button faces (one per state).
 #define IDB_TITLE_SINGLE                140
@@ -123,3 +128,5 @@
 #define IDS_WRITE_WHY_ERROR             60608
 #define IDS_LIGHT_LOST                  60410
 #define IDS_RECORDING_PAUSED_LOW_SPACE  60640
+#define IDS_AUTOSTART_WAITING           60660
+#define IDS_AUTOSTART_NO_SOURCE         60661

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cwchar>
 #include <string>
-#include <thread>
+#include <vector>
 
+#include "ProgramFolderGuard.h"
+#include "TempFolder.h"
+#include "app/ConsoleLog.h"
 #include "app/ROVAMTTApp.h"
 #include "framework/ProgramFolder.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
+#include "settings/XMLParser.h"
 
 namespace {
 
@@ -52,45 +56,6 @@ TEST(StartupTest, MainWindowClassIsADialogClassCopy) {
     EXPECT_EQ(name.rfind(L"Global\\{", 0), 0u);
 }
 
-// Answers the first message box this process shows with OK, keeping its caption and text.
-class MessageBoxReader {
-public:
-    MessageBoxReader() : thread_([this] { Run(); }) {}
-    ~MessageBoxReader() { Join(); }
-    // Caption and text are read once this returns.
-    void Join() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    std::wstring caption, text;
-
-private:
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
-        auto* self = reinterpret_cast<MessageBoxReader*>(param);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        wchar_t cls[32] = {};
-        ::GetClassNameW(hwnd, cls, 32);
-        if (pid != ::GetCurrentProcessId() || wcscmp(cls, L"#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;
-        wchar_t buffer[1024] = {};
-        ::GetWindowTextW(hwnd, buffer, 1024);
-        self->caption = buffer;
-        ::GetDlgItemTextW(hwnd, 0xFFFF, buffer, 1024);  // a message box's text
-        self->text = buffer;
-        self->stop_ = true;
-        ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return FALSE;
-    }
-    void Run() {
-        while (!stop_) {
-            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
-            ::Sleep(100);
-        }
-    }
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 TEST(StartupTest, AFolderWithoutAnsiNameIsToldInTheChosenLanguage) {
     // A profile folder of an operator abroad, not made: no short name stands in for it.
     const std::wstring folder = L"C:\\Users\\\u6d4b\u8bd5\\AppData\\Local\\ROVA_MTT";
@@ -107,16 +72,62 @@ TEST(StartupTest, AFolderWithoutAnsiNameIsToldInTheChosenLanguage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
         CROVAMTTApp::SelectLanguage(CROVAMTTApp::LanguageFromSetting(c.setting));
-        MessageBoxReader reader;
-        CROVAMTTApp::ReportFolderWithoutAnsiName(folder);
-        reader.Join();
-        const std::wstring& caption = reader.caption;
-        const std::wstring& text = reader.text;
-        EXPECT_EQ(caption, c.title);
+        EXPECT_EQ(CResourceLoader::LoadString(IDS_PROMPT), c.title) << "the notice window's caption";
+        const std::wstring text = CROVAMTTApp::FolderWithoutAnsiNameText(folder);
         EXPECT_NE(text.find(folder), std::wstring::npos) << "the folder is not named";
         EXPECT_NE(text.find(c.phrase), std::wstring::npos);
         EXPECT_EQ(text.find(L"%s"), std::wstring::npos);
     }
+}
+
+// Nothing at start waits for a click: the notices go to the console's event log under Log\ at once
+// (whole, on one line) and to the main window, which shows them without waiting.
+TEST(StartupTest, NoticesOfTheStartAreLoggedAndReturnedWithoutAnyBox) {
+    ProgramFolderGuard programFolder;
+    TempFolder folder;
+    const std::wstring settingsFile = folder.file(L"appConfig.xml");
+    {
+        HANDLE h = ::CreateFileW(settingsFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char damaged[] = "<?xml version=\"1.0\"?>\n<AppConfig Language=\"ENG\">\n<MonitorArea></MonitorAera>\n";
+        DWORD written = 0;
+        ::WriteFile(h, damaged, sizeof damaged - 1, &written, nullptr);
+        ::CloseHandle(h);
+    }
+    XMLParser damaged;
+    damaged.LoadFromFile(settingsFile.c_str());
+    ASSERT_TRUE(damaged.LoadedDamaged());
+    ASSERT_FALSE(damaged.DamagedCopy().empty());
+    XMLParser sound;
+    sound.LoadFromMemory("<AppConfig/>", 12);
+
+    CROVAMTTApp::SelectLanguage(CROVAMTTApp::LanguageFromSetting("ENG"));
+    const std::wstring plainFolder = ProgramFileW(L"");
+    EXPECT_TRUE(CROVAMTTApp::StartupNotices(sound, plainFolder).empty());
+    const std::vector<std::wstring> notices = CROVAMTTApp::StartupNotices(damaged, plainFolder);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], CROVAMTTApp::DamagedSettingsText(damaged.DamagedCopy()));
+    EXPECT_NE(notices[0].find(damaged.DamagedCopy()), std::wstring::npos) << "the copy is named";
+    EXPECT_EQ(notices[0].rfind(L"The settings file appConfig.xml is damaged.", 0), 0u) << "the text is kept";
+
+    const std::wstring logPath = ConsoleLog().Path();
+    ASSERT_FALSE(logPath.empty());
+    EXPECT_EQ(logPath.rfind(ProgramFileW(L"Log") + L"\\ROVA_MTT_Console_", 0), 0u);
+    std::string log(8192, '\0');
+    HANDLE h = ::CreateFileW(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD got = 0;
+    ::ReadFile(h, log.data(), static_cast<DWORD>(log.size()), &got, nullptr);
+    ::CloseHandle(h);
+    log.resize(got);
+    std::wstring expected = notices[0];
+    for (wchar_t& c : expected) {
+        if (c == L'\r' || c == L'\n') c = L' ';
+    }
+    const std::string expectedNarrow = TempFolder::narrow(expected);  // ASCII folder: UTF-8 alike
+    EXPECT_NE(log.find("] notice: " + expectedNarrow + "\r\n"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "one line per notice: " << log;
+    ::DeleteFileW(logPath.c_str());
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 #   and goes with the program on uninstall; the uninstaller with its pages asks before it removes
 #   the operator's files and removes them on Yes, and removes a link under SaveData\ as a link,
 #   never what it points to;
+# - "start with Windows" (/AUTOSTART, silently) adds the user's Run entry for the installed console;
+#   a setup that does not choose it adds none and keeps one an earlier install added; every
+#   uninstall removes it;
 # - the portable zip unpacked into any folder runs the same way.
 # Uses dist/ROVA_MTT-<version>-setup.exe and -portable.zip (scripts/package, called by scripts/test).
 set -euo pipefail
@@ -76,8 +79,14 @@ inst=$user_dir/AppData/Local/Programs/ROVA_MTT
 start_menu=$user_dir/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ROVA_MTT'
 
-reg_value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v v="$1" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
-install() { wine "$1" /S || e2e_fail "silent install of $(basename "$1") ended with $?"; }
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+reg_value() { wine reg query "${2:-$key}" /v "$1" 2>/dev/null | tr -d '\r' | awk -v v="$1" '$1 == v { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+run_entry() { reg_value ROVA_MTT "$run_key"; }
+# install SETUP [options]: silently, with the setup's own options (/AUTOSTART).
+install() {
+  local setup_exe=$1; shift
+  wine "$setup_exe" /S "$@" || e2e_fail "silent install of $(basename "$setup_exe") $* ended with $?"
+}
 # The uninstaller runs on from a copy of itself: wait until every program of the prefix ended.
 uninstall() {
   wine "$inst/uninstall.exe" /S || e2e_fail "silent uninstall ended with $?"
@@ -143,6 +152,7 @@ old_setup=$tmp/olddist/ROVA_MTT-0.9.0-setup.exe
 install "$old_setup"
 [ -f "$inst/ROVA_MTT.exe" ] || e2e_fail "older release not installed to the local programs folder"
 [ "$(reg_value DisplayVersion)" = "0.9.0" ] || e2e_fail "older release registered as '$(reg_value DisplayVersion)'"
+[ -z "$(run_entry)" ] || e2e_fail "a setup without /AUTOSTART added the Run entry '$(run_entry)'"
 same "$inst/Radar_Config.ini" "$tmp/oldbin/Radar_Config.ini" "fresh install did not place the default radar configuration"
 
 printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" SaveData="0" ObjectWnd_GateMax="12.5" />\n' > "$inst/appConfig.xml"
@@ -154,7 +164,7 @@ echo "raw" > "$inst/SaveData/recording.dat"
 cp "$inst/appConfig.xml" "$tmp/appConfig.operator"
 cp "$inst/Radar_Config.ini" "$tmp/Radar_Config.operator"
 
-install "$setup"
+install "$setup" /AUTOSTART
 [ "$(reg_value DisplayVersion)" = "$version" ] || e2e_fail "upgrade registered '$(reg_value DisplayVersion)', expected $version"
 for f in "${program[@]}"; do same "$inst/$f" "$tmp/shipped/$f" "installed $f is not the build's (stale package? run scripts/package)"; done
 same "$inst/appConfig.xml" "$tmp/appConfig.operator" "upgrade changed the operator's appConfig.xml"
@@ -170,6 +180,7 @@ win_inst=$(reg_value InstallLocation)
 [ "$win_inst" = "C:\\users\\$(basename "$user_dir")\\AppData\\Local\\Programs\\ROVA_MTT" ] || e2e_fail "InstallLocation '$win_inst'"
 [ "$(reg_value DisplayIcon)" = "$win_inst\\ROVA_MTT.exe,0" ] || e2e_fail "DisplayIcon '$(reg_value DisplayIcon)'"
 [ "$(reg_value UninstallString)" = "\"$win_inst\\uninstall.exe\"" ] || e2e_fail "UninstallString '$(reg_value UninstallString)'"
+[ "$(run_entry)" = "\"$win_inst\\ROVA_MTT.exe\"" ] || e2e_fail "/AUTOSTART left the Run entry '$(run_entry)'"
 size=$(( $(reg_value EstimatedSize) ))
 program_kb=$(( $(cat "${program[@]/#/$inst/}" | wc -c) / 1024 ))
 [ "$size" -ge "$program_kb" ] || e2e_fail "EstimatedSize $size KB is below the program's $program_kb KB"
@@ -228,13 +239,15 @@ uninstall
 for f in "${program[@]}" uninstall.exe Defaults; do [ ! -e "$inst/$f" ] || e2e_fail "uninstall left $f"; done
 [ ! -e "$start_menu/ROVA MTT.lnk" ] || e2e_fail "uninstall left the Start-menu shortcut"
 wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
+[ -z "$(run_entry)" ] || e2e_fail "silent uninstall left the Run entry '$(run_entry)'"
 [ -f "$inst/appConfig.xml" ] || e2e_fail "silent uninstall removed appConfig.xml"
 same "$inst/Radar_Config.ini" "$tmp/Radar_Config.operator" "silent uninstall removed the changed radar configuration"
 [ -f "$inst/Log/ROVA_MTT_Result_20260101_120000.txt" ] && [ -f "$inst/SaveData/recording.dat" ] || e2e_fail "silent uninstall removed logs or recordings"
 
 # ---- an unchanged radar configuration belongs to the program ---------------------------------
 rm -rf "$inst"
-install "$old_setup"
+install "$old_setup" /AUTOSTART
+[ "$(run_entry)" = "\"$win_inst\\ROVA_MTT.exe\"" ] || e2e_fail "a fresh install with /AUTOSTART left the Run entry '$(run_entry)'"
 
 # ---- an upgrade that cannot replace every file leaves the older release whole ----------------
 # Each case: how a file of the older release is kept busy. Time stamps of 0 show any rewrite,
@@ -252,6 +265,7 @@ done
 
 install "$setup"
 same "$inst/Radar_Config.ini" "$ROVA_BIN_DIR/Radar_Config.ini" "upgrade kept the older release's default radar configuration"
+[ "$(run_entry)" = "\"$win_inst\\ROVA_MTT.exe\"" ] || e2e_fail "an upgrade without /AUTOSTART dropped the Run entry: '$(run_entry)'"
 
 # ---- an uninstall with its pages asks before it removes the operator's files ------------------
 printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" />\n' > "$inst/appConfig.xml"
@@ -268,6 +282,7 @@ xdotool key --clearmodifiers Return   # finish page: Close
 timeout 60 wineserver -w || e2e_fail "uninstaller did not end"
 [ ! -e "$inst" ] || e2e_fail "uninstall answered Yes left: $(ls -A "$inst")"
 wine reg query "$key" >/dev/null 2>&1 && e2e_fail "uninstall left the installed-apps entry"
+[ -z "$(run_entry)" ] || e2e_fail "the uninstall with its pages left the Run entry '$(run_entry)'"
 
 # ---- a link under SaveData\ is removed as a link ------------------------------------------------
 # Recordings kept elsewhere and linked in: Wine shows a symlink to a folder made here as a reparse

@@ -29,10 +29,11 @@ struct Shown {
     std::wstring text;
 };
 
-// Answers every message box and folder chooser of this process with OK and records what it said.
+// Answers every message box and folder chooser of this process with OK and records what it said;
+// windows captioned `leave` it leaves alone.
 class DialogAnswerer {
 public:
-    DialogAnswerer() : thread_([this] { Run(); }) {}
+    explicit DialogAnswerer(std::wstring leave = L"") : leave_(std::move(leave)), thread_([this] { Run(); }) {}
     ~DialogAnswerer() {
         stop_ = true;
         thread_.join();
@@ -54,6 +55,7 @@ private:
         ::GetWindowTextW(hwnd, caption, 256);
         const std::wstring title = caption;
         if (title.empty() || title == L"Detect Device") return TRUE;  // the detect dialog closes itself
+        if (!self->leave_.empty() && title == self->leave_) return TRUE;
         wchar_t text[1024] = {};
         ::GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);  // a message box's text
         {
@@ -72,6 +74,7 @@ private:
     std::mutex lock_;
     std::vector<Shown> seen_;
     std::atomic<bool> stop_{false};
+    std::wstring leave_;
     std::thread thread_;
 };
 
@@ -89,11 +92,22 @@ protected:
         CROVAMTTApp::RegisterMainWindowClass(::GetModuleHandleW(nullptr));
         CROVAMTTApp::SelectLanguage(CROVAMTTApp::LanguageFromSetting("ENG"));
     }
-    void Open(const char* appConfig) {
+    void Open(const char* appConfig, const std::wstring& startupNotice = L"") {
         gAppConfig.LoadFromMemory(appConfig, strlen(appConfig));
         ROVA_SimSensor_Reset();
         dialog_ = std::make_unique<CROVAMTTDlg>();
+        if (!startupNotice.empty()) dialog_->AddStartupNotice(startupNotice);
         ASSERT_TRUE(dialog_->Create(IDD_ROVA_MTT_DIALOG, nullptr));
+    }
+    std::wstring Text(int id) {
+        wchar_t buffer[512] = {};
+        ::GetWindowTextW(::GetDlgItem(*dialog_, id), buffer, 512);
+        return buffer;
+    }
+    // The retry timer of monitoring that starts with the console, fired by the test.
+    void FireRetryTimer() {
+        ::SendMessageW(*dialog_, WM_TIMER, CAutoStartWindow::kRetryTimer, 0);
+        Pump(50);
     }
     void TearDown() override {
         if (dialog_ && ROVA_Interface_RadarCtrl_IsStarted()) Click(IDC_BTN_START);
@@ -270,6 +284,121 @@ TEST_F(RunControlDialogTest, StaleDataIsShownPlainlyAndClearsWhenFramesReturn) {
     EXPECT_NE(log.find("] no data from the simulated sensor for 2."), std::string::npos) << log;
     EXPECT_NE(log.find("] data from the simulated sensor again\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("] run stopped: "), std::string::npos) << log;
+}
+
+// Monitoring that starts with the console: what Detect Device found last is started on at once
+// when the setting is on, and never a box asks anything.
+constexpr char kRememberedSimulated[] =
+    "LastSourceType=\"1\" LastDeviceValue=\"9999\" LastDevicePort=\"COM9999\"";
+
+TEST_F(RunControlDialogTest, MonitoringStartsWithTheConsoleOnlyWhenOnAndASensorWasDetected) {
+    const struct {
+        const char* name;
+        std::string config;
+        bool runs;
+        const wchar_t* status;  // the status text's start
+    } cases[] = {
+        {"on", std::string("<AppConfig AutoStart=\"1\" ") + kRememberedSimulated + "/>", true, L"Simulated sensor"},
+        {"off", std::string("<AppConfig AutoStart=\"0\" ") + kRememberedSimulated + "/>", false, L""},
+        {"on, never detected", "<AppConfig AutoStart=\"1\"/>", false, L"Monitoring at start is on, but no sensor"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialogAnswerer answerer;
+        Open(c.config.c_str());
+        message_pump::PumpUntil([] { return ROVA_Interface_RadarCtrl_IsStarted() != 0; }, nullptr, 1500);
+        Pump(400);
+        EXPECT_EQ(ROVA_Interface_RadarCtrl_IsStarted() != 0, c.runs);
+        EXPECT_EQ(Checked(IDC_BTN_START), c.runs ? 1 : 0);
+        EXPECT_EQ(Enabled(IDC_BTN_START), c.runs) << "Start follows a detection; the remembered one counts when used";
+        EXPECT_EQ(Text(IDC_STATIC_LINK_STATUS).rfind(c.status, 0), 0u) << Text(IDC_STATIC_LINK_STATUS);
+        if (c.runs) {
+            EXPECT_NE(Text(IDC_STATIC_LINK_STATUS).find(L"fps"), std::wstring::npos);
+        }
+        EXPECT_TRUE(answerer.Seen().empty()) << "a box showed: " << (answerer.Seen().empty() ? "" : "yes");
+        if (c.runs) {
+            // A Stop brings it back to the remembered source, not to nothing.
+            Click(IDC_BTN_START);
+            EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+            EXPECT_TRUE(Enabled(IDC_BTN_START));
+            EXPECT_EQ(gRadarParameter.detectedDeviceValue, 9999);
+        }
+        Close();
+    }
+}
+
+TEST_F(RunControlDialogTest, AnAbsentSensorIsAwaitedUntilItAnswersOrTheOperatorStops) {
+    DialogAnswerer answerer;
+    const std::string config = std::string("<AppConfig AutoStart=\"1\" ") + kRememberedSimulated + "/>";
+    Open(config.c_str());
+    ROVA_SimSensor_SetPresent(0);  // before the first attempt, which waits for the window to show
+    Pump(300);
+    ASSERT_TRUE(dialog_->AutoStart().Waiting());
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(Text(IDC_STATIC_LINK_STATUS).rfind(L"Waiting for the sensor on Simulated sensor ... (attempt ", 0), 0u)
+        << Text(IDC_STATIC_LINK_STATUS);
+    EXPECT_EQ(dialog_->LinkStatusLabel().GetBackgroundColor(), CROVAMTTDlg::kLinkStaleColor) << "shown as an alarm";
+    EXPECT_EQ(Checked(IDC_BTN_START), 1) << "on while waiting: a click is the Stop";
+    EXPECT_TRUE(Enabled(IDC_BTN_START));
+    int attempts = dialog_->AutoStart().Attempts();
+    FireRetryTimer();
+    EXPECT_GT(dialog_->AutoStart().Attempts(), attempts);
+    EXPECT_TRUE(dialog_->AutoStart().Waiting());
+    EXPECT_NE(Text(IDC_STATIC_LINK_STATUS).find(L"(attempt " + std::to_wstring(dialog_->AutoStart().Attempts()) + L")"),
+              std::wstring::npos)
+        << Text(IDC_STATIC_LINK_STATUS);
+
+    ROVA_SimSensor_SetPresent(1);
+    FireRetryTimer();
+    EXPECT_EQ(dialog_->AutoStart().GetState(), CAutoStart::State::Started);
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_EQ(Checked(IDC_BTN_START), 1);
+    Pump(400);
+    EXPECT_EQ(Text(IDC_STATIC_LINK_STATUS).rfind(L"Simulated sensor", 0), 0u) << Text(IDC_STATIC_LINK_STATUS);
+    Close();
+
+    // The operator's Stop while waiting ends it: a sensor that comes back later is not started.
+    Open(config.c_str());
+    ROVA_SimSensor_SetPresent(0);
+    Pump(300);
+    ASSERT_TRUE(dialog_->AutoStart().Waiting());
+    Click(IDC_BTN_START);
+    EXPECT_EQ(dialog_->AutoStart().GetState(), CAutoStart::State::Cancelled);
+    EXPECT_EQ(Checked(IDC_BTN_START), 0);
+    EXPECT_EQ(Text(IDC_STATIC_LINK_STATUS), L"");
+    attempts = dialog_->AutoStart().Attempts();
+    ROVA_SimSensor_SetPresent(1);
+    FireRetryTimer();
+    EXPECT_EQ(dialog_->AutoStart().Attempts(), attempts);
+    EXPECT_FALSE(ROVA_Interface_RadarCtrl_IsStarted());
+    // The operator's own Start works as ever.
+    Click(IDC_BTN_START);
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
+    EXPECT_TRUE(answerer.Seen().empty()) << "a box showed while the console waited";
+}
+
+TEST_F(RunControlDialogTest, ANoticeOfTheStartWaitsForNobody) {
+    DialogAnswerer answerer(L"Prompt");
+    const std::wstring notice = L"The settings file appConfig.xml is damaged.\r\nC:\\copy";
+    const std::string config = std::string("<AppConfig AutoStart=\"1\" ") + kRememberedSimulated + "/>";
+    Open(config.c_str(), notice);
+    message_pump::PumpUntil([] { return ROVA_Interface_RadarCtrl_IsStarted() != 0; }, nullptr, 1500);
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted()) << "the run started behind the notice";
+    const HWND box = dialog_->Notice().GetSafeHwnd();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), dialog_->GetSafeHwnd());
+    wchar_t caption[64] = {}, text[512] = {};
+    ::GetWindowTextW(box, caption, 64);
+    ::GetDlgItemTextW(box, IDC_STATIC_NOTICE_TEXT, text, 512);
+    EXPECT_STREQ(caption, L"Prompt");
+    EXPECT_EQ(std::wstring(text), notice);
+    EXPECT_TRUE(answerer.Seen().empty());
+    // OK only hides it; the console goes on.
+    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    Pump(100);
+    EXPECT_FALSE(::IsWindowVisible(box));
+    EXPECT_TRUE(ROVA_Interface_RadarCtrl_IsStarted());
 }
 
 }  // namespace

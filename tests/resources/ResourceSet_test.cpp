@@ -34,7 +34,8 @@ constexpr UINT kStringIds[] = {
     IDS_LINK_SOURCE_SERIAL, IDS_LINK_SOURCE_SIMULATED, IDS_LINK_SOURCE_FILE, IDS_LINK_STREAMING, IDS_LINK_STALE,
     IDS_LINK_RECONNECTING, IDS_LINK_NO_DATA_LABEL, IDS_WRITE_FAILED, IDS_WRITE_WHAT_RESULTS, IDS_WRITE_WHAT_ZONES,
     IDS_WRITE_WHAT_EVENTS, IDS_WRITE_WHAT_RECORDING, IDS_WRITE_WHAT_SETTINGS, IDS_WRITE_WHY_DISK_FULL,
-    IDS_WRITE_WHY_NOT_WRITABLE, IDS_WRITE_WHY_ERROR, IDS_LIGHT_LOST, IDS_RECORDING_PAUSED_LOW_SPACE};
+    IDS_WRITE_WHY_NOT_WRITABLE, IDS_WRITE_WHY_ERROR, IDS_LIGHT_LOST, IDS_RECORDING_PAUSED_LOW_SPACE,
+    IDS_AUTOSTART_WAITING, IDS_AUTOSTART_NO_SOURCE};
 
 constexpr UINT kFaceIds[] = {187, 188, 189, 190, 191, 193, 194, 195, 196, 197, 198, 199,
                              200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210};
@@ -260,6 +261,7 @@ TEST(ResourcePresence, EveryDialogAndPngExistsExactlyInBothLanguages) {
     };
     std::vector<Entry> entries = {{RT_DIALOG, IDD_ROVA_MTT_DIALOG}, {RT_DIALOG, IDD_AREA_MONITOR_DIALOG},
                                   {RT_DIALOG, IDD_CONFIG_DIALOG},   {MAKEINTRESOURCEW(RT_DLGINIT), IDD_CONFIG_DIALOG},
+                                  {RT_DIALOG, IDD_NOTICE_DIALOG},
                                   {L"PNG", IDB_TITLE_SINGLE},       {L"PNG", IDB_TITLE_MULTI},
                                   {L"PNG", IDB_CLOSE}};
     for (UINT id : kFaceIds) entries.push_back({L"PNG", id});
@@ -403,8 +405,13 @@ TEST(DialogTemplates, AreaMonitorAndParameterDialogsPerLanguage) {
     const Case cases[] = {
         {IDD_AREA_MONITOR_DIALOG, kEnglish, 142, 109, "Area Monitor", 13, IDC_BTN_CLEAR_LIGHT_AREA, 73, 69, "Clear Light Area"},
         {IDD_AREA_MONITOR_DIALOG, kChinese, 142, 109, "区域监控", 13, IDC_BTN_CLEAR_LIGHT_AREA, 72, 70, "移除所有亮灯区"},
-        {IDD_CONFIG_DIALOG, kEnglish, 137, 40, "Parameter Setting", 4, IDOK, 97, 22, "Save"},
-        {IDD_CONFIG_DIALOG, kChinese, 137, 44, "参数配置", 4, IDOK, 97, 25, "保存"},
+        {IDD_CONFIG_DIALOG, kEnglish, 137, 62, "Parameter Setting", 5, IDOK, 97, 44, "Save"},
+        {IDD_CONFIG_DIALOG, kChinese, 137, 59, "参数配置", 5, IDOK, 97, 40, "保存"},
+        {IDD_CONFIG_DIALOG, kEnglish, 137, 62, "Parameter Setting", 5, IDC_CHECK_AUTO_START, 4, 22,
+         "Start monitoring when the console starts"},
+        {IDD_CONFIG_DIALOG, kChinese, 137, 59, "参数配置", 5, IDC_CHECK_AUTO_START, 4, 25, "控制台启动时开始监测"},
+        {IDD_NOTICE_DIALOG, kEnglish, 300, 86, "Prompt", 2, IDOK, 124, 66, "OK"},
+        {IDD_NOTICE_DIALOG, kChinese, 300, 86, "提示", 2, IDOK, 124, 66, "确定"},
     };
     for (const Case& c : cases) {
         Dialog d = ParseDialog(c.dialog, c.lang);
@@ -436,6 +443,10 @@ TEST(DialogTemplates, AreaMonitorAndParameterDialogsPerLanguage) {
         EXPECT_EQ(list->style & 3u, DWORD(CBS_DROPDOWNLIST));
         ASSERT_NE(FindItem(config, IDOK), nullptr);
         EXPECT_EQ(FindItem(config, IDOK)->style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
+        ASSERT_NE(FindItem(config, IDC_CHECK_AUTO_START), nullptr);
+        EXPECT_EQ(FindItem(config, IDC_CHECK_AUTO_START)->style & BS_TYPEMASK, DWORD(BS_AUTOCHECKBOX));
+        Dialog notice = ParseDialog(IDD_NOTICE_DIALOG, lang);
+        ASSERT_NE(FindItem(notice, IDC_STATIC_NOTICE_TEXT), nullptr) << Describe(lang);
     }
 }
 
