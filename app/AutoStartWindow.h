@@ -1,24 +1,35 @@
 #pragma once
 // The main window as monitoring that starts with the console sees it: quiet attempts at a live run
 // on the remembered source, the status right of the title, the retry timer and the console's
-// event log. Like CMainRunWindow it works on the dialog's members directly.
-#include "radar/AutoStart.h"
+// event log. It gets exactly the parts of the main window it works on.
+#include <functional>
 
-class CROVAMTTDlg;
+#include "radar/AutoStartHost.h"
 
-class CAutoStartWindow : public IAutoStartHost {
+class CMainRunWindow;
+class CRunController;
+class CWnd;
+
+class CAutoStartWindow {
 public:
-    static constexpr UINT_PTR kRetryTimer = 4;  // alive while waiting for the sensor
+    static constexpr UINT_PTR kRetryTimer = 5;  // alive while waiting for the sensor
     static constexpr UINT kBeginMessage = 0x505;  // posted at initialisation: the first attempt once the window shows
 
-    explicit CAutoStartWindow(CROVAMTTDlg& dialog) noexcept : m_dialog(dialog) {}
+    // keepStartOn shows Start as on while waiting: the operator's click on it is the Stop.
+    CAutoStartWindow(CWnd& dialog, CRunController& run, CMainRunWindow& runWindow, std::function<void()> keepStartOn)
+        : m_dialog(dialog), m_run(run), m_runWindow(runWindow), m_keepStartOn(std::move(keepStartOn)) {}
 
-    bool TryStartRun(const AutoStartSettings& source, std::wstring* why) override;
-    void ShowAutoStartStatus(const std::wstring& text) override;
-    void StartRetryTimer(UINT intervalMs) override;
-    void StopRetryTimer() override;
-    void LogAutoStart(const std::wstring& line) override;
+    bool TryStartRun(const AutoStartSettings& source, std::wstring* why);
+    void ShowAutoStartStatus(const std::wstring& text);
+    void StartRetryTimer(UINT intervalMs);
+    void StopRetryTimer();
+    void LogAutoStart(const std::wstring& line);
+    // This window as the auto-start's host.
+    AutoStartHost Host();
 
 private:
-    CROVAMTTDlg& m_dialog;
+    CWnd& m_dialog;
+    CRunController& m_run;
+    CMainRunWindow& m_runWindow;
+    std::function<void()> m_keepStartOn;
 };

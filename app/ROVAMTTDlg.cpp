@@ -59,7 +59,7 @@ RECT ChildRectInParent(HWND child, HWND parent) {
 }
 }  // namespace
 
-CROVAMTTDlg::CROVAMTTDlg() noexcept : CDialog(IDD_ROVA_MTT_DIALOG), m_autoStart(m_autoStartWindow, LoadAutoStartTexts()) {
+CROVAMTTDlg::CROVAMTTDlg() noexcept : CDialog(IDD_ROVA_MTT_DIALOG), m_autoStart(m_autoStartWindow.Host(), LoadAutoStartTexts()) {
     // The radar library's record: the configuration beside the exe (a missing file keeps the
     // library defaults), no source detected yet, and a saved copy that every stop restores.
     ROVA_Interface_RadarCtrl_LoadConfigFromFile(ConfigPathA().c_str());

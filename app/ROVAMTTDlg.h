@@ -98,7 +98,6 @@ protected:
 
 private:
     friend class CMainRunWindow;  // the window side of runs works on the controls directly
-    friend class CAutoStartWindow;
 
     // Initialisation steps that are more than one call.
     void BindControls();
@@ -171,6 +170,6 @@ private:
     std::unique_ptr<CDetectionSink> m_sink;  // registered with the library from initialisation to destruction
     std::vector<std::wstring> m_startupNotices;
     CNoticeDlg m_notice;
-    CAutoStartWindow m_autoStartWindow{*this};
+    CAutoStartWindow m_autoStartWindow{*this, m_run, m_runWindow, [this] { SetCheck(m_btnStart, true); }};
     CAutoStart m_autoStart;
 };

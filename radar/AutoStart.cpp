@@ -43,7 +43,7 @@ void AutoStartSettings::SaveSource(XMLNode appConfig, int sourceType, int device
     appConfig.SetAttributeText("LastDevicePort", port ? port : "");
 }
 
-CAutoStart::CAutoStart(IAutoStartHost& host, AutoStartTexts texts) : m_host(host), m_texts(std::move(texts)) {}
+CAutoStart::CAutoStart(AutoStartHost host, AutoStartTexts texts) : m_host(std::move(host)), m_texts(std::move(texts)) {}
 
 std::wstring CAutoStart::SourceText() const {
     if (m_settings.port == kSimulatedSensorPort) return m_texts.simulatedSource;
@@ -63,18 +63,18 @@ void CAutoStart::Begin(const AutoStartSettings& settings) {
         // Nothing to start: the operator sees why nothing runs, and Detect Device makes it work
         // from the next start on.
         m_state = State::NoSource;
-        m_host.ShowAutoStartStatus(m_texts.noSource);
-        m_host.LogAutoStart(L"auto-start: on, but no sensor was ever detected; use Detect Device");
+        m_host.showStatus(m_texts.noSource);
+        m_host.log(L"auto-start: on, but no sensor was ever detected; use Detect Device");
         return;
     }
     m_state = State::Waiting;
-    m_host.LogAutoStart(L"auto-start: starting on " + SourceText());
+    m_host.log(L"auto-start: starting on " + SourceText());
     Attempt();
 }
 
 void CAutoStart::OnRetryTimer() {
     if (m_state != State::Waiting) {
-        m_host.StopRetryTimer();
+        m_host.stopRetryTimer();
         return;
     }
     Attempt();
@@ -83,33 +83,33 @@ void CAutoStart::OnRetryTimer() {
 void CAutoStart::Attempt() {
     ++m_attempts;
     std::wstring why;
-    if (m_host.TryStartRun(m_settings, &why)) {
+    if (m_host.tryStartRun(m_settings, &why)) {
         m_state = State::Started;
-        m_host.StopRetryTimer();
+        m_host.stopRetryTimer();
         // The run's own status takes the place of the waiting text.
-        m_host.LogAutoStart(L"auto-start: run started on " + SourceText() + L" (attempt " +
+        m_host.log(L"auto-start: run started on " + SourceText() + L" (attempt " +
                             std::to_wstring(m_attempts) + L")");
         return;
     }
     // The reason once, and again only when it changes: a sensor away for a night must not fill
     // the disk.
     if (m_attempts == 1 || why != m_lastWhy) {
-        m_host.LogAutoStart(L"auto-start: " + SourceText() + L" does not answer (attempt " +
+        m_host.log(L"auto-start: " + SourceText() + L" does not answer (attempt " +
                             std::to_wstring(m_attempts) + L"): " + why + L"; trying again every " +
                             std::to_wstring(kRetryMs / 1000) + L" s");
         m_lastWhy = why;
     }
     std::wstring text = CLinkStatus::Fill(m_texts.waiting, L"source", SourceText());
-    m_host.ShowAutoStartStatus(CLinkStatus::Fill(text, L"attempts", std::to_wstring(m_attempts)));
-    if (m_attempts == 1) m_host.StartRetryTimer(kRetryMs);
+    m_host.showStatus(CLinkStatus::Fill(text, L"attempts", std::to_wstring(m_attempts)));
+    if (m_attempts == 1) m_host.startRetryTimer(kRetryMs);
 }
 
 bool CAutoStart::Cancel(const wchar_t* how) {
     if (m_state != State::Waiting) return false;
     m_state = State::Cancelled;
-    m_host.StopRetryTimer();
-    m_host.ShowAutoStartStatus(L"");
-    m_host.LogAutoStart(L"auto-start: waiting for " + SourceText() + L" ended " + (how ? how : L"") + L" after " +
+    m_host.stopRetryTimer();
+    m_host.showStatus(L"");
+    m_host.log(L"auto-start: waiting for " + SourceText() + L" ended " + (how ? how : L"") + L" after " +
                         std::to_wstring(m_attempts) + L" attempts");
     return true;
 }

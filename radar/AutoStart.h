@@ -8,38 +8,7 @@
 
 #include <string>
 
-#include "settings/XMLParser.h"
-
-// The attributes of the AppConfig element this needs: "AutoStart" (off by default) and the source
-// Detect Device last found, "LastSourceType" (0: none yet), "LastDeviceValue" and "LastDevicePort"
-// ("COM7"; "COM9999" is the simulated sensor).
-struct AutoStartSettings {
-    bool enabled = false;
-    int sourceType = 0;
-    int deviceValue = 0;
-    std::string port;
-
-    static AutoStartSettings Load(const XMLNode& appConfig);
-    static void SaveEnabled(XMLNode appConfig, bool enabled);
-    static void SaveSource(XMLNode appConfig, int sourceType, int deviceValue, const char* port);
-    // A source Detect Device can find (types 1 to 5) is remembered.
-    bool HasSource() const noexcept { return sourceType >= 1 && sourceType <= 5; }
-};
-
-// What the auto-start asks of the console.
-class IAutoStartHost {
-public:
-    virtual ~IAutoStartHost() = default;
-    // One attempt at a live run on the remembered source, telling the operator nothing; false with
-    // the library's reason in why.
-    virtual bool TryStartRun(const AutoStartSettings& source, std::wstring* why) = 0;
-    // The status right of the title while waiting (empty: the waiting ended).
-    virtual void ShowAutoStartStatus(const std::wstring& text) = 0;
-    virtual void StartRetryTimer(UINT intervalMs) = 0;
-    virtual void StopRetryTimer() = 0;
-    // A line of the console's event log under Log\.
-    virtual void LogAutoStart(const std::wstring& line) = 0;
-};
+#include "radar/AutoStartHost.h"
 
 // The texts of the string table, placeholders {source} and {attempts}.
 struct AutoStartTexts {
@@ -61,7 +30,7 @@ public:
         Cancelled,  // the operator took over while waiting
     };
 
-    CAutoStart(IAutoStartHost& host, AutoStartTexts texts);
+    CAutoStart(AutoStartHost host, AutoStartTexts texts);
     CAutoStart(const CAutoStart&) = delete;
     CAutoStart& operator=(const CAutoStart&) = delete;
 
@@ -83,7 +52,7 @@ public:
 private:
     void Attempt();
 
-    IAutoStartHost& m_host;
+    AutoStartHost m_host;
     AutoStartTexts m_texts;
     AutoStartSettings m_settings;
     State m_state = State::Off;

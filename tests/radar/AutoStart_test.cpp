@@ -11,7 +11,7 @@
 
 namespace {
 
-class FakeHost : public IAutoStartHost {
+class FakeHost {
 public:
     // Answers of the coming attempts: empty text = the run starts, else the library's reason.
     std::deque<std::wstring> answers;
@@ -23,24 +23,34 @@ public:
     int timerStarts = 0;
     std::vector<std::wstring> log;
 
-    bool TryStartRun(const AutoStartSettings& source, std::wstring* why) override {
+    bool TryStartRun(const AutoStartSettings& source, std::wstring* why) {
         attempts.push_back(source);
         std::wstring answer = answers.empty() ? L"no sensor" : answers.front();
         if (!answers.empty()) answers.pop_front();
         *why = answer;
         return answer.empty();
     }
-    void ShowAutoStartStatus(const std::wstring& text) override {
+    void ShowAutoStartStatus(const std::wstring& text) {
         status = text;
         statuses.push_back(text);
     }
-    void StartRetryTimer(UINT ms) override {
+    void StartRetryTimer(UINT ms) {
         timerRunning = true;
         timerMs = ms;
         ++timerStarts;
     }
-    void StopRetryTimer() override { timerRunning = false; }
-    void LogAutoStart(const std::wstring& line) override { log.push_back(line); }
+    void StopRetryTimer() { timerRunning = false; }
+    void LogAutoStart(const std::wstring& line) { log.push_back(line); }
+
+    AutoStartHost Host() {
+        AutoStartHost host;
+        host.tryStartRun = [this](const AutoStartSettings& source, std::wstring* why) { return TryStartRun(source, why); };
+        host.showStatus = [this](const std::wstring& text) { ShowAutoStartStatus(text); };
+        host.startRetryTimer = [this](UINT ms) { StartRetryTimer(ms); };
+        host.stopRetryTimer = [this] { StopRetryTimer(); };
+        host.log = [this](const std::wstring& line) { LogAutoStart(line); };
+        return host;
+    }
 
     // The timer fires as Windows would fire it: only while it runs.
     void Fire(CAutoStart& autoStart) {
@@ -136,7 +146,7 @@ TEST(AutoStartTest, StartsAtOnceOnlyWhenOnWithARememberedSource) {
         SCOPED_TRACE(c.name);
         FakeHost host;
         host.answers = {L""};
-        CAutoStart autoStart(host, Texts());
+        CAutoStart autoStart(host.Host(), Texts());
         autoStart.Begin(c.settings);
         EXPECT_EQ(host.attempts.size(), c.attempts);
         EXPECT_EQ(autoStart.GetState(), c.state);
@@ -150,7 +160,7 @@ TEST(AutoStartTest, AnAbsentSensorIsTriedAgainOnTheTimerUntilItAnswers) {
     FakeHost host;
     host.answers = {L"port COM7 cannot be opened", L"port COM7 cannot be opened", L"no sensor answers on COM7",
                     L"no sensor answers on COM7", L""};
-    CAutoStart autoStart(host, Texts());
+    CAutoStart autoStart(host.Host(), Texts());
     autoStart.Begin(Serial(7));
     ASSERT_TRUE(autoStart.Waiting());
     ASSERT_EQ(host.attempts.size(), 1u);
@@ -183,7 +193,7 @@ TEST(AutoStartTest, AnAbsentSensorIsTriedAgainOnTheTimerUntilItAnswers) {
 
 TEST(AutoStartTest, TheOperatorEndsTheWaiting) {
     FakeHost host;
-    CAutoStart autoStart(host, Texts());
+    CAutoStart autoStart(host.Host(), Texts());
     AutoStartSettings simulated = Serial(9999);
     simulated.port = "COM9999";
     autoStart.Begin(simulated);
