@@ -33,7 +33,9 @@ fill() { dd if=/dev/zero of="$1/filler" bs=4k count="$2" 2>/dev/null || true; }
 fill "$log" 20
 fill "$save" 20
 save_win=$(winepath -w "$save" 2>/dev/null | tr -d '\r')
-printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" SaveData="1" SaveDataPath="%s" />\n' "$save_win" \
+# No free-space floor: below it the raw recording pauses before it could fail, and the failure of
+# its writes is what this test looks at (the floor has a test of its own).
+printf '<?xml version="1.0"?>\n<AppConfig Language="ENG" SaveData="1" SaveDataPath="%s" LeastFreeMB="0" />\n' "$save_win" \
   > "$E2E_DIR/appConfig.xml"
 
 e2e_start_console
