@@ -160,6 +160,9 @@ bool CRunController::StartRun() {
     m_light.OpenLight(m_savedRecord.lightPort, m_savedRecord.lightBaudRate);
     m_window.StartPresenceTimer();
     BeginLinkWatch();
+    // Once the run's own files are known and kept: a pass never holds open what a failed start
+    // removes again.
+    KeepStorage();
     return true;
 }
 
@@ -466,7 +469,6 @@ void CRunController::BeginRetention() {
         int64_t stamp = 0;
         if (CRetention::ParseStamp(stem.substr(wcslen(CRetention::kMarkerPrefix)), &stamp)) m_runStartMs = stamp;
     }
-    KeepStorage();
 }
 
 void CRunController::KeepStorage() {

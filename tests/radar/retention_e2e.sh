@@ -33,7 +33,7 @@ for f in "${mine[@]}"; do echo mine > "$f"; touch -d '2020-01-01' "$f"; done
 
 detect_and_start() {
   e2e_click_control $IDC_DETECT
-  e2e_wait_dialog 20 >/dev/null || e2e_fail "no detection message: $(e2e_probe dialogs)"
+  e2e_wait_dialog_matching "Detected|检测到" 20 >/dev/null || e2e_fail "no detection message: $(e2e_probe dialogs)"
   e2e_click_dialog_button 1
   e2e_wait_state $IDC_START "1 1 0" || e2e_fail "Start not enabled after detection"
   e2e_click_control $IDC_START
