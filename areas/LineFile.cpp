@@ -206,6 +206,8 @@ void CLineFile::HandOverLocked() {
 }
 
 bool CLineFile::WriteLocked(const char* data, size_t size) {
+    // A file given up a moment ago (its header refused): the failure that gave it up stands.
+    if (m_file == INVALID_HANDLE_VALUE) return false;
     DWORD error = 0;
     const DWORD length = static_cast<DWORD>(size);
     const DWORD written = m_hooks.write(m_file, data, length, &error);

@@ -171,6 +171,11 @@ int Replay(int argc, wchar_t** argv) {
 
     const ZonePlaybackResult played = PlayRecording(folderA->c_str(), replay);
     log.Close();
+    // Events the disk refused to the end are a broken output, whatever else went well.
+    const LineFileHealth written = log.Health();
+    if (written.failing || written.lostLines > 0)
+        return Fail(kZoneExitOutput, L"the event file could not be written whole (" + std::to_wstring(written.lostLines) +
+                                         L" lines lost, error " + std::to_wstring(written.error) + L"): " + log.Path());
     if (!played.played) {
         wchar_t text[1024] = {};
         AnsiToWide(played.error.c_str(), text, 1024);
