@@ -8,13 +8,16 @@
 # the end the frames the run counted (also as hours at the sensor's 15 frames/s) and the growth of each figure
 # between the first sample after the warm-up and the last, and the highest in between.
 # Usage: bench/console/soak_bench.sh [minutes] [speedup] [interval-seconds]
-#   (after scripts/build; defaults 30 minutes, 40 times, 60 s; SOAK_SAVE_DATA=1 records raw data too)
+#   (after scripts/build; defaults: 10 times, as many minutes as 72 hours of frames take at that
+#   speedup (432), 60 s; SOAK_SAVE_DATA=1 records raw data too)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${ROVA_BUILD_DIR:-$root/build}
-minutes=${1:-30}
-speedup=${2:-40}
+speedup=${2:-10}
+# Unless told otherwise, as long as 72 hours of the sensor's frames take at this speedup.
+minutes=${1:-$(( 72 * 60 / speedup ))}
+[ "$minutes" -ge 1 ] || minutes=1
 interval=${3:-60}
 export ROVA_BIN_DIR=$build/bin ROVA_SOURCE_DIR=$root
 unset DISPLAY
