@@ -166,6 +166,14 @@ protected:
         run_->SaveRadarRecord();
         window_.ApplyRunButtons(run_->Buttons());
     }
+    // The link timer as the window runs it, until the write alarm goes (at most 4 s).
+    void ExpectWritingResumes() {
+        for (int i = 0; i < 40 && window_.linkAlarm; ++i) {
+            ::Sleep(100);
+            run_->OnLinkTimer();
+        }
+        EXPECT_FALSE(window_.linkAlarm) << "writing did not resume: " << TempFolder::narrow(window_.linkStatus);
+    }
     void PressStart() {
         FakeRunWindow::Toggle(window_.buttons.start);
         run_->OnStartStop();
@@ -400,11 +408,7 @@ TEST_F(RunControllerTest, ARecordingThatCannotWriteIsToldAndResumes) {
     EXPECT_NE(window_.linkStatus.find(L"Raw data cannot be written"), std::wstring::npos) << window_.linkStatus;
     EXPECT_FALSE(window_.linkStale) << "a write problem is no stale data: the targets stay as they are";
     ::DeleteFileW(blocker.c_str());
-    for (int i = 0; i < 40 && window_.linkAlarm; ++i) {
-        ::Sleep(100);
-        run_->OnLinkTimer();
-    }
-    EXPECT_FALSE(window_.linkAlarm) << "writing did not resume: " << TempFolder::narrow(window_.linkStatus);
+    ExpectWritingResumes();
     PressStart();
     std::string log;
     for (const std::wstring& name : folder_.list(L"Log")) {
@@ -466,11 +470,7 @@ TEST_F(RunControllerTest, RunFilesThatCannotBeWrittenAreToldAndResume) {
         EXPECT_NE(window_.linkStatus.find(what), std::wstring::npos) << TempFolder::narrow(window_.linkStatus);
     }
     ::DeleteFileW(blocker.c_str());
-    for (int i = 0; i < 40 && window_.linkAlarm; ++i) {
-        ::Sleep(100);
-        run_->OnLinkTimer();
-    }
-    EXPECT_FALSE(window_.linkAlarm) << "writing did not resume: " << TempFolder::narrow(window_.linkStatus);
+    ExpectWritingResumes();
     PressStart();
     std::string log, zones;
     bool results = false;

@@ -10,7 +10,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e_lib.sh"
 
-IDC_DETECT=$(e2e_id IDC_BTN_DETECT_DEVICE); IDC_START=$(e2e_id IDC_BTN_START); IDC_STATUS=$(e2e_id IDC_STATIC_LINK_STATUS)
+IDC_START=$(e2e_id IDC_BTN_START); IDC_STATUS=$(e2e_id IDC_STATIC_LINK_STATUS)
 
 e2e_prepare_folder
 log="$E2E_DIR/Log"; save="$E2E_DIR/SaveData"
@@ -32,10 +32,7 @@ mine=("$log/notes.txt" "$log/ROVA_MTT_Result_backup.txt" "$save/ROVA_MTT_Data_20
 for f in "${mine[@]}"; do echo mine > "$f"; touch -d '2020-01-01' "$f"; done
 
 detect_and_start() {
-  e2e_click_control $IDC_DETECT
-  e2e_wait_dialog_matching "Detected|检测到" 20 >/dev/null || e2e_fail "no detection message: $(e2e_probe dialogs)"
-  e2e_click_dialog_button 1
-  e2e_wait_state $IDC_START "1 1 0" || e2e_fail "Start not enabled after detection"
+  e2e_detect || e2e_fail "the detection failed"
   e2e_click_control $IDC_START
   e2e_wait_state $IDC_START "1 1 1" 10 || e2e_fail "the run did not start"
 }
