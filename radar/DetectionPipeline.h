@@ -1,13 +1,12 @@
 #pragma once
-// Turns one delivery of the radar library into label slots, view targets and result lines.
-// Runs on the library's thread; the UI thread reads the slots through the same lock.
+// The label slots of the latest delivery and the objects that fill them. The library's thread
+// stores, the UI thread reads through the same lock.
 #include <array>
 #include <cstdint>
 #include <mutex>
 #include <string>
 
 #include "contracts/ROVA_Common.h"
-#include "contracts/RadarListeners.h"
 #include "areas/TargetSlot.h"
 
 // A delivered object after angle calibration.
@@ -17,6 +16,7 @@ struct CalibratedObject {
     double distance;
     double velocity;
     double angle;  // slope * raw angle + offset, degrees
+    int position = 0;  // its place in the library's list: label slot `position` shows it
 };
 
 class CTargetSlots {
@@ -43,27 +43,6 @@ private:
     Array m_slots{};
     uint32_t (*m_clock)() = &MS_GetTime;
 };
-
-// Calibrates every non-null object of the delivery, refreshes slots 0..9 and hands each object to
-// onObject(index, CalibratedObject) in delivery order. Objects past the tenth still reach the view
-// and the result file; they just have no label. Returns the number of objects reported.
-template <class OnObject>
-int ProcessDelivery(CPtrCtrl* objects, double slope, double offset, CTargetSlots& slots, OnObject&& onObject) {
-    if (!objects) return 0;
-    const int count = objects->GetCount();
-    int reported = 0;
-    for (int i = 0; i < count; ++i) {
-        const auto* object = static_cast<const DetectedObject*>(objects->GetAt(i));
-        if (!object) continue;  // its slot stays as it was
-        CalibratedObject c{object->objectId, object->gate, object->distance, object->velocity,
-                           slope * object->rawAngle + offset};
-        DbgOutputA(2, "Object[%d], range = %.1f\r\n", i, c.distance);
-        slots.Store(i, c);
-        onObject(i, c);
-        ++reported;
-    }
-    return reported;
-}
 
 // Text of one label from string 60300 ("...%s...%5.2f...%+5.1f...%+6.2f..."): the name is empty in
 // single-target mode and " <n>" (slot + 1) otherwise.

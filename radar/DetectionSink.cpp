@@ -5,12 +5,10 @@
 
 #include "contracts/ROVA_DataProcess.h"
 #include "radar/RunMessages.h"
-#include "view/ObjectSectorWnd.h"
-#include "view/ViewTarget.h"
 
 CDetectionSink::CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
-                               CZoneRecorder& zones, CObjectSectorWnd& view)
-    : m_window(window), m_engine(engine), m_slots(slots), m_results(results), m_zones(zones), m_view(view) {
+                               CZoneRecorder& zones, ITargetView& view)
+    : m_window(window), m_engine(engine), m_zones(zones), m_delivery(&slots, &results, view) {
     ROVA_Interface_RadarDevice_File_SetFileRadarDataSource(this, 0);
     ROVA_Interface_RadarDevice_File_SetLoopReadFile(0);
     ROVA_Interface_RadarProcessFilter_Add_MOD_ObjectDetectListener(this, 0);
@@ -42,26 +40,7 @@ void CDetectionSink::DeliveryFailed(const char* what) noexcept {
 }
 
 void CDetectionSink::Deliver(CPtrCtrl* objects) {
-    std::vector<ViewTarget> targets;
-    std::vector<CalibratedObject> calibrated;
-    targets.reserve(objects ? objects->GetCount() : 0);
-    ProcessDelivery(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset, m_slots,
-                    [&](int, const CalibratedObject& object) {
-                        calibrated.push_back(object);
-                        ViewTarget target;
-                        target.id = object.objectId;
-                        target.range = object.gate;
-                        target.angle = object.angle - 90.0;
-                        targets.push_back(target);
-                        m_results.WriteLine(object.objectId, object.distance, object.angle, object.velocity);
-                    });
-    CPtrListCtrl list;
-    for (ViewTarget& t : targets) list.AddData(&t, -1);
-    // The areas the view counts each accepted report in are the areas its zone events use.
-    std::vector<SectorScene::TrackMembership> accepted;
-    m_view.UpdateTargets(&list, &accepted);
-    list.RemoveAll();
-    m_zones.OnDelivery(objects, calibrated, accepted);
+    m_zones.OnDelivery(m_delivery.Deliver(objects, gRadarParameter.angleSlope, gRadarParameter.angleOffset));
 }
 
 void CDetectionSink::OnFileRadarReadEnd(uint64_t) noexcept {

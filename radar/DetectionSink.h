@@ -3,7 +3,7 @@
 // and the file data source of playback. Registered with the library in the constructor and
 // removed in the destructor, so the library never calls an object that is gone. It reaches the
 // window only by posted messages (WM_PRESENCE_TICK, WM_PLAYBACK_END through the delayed-message
-// engine) and through the target view's locked entry point.
+// engine) and through the target view's entry point for deliveries.
 #include <windows.h>
 
 #include <atomic>
@@ -11,23 +11,23 @@
 
 #include "contracts/ROVA_Common.h"
 #include "contracts/RadarListeners.h"
-#include "radar/DetectionPipeline.h"
+#include "radar/FrameDelivery.h"
 #include "radar/ResultFile.h"
 #include "radar/ZoneRecorder.h"
-
-class CObjectSectorWnd;
+#include "view/ViewTarget.h"
 
 class CDetectionSink : public IFileRadarDataSource, public IRadarObjectDetectListener {
 public:
     static constexpr UINT kPlaybackEndDelayMs = 100;
 
     CDetectionSink(HWND window, CDelayPostMsgEngine& engine, CTargetSlots& slots, CResultFile& results,
-                   CZoneRecorder& zones, CObjectSectorWnd& view);
+                   CZoneRecorder& zones, ITargetView& view);
     ~CDetectionSink() override;
     CDetectionSink(const CDetectionSink&) = delete;
     CDetectionSink& operator=(const CDetectionSink&) = delete;
 
-    // Library thread: slots, view targets, result lines, then a presence tick for the window.
+    // Library thread: the delivery step (slots, result lines, view), the zone events, then a
+    // presence tick for the window.
     // Nothing thrown on the way reaches the library: the delivery is dropped, counted and traced,
     // and the tick is posted all the same (the slots may have changed).
     void OnRadarObjectDetect(uint16_t word, CPtrCtrl* objects) noexcept override;
@@ -43,9 +43,7 @@ private:
 
     HWND m_window;
     CDelayPostMsgEngine& m_engine;
-    CTargetSlots& m_slots;
-    CResultFile& m_results;
     CZoneRecorder& m_zones;
-    CObjectSectorWnd& m_view;
+    CFrameDelivery m_delivery;  // library thread only
     std::atomic<uint32_t> m_failedDeliveries{0};
 };

@@ -1,6 +1,5 @@
 #include "radar/ZoneRecorder.h"
 
-#include "contracts/RadarListeners.h"
 
 CZoneRecorder::CZoneRecorder() : CZoneRecorder(Hooks{}) {}
 
@@ -15,23 +14,6 @@ CZoneRecorder::CZoneRecorder(Hooks hooks) : m_hooks(std::move(hooks)) {
     }
 }
 
-std::vector<ZoneReport> CZoneRecorder::Reports(const std::vector<CalibratedObject>& objects,
-                                               const std::vector<SectorScene::TrackMembership>& accepted) {
-    std::vector<ZoneReport> reports;
-    reports.reserve(accepted.size());
-    for (const SectorScene::TrackMembership& m : accepted) {
-        ZoneReport r{m.id, 0, 0, m.areas};
-        for (const CalibratedObject& c : objects) {
-            if (c.objectId == m.id) {
-                r.distance = c.distance;
-                r.angle = c.angle;
-            }
-        }
-        reports.push_back(r);
-    }
-    return reports;
-}
-
 void CZoneRecorder::Start(const wchar_t* logFolder) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_tracker = ZoneTracker();
@@ -42,18 +24,15 @@ void CZoneRecorder::Start(const wchar_t* logFolder) {
     m_runningMs = 0;
 }
 
-void CZoneRecorder::OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
-                               const std::vector<SectorScene::TrackMembership>& accepted) {
-    if (!objects || objects->GetCount() == 0) return;
-    const auto* first = static_cast<const DetectedObject*>(objects->GetAt(0));
-    if (!first) return;
-    const std::vector<ZoneReport> reports = Reports(calibrated, accepted);
+void CZoneRecorder::OnDelivery(const DeliveredFrame& frame) {
+    if (!frame.timed) return;
+    const std::vector<ZoneReport>& reports = frame.reports;
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_running) return;
     const FILETIME wall = m_hooks.wallClock();
     const uint64_t anchor = m_clock.Anchor();
     const uint64_t nowMs =
-        m_clock.Frame(first->streamMs, (static_cast<uint64_t>(wall.dwHighDateTime) << 32) | wall.dwLowDateTime);
+        m_clock.Frame(frame.streamMs, (static_cast<uint64_t>(wall.dwHighDateTime) << 32) | wall.dwLowDateTime);
     // The clock column: the wall clock of zone time 0, set at the first delivery and again when
     // the stream started over.
     if (m_clock.Anchor() != anchor) {

@@ -10,8 +10,7 @@
 #include "areas/ZoneClock.h"
 #include "areas/ZoneEventLog.h"
 #include "areas/ZoneTracker.h"
-#include "radar/DetectionPipeline.h"
-#include "view/SectorScene.h"
+#include "radar/FrameDelivery.h"
 
 class CZoneRecorder {
 public:
@@ -27,16 +26,11 @@ public:
     CZoneRecorder(const CZoneRecorder&) = delete;
     CZoneRecorder& operator=(const CZoneRecorder&) = delete;
 
-    // The reports of one delivery: the accepted ones, at the position the library delivered.
-    static std::vector<ZoneReport> Reports(const std::vector<CalibratedObject>& objects,
-                                           const std::vector<SectorScene::TrackMembership>& accepted);
-
     // A run starts: a new event file in logFolder (none when it cannot be made; the run goes on).
     void Start(const wchar_t* logFolder);
-    // Library thread: objects (DetectedObject pointers) carry the frame's stream time. A stream
-    // that starts again (a reconnect) goes on from the wall clock; see ZoneClock.
-    void OnDelivery(CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
-                    const std::vector<SectorScene::TrackMembership>& accepted);
+    // Library thread: the frame's accepted reports at its stream time. A stream that starts again
+    // (a reconnect) goes on from the wall clock; see ZoneClock.
+    void OnDelivery(const DeliveredFrame& frame);
     // Presence tick: targets silent for too long leave (the zone time runs on by the tick clock
     // from the last delivery, except while paused), and the file reaches the disk.
     void Tick();

@@ -93,7 +93,7 @@ void CObjectSectorWnd::ApplyViewSettings(const ObjectViewSettings& s) {
         RecalcLayout();
         Invalidate(TRUE);
     }
-    UpdateTargets(nullptr);
+    UpdateTargets({});
 }
 
 void CObjectSectorWnd::SetGateRange(double gateMin, double gateMax, int32_t gateCount) {
@@ -175,7 +175,7 @@ void CObjectSectorWnd::InvalidateUnlessPending() {
     if (hwnd && !::GetUpdateRect(hwnd, nullptr, FALSE)) ::InvalidateRect(hwnd, &onePixel, FALSE);
 }
 
-void CObjectSectorWnd::UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted) {
+void CObjectSectorWnd::UpdateTargets(std::span<const ViewTarget> targets, std::vector<TrackMembership>* accepted) {
     scene_.UpdateTargets(targets, accepted);
     InvalidateUnlessPending();
 }

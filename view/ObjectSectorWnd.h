@@ -19,10 +19,11 @@
 #include "view/AreaVertex.h"
 #include "view/ObjectViewSettings.h"
 #include "view/SectorScene.h"
+#include "view/ViewTarget.h"
 
 class CGdipBitmap;
 
-class CObjectSectorWnd : public CWnd {
+class CObjectSectorWnd : public CWnd, public ITargetView {
 public:
     static constexpr const wchar_t* kClassName = L"ROVA_ObjectSectorWnd";
 
@@ -41,9 +42,9 @@ public:
     void SetGateRange(double gateMin, double gateMax, int32_t gateCount);
     void RecalcLayout();
 
-    // Called by the detection pipeline on the radar library's thread; the list stays the caller's.
+    // Called by the detection path on the radar library's thread.
     // accepted (optional): the membership of every accepted report (SectorScene::UpdateTargets).
-    void UpdateTargets(CPtrListCtrl* targets, std::vector<SectorScene::TrackMembership>* accepted = nullptr);
+    void UpdateTargets(std::span<const ViewTarget> targets, std::vector<TrackMembership>* accepted = nullptr) override;
     void ClearTargets();
     // Dims the targets while no data arrives (UI thread); redraws when it changes.
     void SetTargetsDimmed(bool dimmed);

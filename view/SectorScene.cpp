@@ -156,7 +156,7 @@ TargetTrack* SectorScene::CreateTrack(int64_t id) {
     return track;
 }
 
-void SectorScene::UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembership>* accepted) {
+void SectorScene::UpdateTargets(std::span<const ViewTarget> targets, std::vector<TrackMembership>* accepted) {
     CAutoBaseLock lock(targetLock_);
     // The clock is read under the lock: an update that waited for another one must not stamp
     // its points earlier than the points already stored, or they would count as decades old.
@@ -175,16 +175,13 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembersh
     for (int i = 0; i < tracks_.GetCount(); ++i) {
         static_cast<TargetTrack*>(tracks_.GetAt(i))->DropExpired(now, settings_.displayTime);
     }
-    if (!targets) return;
-
-    const int count = targets->GetCount();
+    const int count = static_cast<int>(targets.size());
     const bool detect = slots_[kDetectAreaSlot].used != 0;
     const size_t words = (static_cast<size_t>(geom_.width) + 63) / 64;
     // The detect test and the monitor points often want the cosine and sine of the same angle.
     Direction direction;
     for (int i = 0; i < count; ++i) {
-        const auto* v = static_cast<const ViewTarget*>(targets->GetAt(i));
-        if (!v) continue;
+        const ViewTarget* v = &targets[static_cast<size_t>(i)];
         if (v->range < geom_.gateMin || v->range > geom_.gateMax) continue;
         if (v->angle < geom_.angleStart || v->angle > geom_.angleStop) continue;
         if (detect) {
@@ -205,7 +202,7 @@ void SectorScene::UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembersh
         MarkMonitorPoints(*track->Newest(), direction);
         if (accepted) {
             const TrackPoint& p = *track->Newest();
-            accepted->push_back(TrackMembership{v->id, p.smoothRange, p.smoothAngle, SlotsAtLocked(p)});
+            accepted->push_back(TrackMembership{v->id, p.smoothRange, p.smoothAngle, SlotsAtLocked(p), i});
         }
     }
 }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@
 #include "view/TargetTrack.h"
 #include "view/ViewTarget.h"
 
-class SectorScene {
+class SectorScene : public ITargetView {
 public:
     // Renders a marker: disc of colour (0x00RRGGBB) plus, when text is not empty, the text in
     // textColour (a Windows colour value). The default draws the disc only.
@@ -68,18 +69,11 @@ public:
     const SectorGeometry& Geometry() const noexcept { return geom_; }
     const Settings& GetSettings() const noexcept { return settings_; }
 
-    // What an accepted report left: the track's id, its newest (smoothed) position and the area
-    // slots under that position, by the same test that turns an area to its active colour.
-    struct TrackMembership {
-        int64_t id = 0;
-        double range = 0;
-        double angle = 0;
-        uint32_t areas = 0;
-    };
+    using TrackMembership = ::TrackMembership;
 
     // --- tracks ---
     // accepted (optional) receives one entry per report that extended a track, in report order.
-    void UpdateTargets(CPtrListCtrl* targets, std::vector<TrackMembership>* accepted = nullptr);
+    void UpdateTargets(std::span<const ViewTarget> targets, std::vector<TrackMembership>* accepted = nullptr) override;
     void ClearTargets();
     // Dimmed: the targets and their tracks are drawn at kDimPercent of their opacity, so a view
     // whose data has stopped arriving does not look live.

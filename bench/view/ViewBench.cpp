@@ -107,9 +107,7 @@ int main() {
         }
     };
     auto update = [&] {
-        CPtrListCtrl list;
-        for (ViewTarget& t : walkers) list.AddData(&t, -1);
-        scene.UpdateTargets(&list);
+        scene.UpdateTargets(walkers);
     };
     for (int i = 0; i < 80; ++i) {
         step();
@@ -179,23 +177,22 @@ int main() {
     });
     // Updates: 10 reports each, the steady state of 40 points per track. The report list is the
     // caller's; it is built once, outside the timing.
-    CPtrListCtrl reports;
-    for (ViewTarget& t : walkers) reports.AddData(&t, -1);
+    const std::vector<ViewTarget>& reports = walkers;
     const int batch = 200;
     const double updateBatch = Median(9, [&] {
         for (int i = 0; i < batch; ++i) {
             now += 50;
-            scene.UpdateTargets(&reports);
+            scene.UpdateTargets(reports);
         }
     });
     const double updateOne = updateBatch / batch;
     // The console also asks for the area membership of every accepted report (zone events).
-    std::vector<SectorScene::TrackMembership> accepted;
+    std::vector<TrackMembership> accepted;
     const double membershipBatch = Median(9, [&] {
         for (int i = 0; i < batch; ++i) {
             now += 50;
             accepted.clear();
-            scene.UpdateTargets(&reports, &accepted);
+            scene.UpdateTargets(reports, &accepted);
         }
     });
     const double membershipOne = membershipBatch / batch;

@@ -220,21 +220,18 @@ namespace {
 
 // One delivery of objects at a stream time, and the view's membership of each.
 struct Delivery {
-    std::vector<DetectedObject> objects;
-    std::vector<CalibratedObject> calibrated;
-    std::vector<SectorScene::TrackMembership> accepted;
+    DeliveredFrame frame;
     Delivery(uint32_t streamMs, const std::vector<std::pair<int64_t, uint32_t>>& targets) {
+        frame.timed = !targets.empty();
+        frame.streamMs = streamMs;
         for (auto [id, areas] : targets) {
-            objects.push_back(DetectedObject{id, 8.0, 2.0, 0.0, -4.0, 0.0, 0, streamMs, 0});
-            calibrated.push_back(CalibratedObject{id, 8.0, 2.0, 0.0, -4.0});
-            accepted.push_back(SectorScene::TrackMembership{id, 8.0, -94.0, areas});
+            const int index = static_cast<int>(frame.objects.size());
+            frame.objects.push_back(CalibratedObject{id, 8.0, 2.0, 0.0, -4.0, index});
+            frame.accepted.push_back(TrackMembership{id, 8.0, -94.0, areas, index});
+            frame.reports.push_back(ZoneReport{id, 2.0, -4.0, areas});
         }
     }
-    void To(CZoneRecorder& recorder) {
-        CPtrArrayCtrl list;
-        for (DetectedObject& o : objects) list.AddData(&o, -1);
-        recorder.OnDelivery(&list, calibrated, accepted);
-    }
+    void To(CZoneRecorder& recorder) { recorder.OnDelivery(frame); }
 };
 
 TEST(ZoneRecorder, WritesEachRunToItsOwnFileAndClosesOpenStaysAtTheStop) {

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "areas/PresenceTick.h"
+#include "contracts/RadarListeners.h"
+#include "radar/FrameDelivery.h"
 #include "framework/ResourceLoader.h"
 #include "res/resource.h"
 
@@ -19,6 +23,33 @@ struct Delivery {
         for (auto& obj : objects) list.AddData(&obj, -1);
     }
 };
+
+// The view's side of the delivery step: refuses the ids it is told to, accepts the rest with
+// area 1 for even ids, area 2 for odd ones.
+struct RecordingView : ITargetView {
+    std::vector<ViewTarget> seen;
+    std::vector<int64_t> refuse;
+    void UpdateTargets(std::span<const ViewTarget> targets, std::vector<TrackMembership>* accepted) override {
+        seen.assign(targets.begin(), targets.end());
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const ViewTarget& t = targets[i];
+            if (std::find(refuse.begin(), refuse.end(), t.id) != refuse.end()) continue;
+            if (accepted) accepted->push_back(TrackMembership{t.id, t.range, t.angle, t.id % 2 ? 4u : 2u, static_cast<int>(i)});
+        }
+    }
+};
+
+// One delivery through the step; seen (optional) receives every object with its list position.
+int Process(CPtrCtrl* list, double slope, double offset, CTargetSlots& slots,
+            std::vector<std::pair<int, CalibratedObject>>* seen = nullptr) {
+    RecordingView view;
+    CFrameDelivery step(&slots, nullptr, view);
+    const DeliveredFrame& frame = step.Deliver(list, slope, offset);
+    if (seen) {
+        for (const CalibratedObject& o : frame.objects) seen->push_back({o.position, o});
+    }
+    return static_cast<int>(frame.objects.size());
+}
 
 DetectedObject Object(int64_t id, double gate, double distance, double velocity, double rawAngle) {
     DetectedObject o{};
@@ -35,7 +66,7 @@ TEST(DetectionPipelineTest, CalibratesFillsSlotsAndReportsEveryObject) {
     slots.Reset();
     Delivery d({Object(0x700000003LL, 4.5, 1.5, 0.5, 10.0), Object(8, 2.0, 0.0, 1.0, 20.0)});
     std::vector<std::pair<int, CalibratedObject>> seen;
-    const int n = ProcessDelivery(&d.list, 2.0, -1.0, slots, [&](int i, const CalibratedObject& c) { seen.push_back({i, c}); });
+    const int n = Process(&d.list, 2.0, -1.0, slots, &seen);
     ASSERT_EQ(n, 2);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].second.objectId, 0x700000003LL);  // the view and the file keep all 64 bits
@@ -56,20 +87,23 @@ TEST(DetectionPipelineTest, NullEntriesAndUntouchedSlotsKeepTheirValues) {
     CTargetSlots slots;
     slots.Reset();
     Delivery first({Object(1, 1, 1.0, 0, 0), Object(2, 1, 2.0, 0, 0), Object(3, 1, 3.0, 0, 0)});
-    ProcessDelivery(&first.list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+    Process(&first.list, 1.0, 0.0, slots);
     slots.Edit([](CTargetSlots::Array& a) { a[1].stamp = 77; });
     DetectedObject fresh = Object(9, 1, 9.0, 0, 0);
     CPtrListCtrl list;
     list.AddData(nullptr, -1);
     list.AddData(&fresh, -1);
-    int reported = ProcessDelivery(&list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+    std::vector<std::pair<int, CalibratedObject>> seen;
+    int reported = Process(&list, 1.0, 0.0, slots, &seen);
     EXPECT_EQ(reported, 1);
     const auto s = slots.Snapshot();
     EXPECT_EQ(s[0].id, 1);   // null entry: slot untouched
     EXPECT_EQ(s[1].id, 9);   // refreshed: stamped with the time of this report
     EXPECT_NE(s[1].stamp, 77u);
     EXPECT_EQ(s[2].id, 3);   // beyond this delivery: untouched
-    EXPECT_EQ(ProcessDelivery(nullptr, 1.0, 0.0, slots, [](int, const CalibratedObject&) {}), 0);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].first, 1);  // the slot of its place in the list, null entries counted
+    EXPECT_EQ(Process(nullptr, 1.0, 0.0, slots), 0);
 }
 
 TEST(DetectionPipelineTest, MoreThanTenObjectsNeverOverrunTheSlots) {
@@ -78,12 +112,50 @@ TEST(DetectionPipelineTest, MoreThanTenObjectsNeverOverrunTheSlots) {
     std::vector<DetectedObject> many;
     for (int i = 0; i < 25; ++i) many.push_back(Object(100 + i, 1, 1.0 + i, 0, 0));
     Delivery d(many);
-    int calls = 0;
-    ProcessDelivery(&d.list, 1.0, 0.0, slots, [&](int, const CalibratedObject&) { ++calls; });
-    EXPECT_EQ(calls, 25);
+    EXPECT_EQ(Process(&d.list, 1.0, 0.0, slots), 25);
     const auto s = slots.Snapshot();
     EXPECT_EQ(s[9].id, 109);
     EXPECT_DOUBLE_EQ(s[9].distance, 10.0);
+}
+
+// What the zone recorder gets: each accepted report with its own object's distance and angle (two
+// reports of one id in a frame keep theirs), none for a refused one, and the frame's stream time.
+TEST(DetectionPipelineTest, MembershipsCarryTheirOwnReportAndTheStreamTime) {
+    CTargetSlots slots;
+    slots.Reset();
+    std::vector<DetectedObject> objects = {Object(5, 3, 1.0, 0, 10), Object(6, 4, 2.0, 0, 20), Object(5, 5, 3.0, 0, 30)};
+    for (DetectedObject& o : objects) o.streamMs = 4242;
+    CPtrListCtrl list;
+    for (DetectedObject& o : objects) list.AddData(&o, -1);
+    RecordingView view;
+    view.refuse = {6};
+    CFrameDelivery step(&slots, nullptr, view);
+    const DeliveredFrame& frame = step.Deliver(&list, 1.0, 0.5);
+    EXPECT_TRUE(frame.timed);
+    EXPECT_EQ(frame.streamMs, 4242u);
+    ASSERT_EQ(view.seen.size(), 3u);
+    EXPECT_DOUBLE_EQ(view.seen[1].range, 4.0);          // the view works in gates
+    EXPECT_DOUBLE_EQ(view.seen[1].angle, 20.5 - 90.0);  // and in view angles
+    ASSERT_EQ(frame.reports.size(), 2u);
+    EXPECT_EQ(frame.reports[0].id, 5);
+    EXPECT_DOUBLE_EQ(frame.reports[0].distance, 1.0);
+    EXPECT_DOUBLE_EQ(frame.reports[0].angle, 10.5);
+    EXPECT_EQ(frame.reports[0].areas, 4u);
+    EXPECT_EQ(frame.reports[1].id, 5);
+    EXPECT_DOUBLE_EQ(frame.reports[1].distance, 3.0);
+    EXPECT_DOUBLE_EQ(frame.reports[1].angle, 30.5);
+
+    // The next frame starts clean, and one that opens with a null entry carries no time.
+    DetectedObject late = Object(9, 2, 2.0, 0, 0);
+    CPtrListCtrl second;
+    second.AddData(nullptr, -1);
+    second.AddData(&late, -1);
+    const DeliveredFrame& next = step.Deliver(&second, 1.0, 0.0);
+    EXPECT_FALSE(next.timed);
+    ASSERT_EQ(next.reports.size(), 1u);
+    EXPECT_EQ(next.reports[0].id, 9);
+    list.RemoveAll();
+    second.RemoveAll();
 }
 
 TEST(DetectionPipelineTest, LabelTextsInBothLanguages) {
@@ -127,7 +199,7 @@ struct PresenceRun {
     }
     void Deliver(const std::vector<DetectedObject>& objects) {
         Delivery d(objects);
-        ProcessDelivery(&d.list, 1.0, 0.0, slots, [](int, const CalibratedObject&) {});
+        Process(&d.list, 1.0, 0.0, slots);
         Tick();
     }
     void Tick() {

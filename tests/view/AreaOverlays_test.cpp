@@ -171,11 +171,8 @@ TEST(AreaOverlays, AcceptedReportsCarryTheAreasThatTurnActive) {
     const AreaVertex detect[] = {{100, 0}, {100, 799}, {399, 799}, {399, 0}};
     f.scene.SetDetectArea(detect, 4);
     std::vector<ViewTarget> targets = {{1, 12, -90}, {2, 6, -90}, {3, 30, -90}, {4, 20, -90}};
-    CPtrListCtrl list;
-    for (ViewTarget& t : targets) list.AddData(&t, -1);
-    std::vector<SectorScene::TrackMembership> accepted;
-    f.scene.UpdateTargets(&list, &accepted);
-    list.RemoveAll();
+    std::vector<TrackMembership> accepted;
+    f.scene.UpdateTargets(targets, &accepted);
     ASSERT_EQ(accepted.size(), 3u);  // gate 30 lies beyond the detect area
     EXPECT_EQ(accepted[0].id, 1);
     EXPECT_EQ(accepted[0].areas, 1u | 2u | 4u);  // the detect area, the box and the wide area

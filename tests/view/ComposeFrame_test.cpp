@@ -63,15 +63,13 @@ struct RandomScene {
         for (int i = 0; i < ids; ++i) walkers.push_back({i + 1, real(0, 31), real(-180, 0)});
         for (int frame = integer(1, 40); frame > 0; --frame) {
             now += integer(20, 150);
-            CPtrListCtrl list;
             std::vector<ViewTarget> reports;
             for (ViewTarget& t : walkers) {
                 t.range += real(-0.8, 0.8);
                 t.angle += real(-4, 4);
                 if (integer(0, 4)) reports.push_back(t);
             }
-            for (ViewTarget& t : reports) list.AddData(&t, -1);
-            scene.UpdateTargets(&list);
+            scene.UpdateTargets(reports);
         }
         now += integer(0, 2500);
     }
@@ -98,8 +96,7 @@ TEST(ComposeFrame, MatchesThePlainPerPixelFrameOnRandomScenes) {
         ASSERT_EQ(got, want) << "seed " << seed << ", second paint";
         // Time passes, the tracks fade, and areas follow targets that leave them.
         r.now += 700;
-        CPtrListCtrl none;
-        r.scene.UpdateTargets(&none);
+        r.scene.UpdateTargets({});
         r.scene.ComposeFrame(r.background.data(), got.data());
         ASSERT_EQ(got, reference::Frame(r.scene, r.background)) << "seed " << seed << ", later";
     }
@@ -157,7 +154,6 @@ TEST(ComposeFrame, ChangedPartsMatchTheFullFrameThroughASequence) {
             const std::string where = "seed " + std::to_string(seed) + " frame " + std::to_string(step);
             // Mostly a frame period, now and then a gap long enough for tracks to fade or expire.
             r.now += step % 9 == 8 ? 2600 : std::uniform_int_distribution<int>(20, 400)(rng);
-            CPtrListCtrl list;
             std::vector<ViewTarget> reports;
             for (ViewTarget& t : walkers) {
                 t.range = std::clamp(t.range + real(-1.5, 1.5), 0.0, 32.0);
@@ -165,10 +161,8 @@ TEST(ComposeFrame, ChangedPartsMatchTheFullFrameThroughASequence) {
                 if (rng() % 4) reports.push_back(t);
             }
             // Some frames bring no reports at all: only the fading changes.
-            if (step % 5 != 4) {
-                for (ViewTarget& t : reports) list.AddData(&t, -1);
-            }
-            s.UpdateTargets(&list);
+            if (step % 5 == 4) reports.clear();
+            s.UpdateTargets(reports);
             if (step == 20) s.SetDimmed(true);
             if (step == 25) s.SetDimmed(false);
             if (step == 30) s.BackgroundChanged();

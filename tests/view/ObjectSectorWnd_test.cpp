@@ -56,11 +56,9 @@ TEST_F(ObjectSectorWndTest, SubclassedStaticControlLaysOutPaintsAndBlits) {
     // A still clock: the frame and its plain counterpart see the same fade.
     const uint32_t now = MS_GetTime();
     view.Scene().SetClock([now] { return now; });
-    CPtrListCtrl list;
-    ViewTarget t{5, 10, -70};
-    list.AddData(&t, -1);
+    const ViewTarget t{5, 10, -70};
     ::ValidateRect(stat, nullptr);
-    view.UpdateTargets(&list);
+    view.UpdateTargets({&t, 1});
     RECT pending{};
     EXPECT_TRUE(::GetUpdateRect(stat, &pending, FALSE));  // the update asks for a paint
     ::UpdateWindow(stat);
@@ -144,12 +142,8 @@ TEST_F(ObjectSectorWndTest, StressUpdatesWhileTheLayoutChanges) {
         std::uniform_real_distribution<double> range(-2, 34), angle(-185, 5);
         std::vector<ViewTarget> targets(10);
         while (!stop) {
-            CPtrListCtrl list;
-            for (int i = 0; i < 10; ++i) {
-                targets[i] = {static_cast<int64_t>(rng() % 140), range(rng), angle(rng)};
-                list.AddData(&targets[i], -1);
-            }
-            view.UpdateTargets(&list);
+            for (int i = 0; i < 10; ++i) targets[i] = {static_cast<int64_t>(rng() % 140), range(rng), angle(rng)};
+            view.UpdateTargets(targets);
             ++updates;
             ::Sleep(1);  // far more often than a sensor delivers, and the UI still gets the lock
         }
@@ -216,10 +210,8 @@ TEST_F(ObjectSectorWndTest, StressUpdatesWhileTheLayoutChanges) {
     view.Scene().SetClock([now] { return now; });
     ::SetWindowPos(view, nullptr, 0, 0, 420, 260, SWP_NOMOVE | SWP_NOZORDER);
     view.ApplyViewSettings(settings);
-    CPtrListCtrl list;
-    ViewTarget t{1, 12, -90};
-    list.AddData(&t, -1);
-    view.UpdateTargets(&list);
+    const ViewTarget t{1, 12, -90};
+    view.UpdateTargets({&t, 1});
     const SectorGeometry& g = view.Scene().Geometry();
     EXPECT_EQ(view.Scene().FanMask().size(), static_cast<size_t>(g.width) * g.height);
     EXPECT_EQ(view.Scene().AreaMap().size(), static_cast<size_t>(g.width) * g.height);

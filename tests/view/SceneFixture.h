@@ -17,11 +17,7 @@ public:
     }
 
     void Update(std::initializer_list<ViewTarget> targets) { Update(std::vector<ViewTarget>(targets)); }
-    void Update(std::vector<ViewTarget> targets) {
-        CPtrListCtrl list;
-        for (ViewTarget& t : targets) list.AddData(&t, -1);
-        scene.UpdateTargets(&list);
-    }
+    void Update(const std::vector<ViewTarget>& targets) { scene.UpdateTargets(targets); }
 
     struct TrackCopy {
         int64_t id;

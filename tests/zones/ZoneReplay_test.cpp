@@ -145,9 +145,8 @@ TEST_F(ZoneReplayTest, APausedPlaybackWritesTheEventsOfTheReplay) {
     ZoneReplay replay;
     int deliveries = 0;
     uint32_t lastStreamMs = 0;
-    replay.SetDeliverySink([&](CPtrCtrl* objects, const std::vector<CalibratedObject>& calibrated,
-                               const std::vector<SectorScene::TrackMembership>& accepted) {
-        const uint32_t streamMs = static_cast<const DetectedObject*>(objects->GetAt(0))->streamMs;
+    replay.SetDeliverySink([&](const DeliveredFrame& frame) {
+        const uint32_t streamMs = frame.streamMs;
         // The presence tick runs between the frames, every 10 ms.
         for (const uint64_t next = tick + (deliveries ? streamMs - lastStreamMs : 0); tick < next;) {
             tick = std::min(next, tick + 10);
@@ -162,7 +161,7 @@ TEST_F(ZoneReplayTest, APausedPlaybackWritesTheEventsOfTheReplay) {
             recorder.SetPaused(false);
         }
         lastStreamMs = streamMs;
-        recorder.OnDelivery(objects, calibrated, accepted);
+        recorder.OnDelivery(frame);
     });
     const Replayed r = Play(Config("<MonitorArea BoundSize=\"400,200\" Points=\"50,150; 50,250; 100,250; 100,150; \"/>"),
                             replay);

@@ -4,9 +4,6 @@
 
 #include "areas/AreaConfigStore.h"
 #include "areas/DetectBound.h"
-#include "radar/ZoneRecorder.h"
-#include "radar/DetectionPipeline.h"
-#include "view/ViewTarget.h"
 
 namespace {
 
@@ -140,10 +137,9 @@ FILETIME ZoneReplay::ClockStart() const noexcept {
 }
 
 void ZoneReplay::Delivery(CPtrCtrl* objects) {
-    if (!objects || objects->GetCount() == 0) return;
-    const auto* first = static_cast<const DetectedObject*>(objects->GetAt(0));
-    if (!first) return;
-    m_nowMs = first->streamMs;
+    const DeliveredFrame& frame = m_delivery.Read(objects, m_angleSlope, m_angleOffset);
+    if (!frame.timed) return;
+    m_nowMs = frame.streamMs;
     // When the first delivery of a file happened: the file's start plus the time from its first
     // frame (at the file's start when that frame is damaged). A recording says nothing of the wall
     // clock of later frames: a stream that starts again within a file goes on from the last time.
@@ -164,24 +160,13 @@ void ZoneReplay::Delivery(CPtrCtrl* objects) {
     m_lastMs = zoneMs;
     ++m_deliveries;
 
-    // The console's own steps: calibration and label slots, then the view targets.
-    CTargetSlots slots;
-    std::vector<CalibratedObject> calibrated;
-    std::vector<ViewTarget> targets;
-    ProcessDelivery(objects, m_angleSlope, m_angleOffset, slots, [&](int, const CalibratedObject& object) {
-        calibrated.push_back(object);
-        targets.push_back(ViewTarget{object.objectId, object.gate, object.angle - 90.0});
-    });
-    CPtrListCtrl list;
-    for (ViewTarget& t : targets) list.AddData(&t, -1);
-    std::vector<SectorScene::TrackMembership> accepted;
-    m_scene.UpdateTargets(&list, &accepted);
-    list.RemoveAll();
-    if (m_deliverySink) m_deliverySink(objects, calibrated, accepted);
+    // The console's own step, with the view's clock at the frame's stream time.
+    m_delivery.Complete();
+    if (m_deliverySink) m_deliverySink(frame);
 
-    const std::vector<ZoneReport> reports = CZoneRecorder::Reports(calibrated, accepted);
+    const std::vector<ZoneReport>& reports = frame.reports;
     const SectorGeometry& g = m_scene.Geometry();
-    for (const SectorScene::TrackMembership& m : accepted) {
+    for (const TrackMembership& m : frame.accepted) {
         int x, y;
         if (g.RangeAngleToPixel(m.range, m.angle, &x, &y)) ++m_density[static_cast<size_t>(y) * g.width + x];
     }

@@ -13,7 +13,7 @@
 #include "areas/ZoneClock.h"
 #include "areas/ZoneTracker.h"
 #include "contracts/ROVA_DataProcess.h"
-#include "radar/DetectionPipeline.h"
+#include "radar/FrameDelivery.h"
 #include "view/SectorScene.h"
 
 struct ZoneAreaSummary {
@@ -43,10 +43,8 @@ public:
     std::vector<int32_t> DetectBoundPairs(const tagRADARPARAMETER& record) const;
 
     void SetEventSink(EventSink sink) { m_sink = std::move(sink); }
-    // What the console's zone recorder is given of each delivery: the objects, their calibration
-    // and the view's membership of the accepted ones.
-    using DeliverySink = std::function<void(CPtrCtrl*, const std::vector<CalibratedObject>&,
-                                            const std::vector<SectorScene::TrackMembership>&)>;
+    // What the console's zone recorder is given of each delivery: the frame after the delivery step.
+    using DeliverySink = std::function<void(const DeliveredFrame&)>;
     void SetDeliverySink(DeliverySink sink) { m_deliverySink = std::move(sink); }
     // The deliveries that follow come from a recorded file that started at startUtc (its header),
     // whose first frame is stamped firstStampMs (when known): they are dated by it, and a stream
@@ -75,6 +73,7 @@ private:
     void Emit(std::vector<ZoneEvent>& events);
 
     SectorScene m_scene;
+    CFrameDelivery m_delivery{nullptr, nullptr, m_scene};  // the console's own step, without labels or files
     RootSettings m_settings;
     ZoneTracker m_tracker;
     double m_angleSlope = 1.0, m_angleOffset = 0.0;
