@@ -10,4 +10,6 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DigitalEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DigitalEditLogic.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyedRegion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TimelineBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TimelineModel.cpp
 )
