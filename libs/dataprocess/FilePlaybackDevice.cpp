@@ -80,10 +80,22 @@ void CFilePlaybackDevice::Interrupt() {
     if (wake_) SetEvent(static_cast<HANDLE>(wake_));
 }
 
+void CFilePlaybackDevice::IndexerControl::Go() {
+    if (released.exchange(true)) return;
+    {
+        std::lock_guard lock(mutex);
+        go = true;
+    }
+    changed.notify_all();
+}
+
 void CFilePlaybackDevice::StopIndexer() {
-    if (indexStop_) *indexStop_ = true;
+    if (indexerControl_) {
+        indexerControl_->stop = true;
+        indexerControl_->Go();
+    }
     if (indexer_.joinable()) indexer_.join();
-    indexStop_.reset();
+    indexerControl_.reset();
 }
 
 void CFilePlaybackDevice::StopStream() {
@@ -154,16 +166,21 @@ bool CFilePlaybackDevice::StartStream(std::string& error) {
         index_ = index;
     }
     appliedGeneration_ = generation_.load();
-    // The index reads the files on a thread of its own, at a lower priority: the first frame is
-    // read by ReadFrame as soon as it is asked for, never after the index.
-    indexStop_ = std::make_shared<std::atomic<bool>>(false);
-    indexer_ = std::thread(&CFilePlaybackDevice::BuildIndex, files_, gateCount_, index, indexStop_);
+    // The index reads the files on a thread of its own, at a lower priority, from the first frame
+    // on: that frame is read by ReadFrame as soon as it is asked for, never after the index.
+    indexerControl_ = std::make_shared<IndexerControl>();
+    indexer_ = std::thread(&CFilePlaybackDevice::BuildIndex, files_, gateCount_, index, indexerControl_);
     return true;
 }
 
 void CFilePlaybackDevice::BuildIndex(std::vector<std::string> files, uint32_t gateCount,
-                                     std::shared_ptr<CPlaybackIndex> index, std::shared_ptr<std::atomic<bool>> stop) {
+                                     std::shared_ptr<CPlaybackIndex> index, std::shared_ptr<IndexerControl> control) {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    {
+        std::unique_lock lock(control->mutex);
+        control->changed.wait(lock, [&] { return control->go; });
+    }
+    const std::atomic<bool>* stop = &control->stop;
     CRawDataReader reader;
     CPlaybackTimeline timeline;
     RadarFrame frame;
@@ -330,7 +347,10 @@ void CFilePlaybackDevice::ApplyControls() {
         }
     }
     // Outside the lock: a seek raises file events, whose receiver may call the controls.
-    if (seek) StartSeek(seekUs);
+    if (seek) {
+        if (indexerControl_) indexerControl_->Go();
+        StartSeek(seekUs);
+    }
     if (speedChanged) pacer_.SetSpeed(speed, Now());
     if (heldChanged && !heldTaken_) pacer_.Restart();
 }
@@ -360,6 +380,7 @@ RadarReadResult CFilePlaybackDevice::ReadFrame(RadarFrame& frame, uint32_t timeo
                 continue;
             }
             ended_ = true;
+            if (indexerControl_) indexerControl_->Go();
             if (source_) source_->OnFileRadarReadEnd(user_);
             return RadarReadResult::End;
         }
@@ -374,6 +395,8 @@ RadarReadResult CFilePlaybackDevice::ReadFrame(RadarFrame& frame, uint32_t timeo
         }
         pending_ = true;
     }
+    // The first frame is read: the index may read too.
+    if (indexerControl_) indexerControl_->Go();
     bool stepping = false;
     if (heldTaken_) {
         {
@@ -489,6 +512,6 @@ CFilePlaybackDevice::State CFilePlaybackDevice::Read() const {
     s.speed = requestedSpeed_;
     s.loop = loop_;
     s.held = held_;
-    s.atEnd = ended_;
+    s.atEnd = ended_ && !seekRequested_;  // a seek on its way goes on from the end
     return s;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -88,9 +89,19 @@ private:
     // Waits up to us microseconds; a control or Interrupt ends the wait early (real clock).
     void WaitPaced(uint64_t us);
     void WaitIdle(uint32_t ms);
+    // The indexing thread starts reading once the first frame is out (or a seek wants the index),
+    // so that it never competes with the first frame; it ends at once when told to stop.
+    struct IndexerControl {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool go = false;
+        std::atomic<bool> released{false};  // Go was called (so later calls cost nothing)
+        std::atomic<bool> stop{false};
+        void Go();
+    };
     void StopIndexer();
     static void BuildIndex(std::vector<std::string> files, uint32_t gateCount, std::shared_ptr<CPlaybackIndex> index,
-                           std::shared_ptr<std::atomic<bool>> stop);
+                           std::shared_ptr<IndexerControl> control);
 
     std::string folder_;
     IFileRadarDataSource* source_;
@@ -117,7 +128,7 @@ private:
     std::atomic<bool> loop_;
     std::atomic<bool> ended_{false};
 
-    std::shared_ptr<std::atomic<bool>> indexStop_;
+    std::shared_ptr<IndexerControl> indexerControl_;
     std::thread indexer_;
 
     // The reading thread's own.
