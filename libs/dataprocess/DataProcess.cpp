@@ -1,6 +1,7 @@
 // The exported functions of the radar library: thin entries into the run controller.
 #include "ROVA_DataProcess.h"
 #include "ROVA_LinkHealth.h"
+#include "ROVA_Playback.h"
 #include "RadarController.h"
 #include "RadarProtocol.h"
 
@@ -146,6 +147,28 @@ int ROVA_Interface_RadarCtrl_GetRecordingHealth(tagRADARRECORDINGHEALTH* health)
 
 int ROVA_Interface_RadarCtrl_SetRecordingPaused(BOOL paused) {
     return Controller().SetRecordingPaused(paused != FALSE);
+}
+
+int ROVA_Interface_RadarPlayback_GetState(tagRADARPLAYBACKSTATE* state) {
+    if (!state || state->structSize != sizeof(tagRADARPLAYBACKSTATE)) return 0;
+    tagRADARPLAYBACKSTATE copy{};
+    const bool any = Controller().PlaybackState(copy);
+    *state = tagRADARPLAYBACKSTATE{};
+    if (any) *state = copy;
+    state->structSize = sizeof(tagRADARPLAYBACKSTATE);
+    return any ? 1 : 0;
+}
+
+int ROVA_Interface_RadarPlayback_Seek(uint64_t streamMs, uint32_t* generation) {
+    return Controller().PlaybackSeek(streamMs, generation);
+}
+
+int ROVA_Interface_RadarPlayback_SetSpeed(double factor) {
+    return Controller().PlaybackSetSpeed(factor);
+}
+
+int ROVA_Interface_RadarPlayback_Step() {
+    return Controller().PlaybackStep();
 }
 
 }  // extern "C"

@@ -40,7 +40,10 @@ int CRadarController::OpenDevice(CBaseStringA* error) {
         } else {
             std::lock_guard sourceLock(sourceMutex_);
             const uint32_t gates = record.gateCount > 0 ? static_cast<uint32_t>(record.gateCount) : 0;
-            device_ = std::make_shared<CFilePlaybackDevice>(folder, fileSource_, fileSourceUser_, loop_.load(), gates);
+            auto playback = std::make_shared<CFilePlaybackDevice>(folder, fileSource_, fileSourceUser_, loop_.load(), gates);
+            device_ = playback;
+            std::lock_guard playbackLock(playbackMutex_);
+            playback_ = std::move(playback);
         }
     } else if (record.sourceType == RADAR_SOURCE_NONE) {
         text = "No radar sensor has been detected. Use Detect Device first.";
@@ -101,6 +104,10 @@ int CRadarController::Start() {
     }
     auto run = std::make_shared<RunContext>();
     run->device = device_;
+    if (device_->IsFileSource()) {
+        std::lock_guard playbackLock(playbackMutex_);
+        run->playback = playback_;
+    }
     run->pcAlgorithm = record.pcAlgorithm;
     {
         eRADAR_LINK_SOURCE source = RADAR_LINK_SOURCE_SERIAL;
@@ -129,6 +136,11 @@ int CRadarController::Start() {
         }
     }
     run_ = run;
+    if (run->playback) {
+        run->playback->SetHeld(paused_);
+        std::lock_guard playbackLock(playbackMutex_);
+        playbackRun_ = run;
+    }
     {
         std::lock_guard healthLock(healthMutex_);
         health_ = run->health;
@@ -156,6 +168,10 @@ int CRadarController::Stop() {
         run_.reset();
         started_ = false;
         {
+            std::lock_guard playbackLock(playbackMutex_);
+            playbackRun_.reset();
+        }
+        {
             std::lock_guard queueLock(run->queueMutex);
             run->stop = true;
         }
@@ -182,6 +198,7 @@ int CRadarController::Stop() {
         run->queue.clear();
     }
     run->device->StopStream();
+    if (run->playback) run->playback->SetHeld(false);
     run->health->Stopped();
     return 1;
 }
@@ -212,6 +229,8 @@ int CRadarController::CloseDevice() {
     Stop();
     std::lock_guard lock(controlMutex_);
     device_.reset();
+    std::lock_guard playbackLock(playbackMutex_);
+    playback_.reset();
     return 1;
 }
 
@@ -224,12 +243,90 @@ int CRadarController::SetRecordingPaused(bool paused) {
 
 int CRadarController::Pause() {
     paused_ = true;
+    if (auto playback = Playback()) playback->SetHeld(true);
     return 1;
 }
 
 int CRadarController::Resume() {
     paused_ = false;
+    if (auto playback = Playback()) playback->SetHeld(false);
     return 1;
+}
+
+std::shared_ptr<CFilePlaybackDevice> CRadarController::Playback() {
+    std::lock_guard lock(playbackMutex_);
+    return playback_;
+}
+
+void CRadarController::SetLoop(bool loop) {
+    loop_ = loop;
+    if (auto playback = Playback()) playback->SetLoop(loop);
+}
+
+bool CRadarController::PlaybackState(tagRADARPLAYBACKSTATE& state) {
+    std::shared_ptr<CFilePlaybackDevice> playback;
+    bool started = false;
+    {
+        std::lock_guard lock(playbackMutex_);
+        playback = playback_;
+        started = playbackRun_ != nullptr;
+    }
+    if (!playback) return false;
+    const CFilePlaybackDevice::State s = playback->Read();
+    state.started = started ? 1 : 0;
+    state.indexComplete = s.indexComplete ? 1 : 0;
+    state.paused = started && paused_ ? 1 : 0;
+    state.loop = s.loop ? 1 : 0;
+    state.atEnd = s.atEnd ? 1 : 0;
+    state.speed = s.speed;
+    state.generation = s.generation;
+    state.pass = s.pass;
+    state.frameGeneration = s.frameGeneration;
+    state.firstMs = s.firstUs / 1000;
+    state.currentMs = s.currentUs / 1000;
+    state.lastMs = s.lastUs / 1000;
+    state.framesIndexed = s.framesIndexed;
+    return true;
+}
+
+int CRadarController::PlaybackSeek(uint64_t streamMs, uint32_t* generation) {
+    std::shared_ptr<CFilePlaybackDevice> playback;
+    std::shared_ptr<RunContext> run;
+    {
+        std::lock_guard lock(playbackMutex_);
+        playback = playback_;
+        run = playbackRun_;
+    }
+    if (!playback || !run) return 0;
+    const uint64_t us = streamMs > UINT64_MAX / 1000 ? UINT64_MAX : streamMs * 1000;
+    const uint32_t next = playback->Seek(us);
+    if (generation) *generation = next;
+    // A frame from before the seek may be going through the listeners right now: once this
+    // returns, none is. From the processing thread itself (a listener seeking) there is nothing
+    // to wait for.
+    if (run->processingThread.load() != GetCurrentThreadId()) {
+        std::unique_lock queueLock(run->queueMutex);
+        run->queueChanged.wait(queueLock, [&] { return run->stop || !run->busy || static_cast<int32_t>(run->busyGeneration - next) >= 0; });
+    }
+    return 1;
+}
+
+int CRadarController::PlaybackSetSpeed(double factor) {
+    if (!(factor == 0 || (factor >= 0.25 && factor <= 16))) return 0;
+    CSimulationControl::Instance().SetPlaybackSpeed(factor);
+    if (auto playback = Playback()) playback->SetSpeed(factor);
+    return 1;
+}
+
+int CRadarController::PlaybackStep() {
+    std::shared_ptr<CFilePlaybackDevice> playback;
+    {
+        std::lock_guard lock(playbackMutex_);
+        if (!playbackRun_) return 0;
+        playback = playback_;
+    }
+    if (!playback || !paused_) return 0;
+    return playback->Step() ? 1 : 0;
 }
 
 int CRadarController::HasIncompleteData() {
@@ -312,21 +409,20 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
     const bool fileSource = device.IsFileSource();
     const bool countArrivals = !device.CountsArrivingFrames();
     while (!run->stop) {
-        if (paused_ && fileSource) {
-            Sleep(5);  // playback holds its position
-            continue;
-        }
+        // A paused playback holds its position in the device (which lets steps through).
         RadarFrame frame;
         const RadarReadResult result = device.ReadFrame(frame, 50);
         if (result == RadarReadResult::Timeout) continue;
         if (result == RadarReadResult::End) {
+            // At its end a playback waits for a seek; the device says End until one comes.
+            if (fileSource) continue;
             // A live sensor that went away ends the run's data; the run stays until stopped.
-            if (!fileSource) counters.liveDataEnds += 1;
+            counters.liveDataEnds += 1;
             break;
         }
         counters.framesAcquired += 1;
         if (countArrivals) health.FrameReceived(GetTickCount64());
-        if (paused_) {
+        if (paused_ && !fileSource) {
             counters.framesDropped += 1;
             health.AddPaused(1);
             continue;
@@ -362,32 +458,62 @@ void CRadarController::AcquisitionLoop(std::shared_ptr<RunContext> run) {
 void CRadarController::ProcessingLoop(std::shared_ptr<RunContext> run) {
     CSimulationControl& counters = CSimulationControl::Instance();
     uint64_t lastStampUs = 0;
+    run->processingThread = GetCurrentThreadId();
+    CFilePlaybackDevice* playback = run->playback.get();
+    bool any = false;
+    uint32_t lastGeneration = 0, lastPass = 0;
     for (;;) {
         RadarFrame frame;
+        bool stale = false;
         {
             std::unique_lock lock(run->queueMutex);
             run->queueChanged.wait(lock, [&] { return run->stop || !run->queue.empty(); });
             if (run->stop) break;
             frame = std::move(run->queue.front());
             run->queue.pop_front();
-            run->busy = true;
+            // Read ahead of a seek: its place in the playback is gone. The generation is read
+            // under the lock the seek waits with, so no frame of an older one starts after it.
+            stale = playback && frame.generation != playback->Generation();
+            if (!stale) {
+                run->busy = true;
+                run->busyGeneration = frame.generation;
+            }
         }
         run->queueChanged.notify_all();
-        ProcessFrame(*run, frame, lastStampUs);
+        if (stale) {
+            run->health->AddPaused(1);  // discarded on purpose, as during a pause
+            continue;
+        }
+        bool jumped = false;
+        if (playback) {
+            jumped = any && (frame.generation != lastGeneration || frame.pass != lastPass);
+            any = true;
+            lastGeneration = frame.generation;
+            lastPass = frame.pass;
+            // Before the listeners: inside their callbacks the state describes this frame.
+            playback->Delivered(frame);
+        }
+        ProcessFrame(*run, frame, lastStampUs, jumped);
         counters.framesProcessed += 1;
         run->health->AddDelivered(1);
         {
             std::lock_guard lock(run->queueMutex);
             run->busy = false;
         }
+        run->queueChanged.notify_all();
     }
 }
 
-void CRadarController::ProcessFrame(RunContext& run, const RadarFrame& frame, uint64_t& lastStampUs) {
+void CRadarController::ProcessFrame(RunContext& run, const RadarFrame& frame, uint64_t& lastStampUs, bool jumped) {
     std::vector<RadarPoint> objects;
     CListenerList* listeners = nullptr;
     {
         std::lock_guard lock(filterMutex_);
+        if (jumped) {
+            // Tracks do not carry over a jump in the recording.
+            mtt_.Reset();
+            lastStampUs = 0;
+        }
         uint64_t rejected = 0;
         if (frame.kind == RadarFrameKind::Tracks) {
             listeners = &resultListeners_;

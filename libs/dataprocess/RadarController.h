@@ -24,7 +24,10 @@
 #include "ModFilter.h"
 #include "MttTracker.h"
 #include "ROVA_DataProcess.h"
+#include "ROVA_Playback.h"
 #include "RawDataRecorder.h"
+
+class CFilePlaybackDevice;
 
 class CRadarController {
 public:
@@ -63,11 +66,18 @@ public:
 
     CListenerList& Listeners(Stream stream);
     void SetFileSource(IFileRadarDataSource* source, uint64_t user);
-    void SetLoop(bool loop) { loop_ = loop; }
+    // For the playback that is open, at once, and for the later ones.
+    void SetLoop(bool loop);
     // The health of the current run, or of the last one; false when no run was ever started.
     bool LinkHealth(tagRADARLINKHEALTH& health);
     // The raw recording's health of the current run, or of the last one; false when none started.
     bool RecordingHealthOf(tagRADARRECORDINGHEALTH& health);
+
+    // The reviewable playback (ROVA_Playback.h): false / 0 when no playback is open or runs.
+    bool PlaybackState(tagRADARPLAYBACKSTATE& state);
+    int PlaybackSeek(uint64_t streamMs, uint32_t* generation);
+    int PlaybackSetSpeed(double factor);
+    int PlaybackStep();
 
 private:
     struct RunContext {
@@ -80,12 +90,17 @@ private:
         CRawDataRecorder recorder;
         int pcAlgorithm = 3;
         std::shared_ptr<CLinkHealth> health;
+        std::shared_ptr<CFilePlaybackDevice> playback;  // the device when it plays files back
+        uint32_t busyGeneration = 0;  // seek generation of the frame being processed (busy)
+        std::atomic<unsigned long> processingThread{0};
     };
 
     CRadarController() = default;
     void AcquisitionLoop(std::shared_ptr<RunContext> context);
     void ProcessingLoop(std::shared_ptr<RunContext> context);
-    void ProcessFrame(RunContext& context, const RadarFrame& frame, uint64_t& lastStampUs);
+    // jumped: a playback seek or a new pass lies between this frame and the one before.
+    void ProcessFrame(RunContext& context, const RadarFrame& frame, uint64_t& lastStampUs, bool jumped);
+    std::shared_ptr<CFilePlaybackDevice> Playback();
     void Deliver(CListenerList& listeners, const std::vector<RadarPoint>& objects, const RadarFrame& frame);
 
     std::mutex controlMutex_;
@@ -114,6 +129,12 @@ private:
     std::shared_ptr<CLinkHealth> health_;  // of the current or last run
     std::shared_ptr<RecordingHealth> recordingHealth_;
     uint32_t runCount_ = 0;
+
+    // The playback that is open and its run; a leaf lock, so that the playback controls work from
+    // inside file-source events, which may run while controlMutex_ is held.
+    std::mutex playbackMutex_;
+    std::shared_ptr<CFilePlaybackDevice> playback_;
+    std::shared_ptr<RunContext> playbackRun_;
 
     std::mutex sourceMutex_;
     IFileRadarDataSource* fileSource_ = nullptr;

@@ -32,5 +32,10 @@ struct RadarFrame {
     uint32_t sequence = 0;
     uint64_t timestampUs = 0;  // since the start of the stream
     int64_t ticks = 0;         // QueryPerformanceCounter when produced or read
+    // Of a playback only: the frame's time in it (CPlaybackTimeline), the seek generation it was
+    // read in and the pass over the files it belongs to.
+    uint64_t playbackUs = 0;
+    uint32_t generation = 0;
+    uint32_t pass = 0;
     std::vector<RadarPoint> points;
 };

@@ -19,7 +19,7 @@ void CRawDataReader::Close() {
     file_ = nullptr;
 }
 
-bool CRawDataReader::Open(const std::string& path, uint32_t gateCount) {
+bool CRawDataReader::Open(const std::string& path, uint32_t gateCount, uint64_t startOffset) {
     Close();
     data_.clear();
     base_ = 0;
@@ -50,6 +50,24 @@ bool CRawDataReader::Open(const std::string& path, uint32_t gateCount) {
         data_.clear();
         gateRefused_ = true;
         return false;
+    }
+    if (startOffset > CRawFrameCodec::kFileHeaderSize) {
+        // Nothing before startOffset is looked at: the window of bytes starts there.
+        const uint64_t start = std::min(startOffset, fileSize_);
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(start);
+        if (!complete_ && !SetFilePointerEx(static_cast<HANDLE>(file_), to, nullptr, FILE_BEGIN)) {
+            Close();
+            data_.clear();
+            return false;
+        }
+        data_.clear();
+        base_ = static_cast<size_t>(start);
+        scanner_.Reset(base_);
+        if (start >= fileSize_) {
+            complete_ = true;
+            Close();
+        }
     }
     return true;
 }

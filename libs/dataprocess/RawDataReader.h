@@ -20,8 +20,9 @@ public:
 
     // Opens the file. False when it cannot be read or is not a raw data file of a known version,
     // or (gateCount not 0) when its header names another gate count than the playback's
-    // configuration: its points would be read against the wrong gates.
-    bool Open(const std::string& path, uint32_t gateCount = 0);
+    // configuration: its points would be read against the wrong gates. startOffset (past the file
+    // header): reading begins there, at a frame record a playback index found.
+    bool Open(const std::string& path, uint32_t gateCount = 0, uint64_t startOffset = 0);
     // Open refused the file for its gate count alone (the file itself is intact).
     bool GateCountRefused() const { return gateRefused_; }
     void Close();

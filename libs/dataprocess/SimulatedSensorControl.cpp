@@ -44,6 +44,13 @@ void ROVA_SimSensor_SetFrameInterval(int milliseconds) {
 void ROVA_SimSensor_SetPlaybackSpeed(double factor) {
     CSimulationControl::Instance().SetPlaybackSpeed(factor);
 }
+void ROVA_SimSensor_SetPlaybackClock(RadarPlaybackClockNow now, RadarPlaybackClockWait wait, void* user) {
+    CSimulationControl::PlaybackClock clock;
+    clock.now = now;
+    clock.wait = wait;
+    clock.user = user;
+    CSimulationControl::Instance().SetPlaybackClock(clock);
+}
 int ROVA_SimSensor_GetLastCommand(int* command) {
     return CSimulationControl::Instance().LastCommand(command);
 }

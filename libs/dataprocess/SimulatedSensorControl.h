@@ -19,6 +19,11 @@
 //                                         clears), as by a sensor that does not acknowledge them
 //   ROVA_SimSensor_SetStartStall(ms)      a start request is answered only after this long
 //   ROVA_SimSensor_GetStreamRequests      start and stop requests the sensor received
+//   ROVA_SimSensor_SetPlaybackClock(now, wait, user)
+//                                         the clock playback paces its frames by (null: the real
+//                                         one): now returns ticks of QueryPerformanceFrequency
+//                                         (DetectedObject::frameTicks take them), wait stands for
+//                                         a wait of that many microseconds
 #pragma once
 
 #include <cstdint>
@@ -62,4 +67,7 @@ ROVA_DATAPROCESS_API void ROVA_SimSensor_SetStartStall(int milliseconds);
 // Stream start and stop requests received since the library was loaded (or reset); either
 // pointer may be null.
 ROVA_DATAPROCESS_API void ROVA_SimSensor_GetStreamRequests(int* starts, int* stops);
+typedef int64_t (*RadarPlaybackClockNow)(void* user);
+typedef void (*RadarPlaybackClockWait)(void* user, uint32_t microseconds);
+ROVA_DATAPROCESS_API void ROVA_SimSensor_SetPlaybackClock(RadarPlaybackClockNow now, RadarPlaybackClockWait wait, void* user);
 }

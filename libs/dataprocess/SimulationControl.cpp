@@ -12,6 +12,7 @@ void CSimulationControl::Reset() {
     script_.clear();
     frameIntervalMs_ = 0;
     playbackSpeed_ = 1.0;
+    playbackClock_ = PlaybackClock{};
     lastCommand_ = -1;
     commandCount_ = 0;
     startRefusal_.clear();
@@ -65,4 +66,14 @@ std::string CSimulationControl::StartRefusal() const {
 void CSimulationControl::SetStartRefusal(const char* text) {
     std::lock_guard lock(mutex_);
     startRefusal_ = text ? text : "";
+}
+
+CSimulationControl::PlaybackClock CSimulationControl::playbackClock() const {
+    std::lock_guard lock(mutex_);
+    return playbackClock_;
+}
+
+void CSimulationControl::SetPlaybackClock(const PlaybackClock& clock) {
+    std::lock_guard lock(mutex_);
+    playbackClock_ = clock.now && clock.wait ? clock : PlaybackClock{};
 }

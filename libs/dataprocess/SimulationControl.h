@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ public:
     void SetFrameIntervalMs(int ms) { frameIntervalMs_ = ms < 0 ? 0 : ms; }
     double playbackSpeed() const { return playbackSpeed_.load(); }
     void SetPlaybackSpeed(double factor) { playbackSpeed_ = factor < 0 ? 0 : factor; }
+    // The clock a playback paces its frames by (tests put a clock of their own in): now in ticks of
+    // QueryPerformanceFrequency, wait in microseconds. Null functions: the real clock.
+    struct PlaybackClock {
+        int64_t (*now)(void* user) = nullptr;
+        void (*wait)(void* user, uint32_t microseconds) = nullptr;
+        void* user = nullptr;
+    };
+    PlaybackClock playbackClock() const;
+    void SetPlaybackClock(const PlaybackClock& clock);
     void RecordCommand(int command);
     int LastCommand(int* command) const;
     // Start requests are refused with this text while it is not empty.
@@ -59,6 +69,7 @@ private:
     std::vector<RadarFrame> script_;
     std::atomic<int> frameIntervalMs_{0};
     std::atomic<double> playbackSpeed_{1.0};
+    PlaybackClock playbackClock_;
     std::string startRefusal_;
     std::atomic<int> startStallMs_{0};
     int lastCommand_ = -1;
