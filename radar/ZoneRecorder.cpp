@@ -72,6 +72,17 @@ void CZoneRecorder::Tick() {
     m_log.Flush();
 }
 
+void CZoneRecorder::Jump() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_running) return;
+    std::vector<ZoneEvent> events;
+    m_tracker.Finish(events);
+    m_log.Write(events);
+    m_tracker = ZoneTracker();
+    m_clock = ZoneClock();
+    m_runningMs = 0;
+}
+
 void CZoneRecorder::Stop() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_running) return;

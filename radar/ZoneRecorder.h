@@ -38,6 +38,10 @@ public:
     // so that the events are those of a replay of the same recording. The run controller says so
     // at every pause and resume.
     void SetPaused(bool paused);
+    // A playback jumped: open stays close where their targets were last seen, and the zone time
+    // starts again at the stream time of the next frame, so nothing is counted across the jump and
+    // the times after it are the recording's. The file stays open.
+    void Jump();
     // The run stopped (no delivery runs any more): open stays close, the file closes.
     void Stop();
     // The run never started: its event file goes.

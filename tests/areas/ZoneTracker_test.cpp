@@ -406,6 +406,32 @@ TEST(ZoneRecorder, APausedPlaybackKeepsItsTargetsTheTickExpiresOthers) {
     EXPECT_EQ(lines[1].rfind("exit,1,3,1000,", 0), 0u) << lines[1];
 }
 
+// A playback that jumps back: the stays open at the jump close where they were last seen, and the
+// times after it are the recording's again, earlier than before the jump.
+TEST(ZoneRecorder, AJumpClosesOpenStaysAndTheTimesAfterItAreTheRecordings) {
+    TempFolder folder;
+    FakeClocks clocks;
+    CZoneRecorder recorder(clocks.Hooks());
+    recorder.Start(folder.file(L"Log").c_str());
+    Delivery(50'000, {{3, 1u << 1}}).To(recorder);
+    Delivery(50'500, {{3, 1u << 1}}).To(recorder);
+    recorder.Jump();
+    EXPECT_EQ(recorder.Inside(1), 0);
+    Delivery(10'000, {{3, 1u << 1}}).To(recorder);  // the same target, back in time
+    EXPECT_EQ(recorder.Inside(1), 1);
+    Delivery(10'200, {{3, 0}}).To(recorder);
+    recorder.Jump();  // nothing open: nothing written
+    recorder.Stop();
+    const std::vector<std::string> lines = EventLines(folder.fileA("Log"));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].rfind("entry,1,3,50000,", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("exit,1,3,50500,", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("entry,1,3,10000,", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[3].rfind("exit,1,3,10200,", 0), 0u) << lines[3];
+    // The dwell counts from the entry after the jump.
+    EXPECT_EQ(lines[3].substr(lines[3].rfind(',')), ",200") << lines[3];
+}
+
 }  // namespace
 
 namespace {
