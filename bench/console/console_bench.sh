@@ -91,11 +91,11 @@ paints() {
   [[ "$n" =~ ^[0-9]+$ ]] || fail "the view does not count its paints (built without the counter?): '$n'"
   echo "$n"
 }
-# utime+stime (clock ticks) of every thread of process $1: "tid name ticks".
+# utime+stime and start time (clock ticks) of every thread of process $1: "tid name ticks start".
 threads() {
   local t
   for t in /proc/"$1"/task/*; do
-    awk -v tid="${t##*/}" '{ s=$0; sub(/^[^)]*\) /, "", s); split(s, f, " "); n=$0; sub(/^[^(]*\(/, "", n); sub(/\).*/, "", n); gsub(/ /, "_", n); print tid, n, f[12] + f[13] }' "$t/stat" 2>/dev/null
+    awk -v tid="${t##*/}" '{ s=$0; sub(/^[^)]*\) /, "", s); split(s, f, " "); n=$0; sub(/^[^(]*\(/, "", n); sub(/\).*/, "", n); gsub(/ /, "_", n); print tid, n, f[12] + f[13], f[20] }' "$t/stat" 2>/dev/null
   done
 }
 ticks() { awk '{ s=$0; sub(/^[^)]*\) /, "", s); split(s, f, " "); print f[12] + f[13] }' "/proc/$1/stat" 2>/dev/null || echo -1; }
@@ -123,31 +123,33 @@ p1=$(paints); threads "$console" > "$work/t1"; x1=$(xticks); w1=$(wticks "$wsrv"
 # ROVA_BENCH_SHOT=<file.png> keeps a picture of the screen, to see the scene that was measured.
 [ -n "${ROVA_BENCH_SHOT:-}" ] && import -window root "$ROVA_BENCH_SHOT"
 hz=$(getconf CLK_TCK)
-python3 - "$work/before_start" "$work/t0" "$work/t1" "$p0" "$p1" "$x0" "$x1" "$s0" "$s1" "$hz" "$copy" "$w0" "$w1" "$work/console_cost" <<'PY' || exit 1
+python3 - "$work/before_start" "$work/t0" "$work/t1" "$p0" "$p1" "$x0" "$x1" "$s0" "$s1" "$hz" "$copy" "$w0" "$w1" "$work/console_cost" "$console" <<'PY' || exit 1
 import sys
-beforef, t0f, t1f, p0, p1, x0, x1, s0, s1, hz, copy, w0, w1, costf = sys.argv[1:]
+beforef, t0f, t1f, p0, p1, x0, x1, s0, s1, hz, copy, w0, w1, costf, pid = sys.argv[1:]
 p0, p1, x0, x1, hz = int(p0), int(p1), int(x0), int(x1), int(hz)
 s0, s1, copy = float(s0), float(s1), float(copy)
 def load(f):
     return {int(l.split()[0]): (l.split()[1], int(l.split()[2])) for l in open(f) if l.strip()}
 a, b = load(t0f), load(t1f)
+start = {int(l.split()[0]): int(l.split()[3]) for l in open(t0f) if l.strip()}
 elapsed = s1 - s0
 frames = p1 - p0
 print(f"streamed {elapsed:.1f} s; frame copy (memcpy 1900x1000x4) {copy*1e3:.3f} ms")
 print(f"frames painted {frames}  ({frames/elapsed:.2f} /s)")
 if frames <= 0:
     sys.exit("no frames painted")
-# Threads by role: the interface thread is the process's first (it runs the exe's entry point and
-# the dialog's message loop); acquisition and processing are the threads the Start click created
-# outside Wine's pool, the acquisition thread first (lower id). Any other busy thread is listed
-# under its own name.
+# Threads by role: the interface thread is the process's first, its id the process's (it runs the
+# exe's entry point and the dialog's message loop); acquisition and processing are the threads the
+# Start click created outside Wine's pool, the acquisition thread first (started first; thread ids
+# wrap around, so not by id). Any other busy thread is listed under its own name.
 rows = []
 for tid, (name, ticks) in b.items():
     before = a.get(tid, (name, 0))[1]
     rows.append((tid, name, (ticks - before) / hz))
-main = min(a)
+main = int(pid)
 # Wine's own pool threads (timers, waits) also start with the run; they are not the library's.
-started = sorted(t for t in a if t not in {int(x) for x in open(beforef).read().split()} and a[t][0] != "wine_threadpool")
+started = sorted((t for t in a if t not in {int(x) for x in open(beforef).read().split()} and a[t][0] != "wine_threadpool"),
+                 key=lambda t: (start[t], t))
 role = {main: "interface"}
 for tid, r in zip(started, ("acquisition", "processing")):
     role[tid] = r
