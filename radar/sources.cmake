@@ -16,5 +16,6 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RunButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WriteStatus.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZoneMarks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZoneRecorder.cpp
 )

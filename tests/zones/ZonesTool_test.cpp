@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "radar/ZoneMarks.h"
 #include "tools/zones/ZoneCommandLine.h"
 #include "zones/RecordingWriter.h"
 
@@ -251,6 +252,73 @@ TEST_F(ZonesToolTest, SizeAppliesTheAreasToAnotherFan) {
     EXPECT_NE(csv.find("entry,1,5,400,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("exit,1,5,1000,"), std::string::npos) << csv;
     EXPECT_EQ(ReadAll(folder_.file(L"heat.png")).substr(1, 3), "PNG");
+}
+
+}  // namespace
+
+namespace {
+
+// The playback timeline's marks: the events the replay writes for the recording, read back from
+// a pass run in the background; a failed pass gives none and removes what it left.
+TEST_F(ZonesToolTest, TimelineMarksAreTheEventsTheReplayWrites) {
+    const ToolRun reference = Run(L"rec --csv reference.csv");
+    ASSERT_EQ(reference.code, static_cast<DWORD>(kZoneExitOk)) << reference.err;
+    std::vector<TimelineMark> want;
+    {
+        std::ifstream in(folder_.file(L"reference.csv").c_str(), std::ios::binary);
+        ASSERT_EQ(CZoneMarks::ParseEvents(in, &want), 2u);
+    }
+    CZoneMarks marks;
+    ASSERT_TRUE(marks.Start(exe_, folder_.file(L"rec"), folder_.file(L"appConfig.xml"), folder_.file(L"marks.csv")));
+    std::vector<TimelineMark> got;
+    bool ok = false;
+    for (int i = 0; i < 1200 && !marks.TakeResult(&got, &ok); ++i) ::Sleep(50);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].ms, want[i].ms);
+        EXPECT_EQ(got[i].area, want[i].area);
+        EXPECT_EQ(got[i].id, want[i].id);
+        EXPECT_EQ(got[i].entry, want[i].entry);
+    }
+    EXPECT_EQ(got[0].ms, 400u);  // target 5 enters the band at gate 8...
+    EXPECT_TRUE(got[0].entry);
+    EXPECT_EQ(got[1].ms, 1000u);  // ...and leaves it at gate 17
+    EXPECT_FALSE(got[1].entry);
+    EXPECT_EQ(::GetFileAttributesW(folder_.file(L"marks.csv").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A folder that is no recording: the pass fails, no marks.
+    ASSERT_TRUE(marks.Start(exe_, folder_.file(L"nothing here"), folder_.file(L"appConfig.xml"), folder_.file(L"m2.csv")));
+    got.push_back(TimelineMark{});
+    for (int i = 0; i < 1200 && !marks.TakeResult(&got, &ok); ++i) ::Sleep(50);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(got.empty());
+    EXPECT_FALSE(marks.Start(folder_.file(L"no such program.exe"), folder_.file(L"rec"), folder_.file(L"appConfig.xml"),
+                             folder_.file(L"m3.csv")));
+    EXPECT_FALSE(marks.TakeResult(&got, &ok));
+}
+
+TEST(ZoneMarksTest, OnlyWholeEventRowsBecomeMarks) {
+    std::istringstream in(
+        "event,area,id,time_ms,clock,distance_m,angle_deg,dwell_ms\r\n"
+        "entry,3,17,1500,2026-01-01 12:00:01.500,2.00,0.00,\r\n"
+        "exit,3,17,2500,,2.00,0.00,1000\r\n"
+        "exit,32,17,2600,,2.00,0.00,1000\r\n"     // no such area
+        "entry,0,17,2600,,2.00,0.00,\r\n"         // the detect area is no monitor area
+        "entry,2,x,2700,,2.00,0.00,\r\n"          // no id
+        "entry,2,5,-1,,2.00,0.00,\r\n"            // no time
+        "leave,2,5,2800,,2.00,0.00,\r\n"          // no such event
+        "entry,2,9007199254740993,3000\n"        // a 64-bit id, a file cut after the time
+        "entry,2,5\r\n");
+    std::vector<TimelineMark> marks;
+    ASSERT_EQ(CZoneMarks::ParseEvents(in, &marks), 3u);
+    EXPECT_EQ(marks[0].ms, 1500u);
+    EXPECT_EQ(marks[0].area, 3);
+    EXPECT_EQ(marks[0].id, 17);
+    EXPECT_TRUE(marks[0].entry);
+    EXPECT_FALSE(marks[1].entry);
+    EXPECT_EQ(marks[2].id, 9007199254740993LL);
+    EXPECT_EQ(marks[2].ms, 3000u);
 }
 
 }  // namespace
