@@ -57,6 +57,12 @@ void CTimelineBar::SetRange(uint64_t firstMs, uint64_t lastMs, FILETIME startUtc
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void CTimelineBar::SetSpan(uint64_t firstMs, uint64_t lastMs) {
+    if (firstMs == m_model.First() && lastMs == m_model.Last()) return;
+    m_model.SetRange(firstMs, lastMs);
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CTimelineBar::SetPosition(uint64_t ms) {
     if (m_dragging) return;  // the operator holds the thumb
     const uint64_t before = m_model.Position();
@@ -75,6 +81,7 @@ void CTimelineBar::SetSpeedIndex(int index) {
 }
 
 void CTimelineBar::SetLoop(bool loop) {
+    if (loop == m_model.Loop()) return;
     m_model.SetLoop(loop);
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }

@@ -44,6 +44,8 @@ public:
 
     // The owner's side: the recording's span, where the playback is, the marks.
     void SetRange(uint64_t firstMs, uint64_t lastMs, FILETIME startUtc);
+    // The span alone, the recording's date kept (the span grows while the recording is indexed).
+    void SetSpan(uint64_t firstMs, uint64_t lastMs);
     void SetPosition(uint64_t ms);
     void SetMarks(std::vector<TimelineMark> marks);
     void SetSpeedIndex(int index);

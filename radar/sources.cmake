@@ -7,6 +7,7 @@ target_sources(rova_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DetectionSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameDelivery.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlaybackReview.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecordedFileTime.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LinkEventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LinkStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultFile.cpp
