@@ -206,6 +206,25 @@ void CROVAMTTDlg::RegisterWithRadarLibrary() {
                                               m_targetView);
 }
 
+void CROVAMTTDlg::CreatePlaybackReview() {
+    CPlaybackReviewWindow::Host host;
+    host.window = m_hWnd;
+    host.view = m_targetView.GetSafeHwnd();
+    host.pause = [this] { m_run.OnPause(); };
+    host.clearView = [this] { m_targetView.ClearTargets(); };
+    host.log = [this](const std::string& line) { m_run.LogEvent(line); };
+    host.zonesProgram = ProgramFileW(L"ROVA_Zones.exe");
+    host.settingsFile = ProgramFileW(L"appConfig.xml");
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH, temp);
+    if (n > 0 && n < MAX_PATH) {
+        host.marksFile = std::wstring(temp) + L"ROVA_MTT_Marks_" + std::to_wstring(::GetCurrentProcessId()) + L".csv";
+    } else {
+        host.zonesProgram.clear();  // nowhere to write the marks: the timeline goes without them
+    }
+    m_review = std::make_unique<CPlaybackReviewWindow>(std::move(host));
+}
+
 BOOL CROVAMTTDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     BindControls();
@@ -236,6 +255,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
+    CreatePlaybackReview();
     // The notices of the start and monitoring that starts with the console come once the window
     // shows: a notice stays above the console, and the console is seen while the sensor starts.
     ::PostMessageW(m_hWnd, CAutoStartWindow::kBeginMessage, 0, 0);
@@ -261,6 +281,7 @@ bool CROVAMTTDlg::EndAutoStartWaiting() {
 // ---- keyboard, system menu, About -----------------------------------------------------------
 
 bool CROVAMTTDlg::PreTranslateMessage(MSG* msg) {
+    if (m_review && m_review->PreTranslateKey(*msg)) return true;
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_CONTROL) {
         gCtrlHeld = true;
         return true;
@@ -356,6 +377,7 @@ void CROVAMTTDlg::OnTimer(UINT_PTR id) {
     if (id == CMainRunWindow::kLinkTimer) m_run.OnLinkTimer();
     if (id == CMainRunWindow::kSettingsTimer) m_run.OnSettingsTimer();
     if (id == CAutoStartWindow::kRetryTimer) m_autoStart.OnRetryTimer();
+    if (id == CPlaybackReviewWindow::kRefreshTimer && m_review) m_review->OnTimer();
 }
 
 bool CROVAMTTDlg::OnCommand(UINT id, UINT code, HWND) {
@@ -557,6 +579,7 @@ void CROVAMTTDlg::OnPlayback() {
     // folder named outside the code page.
     const std::optional<std::string> folder = rova::AnsiPath(chosen);
     m_run.StartPlayback(folder ? folder->c_str() : "", folder.has_value());
+    if (m_run.Phase() == RunPhase::Playback && folder && m_review) m_review->Open(*folder);
 }
 
 void CROVAMTTDlg::OnSaveData() { m_settings.saveData = m_btnSaveData.GetCheck() ? 1 : 0; }

@@ -15,6 +15,7 @@
 #include "app/AutoStartWindow.h"
 #include "app/MainRunWindow.h"
 #include "app/NoticeDlg.h"
+#include "app/PlaybackReviewWindow.h"
 #include "app/PolygonCapture.h"
 #include "areas/AreaConfigStore.h"
 #include "areas/AreaMonitorDlg.h"
@@ -109,6 +110,8 @@ private:
     void LoadBackgroundImage();
     void ApplyArtwork();
     void RegisterWithRadarLibrary();
+    // The timeline of reviewed playbacks, along the bottom of the target view.
+    void CreatePlaybackReview();
     void ShowAboutDialog();
 
     // Message handlers.
@@ -172,4 +175,5 @@ private:
     CNoticeDlg m_notice;
     CAutoStartWindow m_autoStartWindow{*this, m_run, m_runWindow, [this] { SetCheck(m_btnStart, true); }};
     CAutoStart m_autoStart;
+    std::unique_ptr<CPlaybackReviewWindow> m_review;  // made once the window is
 };

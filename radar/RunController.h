@@ -69,6 +69,8 @@ public:
     void OnSettingsTimer();
     // No frame for more than two seconds in a live, unpaused run (or the sensor being reconnected).
     bool LinkStale() const noexcept { return m_linkStale; }
+    // A line in the run's event log (a reviewed playback's jumps).
+    void LogEvent(const std::string& text) { m_linkLog.Write(text); }
     // Detect Device and Playback end a run before they do anything else.
     void StopIfRunning();
 
