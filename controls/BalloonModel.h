@@ -55,8 +55,6 @@ struct BalloonLayout {
 
 class CBalloonModel {
 public:
-    static constexpr UINT_PTR kCountdownTimer = 1;
-    static constexpr UINT_PTR kFadeTimer = 2;
     static constexpr uint32_t kCountdownPeriodMs = 500;
     static constexpr uint32_t kFadePeriodMs = 100;
     static constexpr int kFadeStep = 17;             // 15 steps from opaque to gone

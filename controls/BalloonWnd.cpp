@@ -98,15 +98,15 @@ void CBalloonWnd::ShowBalloon(POINT anchor, const wchar_t* title, const wchar_t*
         return;
     }
     const BalloonActions actions = m_model.Show(titleText, bodyText, icon);
-    if (actions.stopCountdown) StopTimer(CBalloonModel::kCountdownTimer);
-    if (actions.stopFade) StopTimer(CBalloonModel::kFadeTimer);
+    if (actions.stopCountdown) StopTimer(kCountdownTimer);
+    if (actions.stopFade) StopTimer(kFadeTimer);
     ::SetWindowPos(m_hWnd, HWND_TOP, anchor.x, anchor.y, 0, 0, SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
     RebuildBalloon();
     HWND focus = ::GetFocus();
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     if (focus && ::GetFocus() != focus) ::SetFocus(focus);
     if (actions.applyAlpha) ApplyAlpha();
-    if (actions.startCountdown) StartTimer(CBalloonModel::kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
+    if (actions.startCountdown) StartTimer(kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
 }
 
 void CBalloonWnd::StartTimer(UINT_PTR id, UINT periodMs) {
@@ -118,13 +118,13 @@ void CBalloonWnd::StopTimer(UINT_PTR id) {
 }
 
 void CBalloonWnd::Apply(const BalloonActions& actions) {
-    if (actions.stopCountdown) StopTimer(CBalloonModel::kCountdownTimer);
-    if (actions.stopFade) StopTimer(CBalloonModel::kFadeTimer);
+    if (actions.stopCountdown) StopTimer(kCountdownTimer);
+    if (actions.stopFade) StopTimer(kFadeTimer);
     if (actions.rebuild) RebuildBalloon();
     if (actions.hide) Hide();
     if (actions.applyAlpha) ApplyAlpha();
-    if (actions.startCountdown) StartTimer(CBalloonModel::kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
-    if (actions.startFade) StartTimer(CBalloonModel::kFadeTimer, CBalloonModel::kFadePeriodMs);
+    if (actions.startCountdown) StartTimer(kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
+    if (actions.startFade) StartTimer(kFadeTimer, CBalloonModel::kFadePeriodMs);
     if (actions.repaint && m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
@@ -194,9 +194,9 @@ void CBalloonWnd::OnTimer(UINT_PTR id) {
         Apply(m_model.Dismiss());
         return;
     }
-    if (id == CBalloonModel::kCountdownTimer) {
+    if (id == kCountdownTimer) {
         Apply(m_model.CountdownTick());
-    } else if (id == CBalloonModel::kFadeTimer) {
+    } else if (id == kFadeTimer) {
         Apply(m_model.FadeTick());
     }
 }

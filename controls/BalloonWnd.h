@@ -11,6 +11,9 @@
 class CBalloonWnd : public CWnd {
 public:
     static constexpr wchar_t kClassName[] = L"BALLOONWND";
+    // The balloon's timers, at the model's periods (kCountdownPeriodMs, kFadePeriodMs).
+    static constexpr UINT_PTR kCountdownTimer = 1;
+    static constexpr UINT_PTR kFadeTimer = 2;
 
     CBalloonWnd() noexcept = default;
     ~CBalloonWnd() override;
