@@ -581,7 +581,7 @@ void CROVAMTTDlg::OnPlayback() {
         snprintf(initial, sizeof initial, "%s", gRadarParameter.dataPath);
     }
     wchar_t initialW[MAX_PATH] = {};
-    AnsiToWide(initial, initialW, MAX_PATH);
+    rova::AnsiToWide(initial, initialW, MAX_PATH);
     wchar_t chosen[MAX_PATH] = {};
     if (!BrowseForFolder(m_hWnd, initialW, chosen)) {
         SetCheck(m_btnPlayback, false);

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contracts/ROVA_Common.h"
+#include "framework/AnsiText.h"
 #include "framework/ResourceLoader.h"
 
 namespace {
@@ -32,9 +34,7 @@ void ApplyDialogInitData(HWND dialog, UINT templateId) {
         p += 8;
         if (length > static_cast<DWORD>(end - p)) break;
         if (message == 0x0403 && length > 0) {
-            const int chars = ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), nullptr, 0);
-            std::wstring text(chars, L'\0');
-            ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), text.data(), chars);
+            std::wstring text = rova::Utf8ToWide(std::string_view(reinterpret_cast<const char*>(p), length));
             while (!text.empty() && text.back() == L'\0') text.pop_back();
             ::SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
