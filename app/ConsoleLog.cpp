@@ -3,20 +3,12 @@
 #include <windows.h>
 
 #include "contracts/ROVA_Common.h"
+#include "framework/AnsiText.h"
 #include "framework/FreshName.h"
 #include "framework/ProgramFolder.h"
 #include "radar/LinkEventLog.h"
 
-namespace {
-std::string Utf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-}  // namespace
-
-bool CConsoleLog::Write(const std::wstring& text) { return Write(Utf8(text)); }
+bool CConsoleLog::Write(const std::wstring& text) { return Write(rova::WideToUtf8(text)); }
 
 bool CConsoleLog::Write(const std::string& utf8) {
     std::string text = utf8;

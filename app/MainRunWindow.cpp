@@ -1,9 +1,17 @@
 #include "app/MainRunWindow.h"
 
-#include "app/ROVAMTTDlg.h"
+#include "areas/AreaOperations.h"
+#include "areas/AreaOverlayController.h"
+#include "contracts/ROVA_Common.h"
+#include "controls/ASkinButton.h"
+#include "controls/ColorStatic.h"
 #include "framework/ResourceLoader.h"
+#include "framework/Wnd.h"
+#include "radar/RunController.h"
 #include "radar/RunMessages.h"
 #include "res/resource.h"
+#include "settings/RootSettings.h"
+#include "view/ObjectSectorWnd.h"
 
 namespace {
 void ApplyButton(CASkinButton& button, const RunButtonState& state) {
@@ -34,20 +42,20 @@ void SetLabelText(CColorStatic& label, const std::wstring& text) {
 }  // namespace
 
 void CMainRunWindow::ApplyRunButtons(const RunButtons& buttons) {
-    ApplyButton(m_dialog.m_btnStart, buttons.start);
-    ApplyButton(m_dialog.m_btnModeSwitch, buttons.modeSwitch);
-    ApplyButton(m_dialog.m_btnPause, buttons.pause);
-    ApplyButton(m_dialog.m_btnPlayback, buttons.playback);
-    ApplyButton(m_dialog.m_btnSaveData, buttons.saveData);
-    ApplyButton(m_dialog.m_btnSavePath, buttons.savePath);
+    ApplyButton(m_parts.start, buttons.start);
+    ApplyButton(m_parts.modeSwitch, buttons.modeSwitch);
+    ApplyButton(m_parts.pause, buttons.pause);
+    ApplyButton(m_parts.playback, buttons.playback);
+    ApplyButton(m_parts.saveData, buttons.saveData);
+    ApplyButton(m_parts.savePath, buttons.savePath);
 }
 
 void CMainRunWindow::ShowWaiting(const std::wstring& text) {
-    if (!m_quiet) ROVA_WaitingDlg_Show(m_dialog.m_waitingDlg, 0, 0, text.c_str());
+    if (!m_quiet) ROVA_WaitingDlg_Show(m_parts.waitingDlg, 0, 0, text.c_str());
 }
 
 void CMainRunWindow::HideWaiting() {
-    if (!m_quiet) ROVA_WaitingDlg_Hide(m_dialog.m_waitingDlg);
+    if (!m_quiet) ROVA_WaitingDlg_Hide(m_parts.waitingDlg);
 }
 
 std::wstring CMainRunWindow::EndQuiet() {
@@ -61,13 +69,13 @@ void CMainRunWindow::ShowRunError(const std::wstring& text, UINT captionId) {
         return;
     }
     const std::wstring caption = CResourceLoader::LoadString(captionId);
-    ::MessageBoxW(m_dialog.GetSafeHwnd(), text.c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+    ::MessageBoxW(m_parts.window.GetSafeHwnd(), text.c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
 }
 
 void CMainRunWindow::ApplyViewSettings() {
-    const RootSettings& settings = m_dialog.m_settings;
+    const RootSettings& settings = m_parts.settings;
     ObjectViewSettings view;
-    view.customBackground = m_dialog.m_backgroundImage.get();
+    view.customBackground = m_parts.backgroundImage.get();
     view.topViewMode = settings.topViewMode;
     view.angleStart = settings.angleStart;
     view.angleStop = settings.angleStop;
@@ -80,86 +88,85 @@ void CMainRunWindow::ApplyViewSettings() {
     view.radiusScale = settings.radiusScale;
     view.locusRadiusScale = settings.locusRadiusScale;
     view.smoothCount = settings.smoothCount;
-    m_dialog.m_targetView.ApplyViewSettings(view);
-    m_dialog.m_areas.LoadAreasFromConfig();
-    m_dialog.m_areas.LoadMonitorPointsFromConfig();
+    m_parts.targetView.ApplyViewSettings(view);
+    m_parts.areas.LoadAreasFromConfig();
+    m_parts.areas.LoadMonitorPointsFromConfig();
 }
 
-void CMainRunWindow::SendDetectBound() { m_dialog.m_areaOps.SendDetectBound(); }
+void CMainRunWindow::SendDetectBound() { m_parts.areaOps.SendDetectBound(); }
 
 void CMainRunWindow::UpdateTargetLabels(const CTargetSlots::Array& slots) {
     if (m_stale) {
         // The last values would look live: say plainly that nothing arrives.
         const std::wstring noData = CResourceLoader::LoadString(IDS_LINK_NO_DATA_LABEL);
-        CColorStatic* labels[] = {&m_dialog.m_labelTarget, &m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2,
-                                  &m_dialog.m_labelTarget3};
+        CColorStatic* labels[] = {&m_parts.labelTarget, &m_parts.labelTarget1, &m_parts.labelTarget2,
+                                  &m_parts.labelTarget3};
         for (CColorStatic* label : labels) SetLabelText(*label, noData);
         return;
     }
     const std::wstring format = CResourceLoader::LoadString(IDS_TARGET_INFO_FORMAT);
-    const int mode = m_dialog.m_settings.objectCountType;
+    const int mode = m_parts.settings.objectCountType;
     if (mode == 3) {
-        CColorStatic* labels[] = {&m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2, &m_dialog.m_labelTarget3};
+        CColorStatic* labels[] = {&m_parts.labelTarget1, &m_parts.labelTarget2, &m_parts.labelTarget3};
         for (int i = 0; i < 3; ++i) SetLabelText(*labels[i], FormatTargetLabel(format, mode, i, slots[i]));
     } else {
-        SetLabelText(m_dialog.m_labelTarget, FormatTargetLabel(format, mode, 0, slots[0]));
+        SetLabelText(m_parts.labelTarget, FormatTargetLabel(format, mode, 0, slots[0]));
     }
 }
 
 void CMainRunWindow::ApplyModeDisplay() {
-    const int mode = m_dialog.m_settings.objectCountType;
+    const int mode = m_parts.settings.objectCountType;
     OwnedBitmap title = LoadPngResource(mode == 1 ? IDB_TITLE_SINGLE : IDB_TITLE_MULTI);
-    ::KillTimer(m_dialog.m_title, kTitleAnimationTimer);
-    m_dialog.m_title.SetImage(title.get());
-    m_dialog.m_title.Invalidate();
-    CColorStatic* multi[] = {&m_dialog.m_labelTarget1, &m_dialog.m_labelTarget2, &m_dialog.m_labelTarget3};
+    m_parts.title.SetImage(title.get());
+    m_parts.title.Invalidate();
+    CColorStatic* multi[] = {&m_parts.labelTarget1, &m_parts.labelTarget2, &m_parts.labelTarget3};
     if (mode == 1) {
-        ::SendMessageW(m_dialog.m_btnModeSwitch, BM_SETCHECK, BST_CHECKED, 0);
-        m_dialog.m_labelTarget.ShowWindow(SW_SHOW);
+        ::SendMessageW(m_parts.modeSwitch, BM_SETCHECK, BST_CHECKED, 0);
+        m_parts.labelTarget.ShowWindow(SW_SHOW);
         for (CColorStatic* label : multi) label->ShowWindow(SW_HIDE);
     } else if (mode == 3) {
-        ::SendMessageW(m_dialog.m_btnModeSwitch, BM_SETCHECK, BST_UNCHECKED, 0);
-        m_dialog.m_labelTarget.ShowWindow(SW_HIDE);
+        ::SendMessageW(m_parts.modeSwitch, BM_SETCHECK, BST_UNCHECKED, 0);
+        m_parts.labelTarget.ShowWindow(SW_HIDE);
         for (CColorStatic* label : multi) label->ShowWindow(SW_SHOW);
     }
 }
 
 void CMainRunWindow::ClearTargets() {
-    m_dialog.m_targetView.ClearTargets();
-    ::RedrawWindow(m_dialog.m_targetView, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE);
+    m_parts.targetView.ClearTargets();
+    ::RedrawWindow(m_parts.targetView, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE);
 }
 
 void CMainRunWindow::StartPresenceTimer() {
-    ::SetTimer(m_dialog.GetSafeHwnd(), kPresenceTimer, kPresenceTimerMs, nullptr);
+    ::SetTimer(m_parts.window.GetSafeHwnd(), kPresenceTimer, kPresenceTimerMs, nullptr);
 }
 
-void CMainRunWindow::StopPresenceTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kPresenceTimer); }
+void CMainRunWindow::StopPresenceTimer() { ::KillTimer(m_parts.window.GetSafeHwnd(), kPresenceTimer); }
 
 void CMainRunWindow::PostPlaybackEndLater(UINT delayMs) {
-    const HWND window = m_dialog.GetSafeHwnd();
-    m_dialog.m_delayPostEngine.DelayPostMsg(delayMs, window, window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
+    const HWND window = m_parts.window.GetSafeHwnd();
+    m_parts.delayPostEngine.DelayPostMsg(delayMs, window, window, WM_PLAYBACK_END, 0, 0, nullptr, 0);
 }
 
 void CMainRunWindow::CancelPlaybackEndPosts() {
-    const HWND window = m_dialog.GetSafeHwnd();
-    m_dialog.m_delayPostEngine.RemoveDelayPostMsg(window, window, WM_PLAYBACK_END, 1);
+    const HWND window = m_parts.window.GetSafeHwnd();
+    m_parts.delayPostEngine.RemoveDelayPostMsg(window, window, WM_PLAYBACK_END, 1);
 }
 
 void CMainRunWindow::DrainRunMessages() {
     MSG msg;
-    while (::PeekMessageW(&msg, m_dialog.GetSafeHwnd(), WM_PRESENCE_TICK, WM_PLAYBACK_END, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, m_parts.window.GetSafeHwnd(), WM_PRESENCE_TICK, WM_PLAYBACK_END, PM_REMOVE)) {
     }
 }
 
 void CMainRunWindow::StartLinkTimer() {
-    ::SetTimer(m_dialog.GetSafeHwnd(), kLinkTimer, CRunController::kLinkTimerMs, nullptr);
+    ::SetTimer(m_parts.window.GetSafeHwnd(), kLinkTimer, CRunController::kLinkTimerMs, nullptr);
 }
 
-void CMainRunWindow::StopLinkTimer() { ::KillTimer(m_dialog.GetSafeHwnd(), kLinkTimer); }
+void CMainRunWindow::StopLinkTimer() { ::KillTimer(m_parts.window.GetSafeHwnd(), kLinkTimer); }
 
 void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale, bool alarm) {
-    CColorStatic& status = m_dialog.m_linkStatus;
-    const COLORREF background = stale || alarm ? kLinkStaleColor : CROVAMTTDlg::kBackgroundColor;
+    CColorStatic& status = m_parts.linkStatus;
+    const COLORREF background = stale || alarm ? kLinkStaleColor : m_parts.background;
     const COLORREF foreground = stale || alarm ? RGB(255, 255, 255) : kLinkTextColor;
     if (!SameText(status, text) || status.GetBackgroundColor() != background || status.GetTextColor() != foreground) {
         status.SetBackgroundColor(background);
@@ -168,6 +175,6 @@ void CMainRunWindow::ShowLinkStatus(const std::wstring& text, bool stale, bool a
     }
     if (stale != m_stale) {
         m_stale = stale;
-        m_dialog.m_targetView.SetTargetsDimmed(stale);
+        m_parts.targetView.SetTargetsDimmed(stale);
     }
 }

@@ -108,6 +108,32 @@ CColorStatic& CROVAMTTDlg::Label(int id) noexcept {
     }
 }
 
+CMainRunWindow::Parts CROVAMTTDlg::RunWindowParts() noexcept {
+    return CMainRunWindow::Parts{
+        .window = *this,
+        .delayPostEngine = m_delayPostEngine,
+        .waitingDlg = m_waitingDlg,
+        .settings = m_settings,
+        .backgroundImage = m_backgroundImage,
+        .background = kBackgroundColor,
+        .start = m_btnStart,
+        .modeSwitch = m_btnModeSwitch,
+        .pause = m_btnPause,
+        .playback = m_btnPlayback,
+        .saveData = m_btnSaveData,
+        .savePath = m_btnSavePath,
+        .title = m_title,
+        .labelTarget = m_labelTarget,
+        .labelTarget1 = m_labelTarget1,
+        .labelTarget2 = m_labelTarget2,
+        .labelTarget3 = m_labelTarget3,
+        .linkStatus = m_linkStatus,
+        .targetView = m_targetView,
+        .areas = m_areas,
+        .areaOps = m_areaOps,
+    };
+}
+
 // ---- initialisation -------------------------------------------------------------------------
 
 void CROVAMTTDlg::BindControls() {
@@ -251,7 +277,7 @@ BOOL CROVAMTTDlg::OnInitDialog() {
     InitLinkStatus();
 
     m_runWindow.ApplyRunButtons(m_run.Buttons());  // idle, nothing detected yet: Start and Mode Switch disabled
-    ::SetTimer(m_hWnd, CMainRunWindow::kSettingsTimer, CRunController::kSettingsTimerMs, nullptr);
+    ::SetTimer(m_hWnd, kSettingsTimer, CRunController::kSettingsTimerMs, nullptr);
     m_btnPause.ShowWindow(SW_HIDE);
 
     RegisterWithRadarLibrary();
@@ -372,10 +398,18 @@ void CROVAMTTDlg::OnRButtonDown() {
 
 // ---- timer, commands, closing ---------------------------------------------------------------
 
+// The window's timers are set by three owners, each declaring its own id: one id, one timer.
+static_assert(CMainRunWindow::kPresenceTimer != CMainRunWindow::kLinkTimer &&
+              CROVAMTTDlg::kSettingsTimer != CMainRunWindow::kPresenceTimer &&
+              CROVAMTTDlg::kSettingsTimer != CMainRunWindow::kLinkTimer &&
+              CAutoStartWindow::kRetryTimer != CMainRunWindow::kPresenceTimer &&
+              CAutoStartWindow::kRetryTimer != CMainRunWindow::kLinkTimer &&
+              CAutoStartWindow::kRetryTimer != CROVAMTTDlg::kSettingsTimer);
+
 void CROVAMTTDlg::OnTimer(UINT_PTR id) {
-    if (id == kPresenceTimer) m_run.OnPresenceTick();
+    if (id == CMainRunWindow::kPresenceTimer) m_run.OnPresenceTick();
     if (id == CMainRunWindow::kLinkTimer) m_run.OnLinkTimer();
-    if (id == CMainRunWindow::kSettingsTimer) m_run.OnSettingsTimer();
+    if (id == kSettingsTimer) m_run.OnSettingsTimer();
     if (id == CAutoStartWindow::kRetryTimer) m_autoStart.OnRetryTimer();
     if (id == CPlaybackReviewWindow::kRefreshTimer && m_review) m_review->OnTimer();
 }
@@ -569,7 +603,7 @@ void CROVAMTTDlg::OnPlayback() {
         snprintf(initial, sizeof initial, "%s", gRadarParameter.dataPath);
     }
     wchar_t initialW[MAX_PATH] = {};
-    AnsiToWide(initial, initialW, MAX_PATH);
+    rova::AnsiToWide(initial, initialW, MAX_PATH);
     wchar_t chosen[MAX_PATH] = {};
     if (!BrowseForFolder(m_hWnd, initialW, chosen)) {
         SetCheck(m_btnPlayback, false);

@@ -42,7 +42,7 @@
 
 class CROVAMTTDlg : public CDialog, public IPolygonCaptureHost {
 public:
-    static constexpr UINT_PTR kPresenceTimer = CMainRunWindow::kPresenceTimer;
+    static constexpr UINT_PTR kSettingsTimer = 4;  // failed settings saves, alive with the window
     static constexpr UINT kAboutCommand = 0x10;          // system menu item
     static constexpr COLORREF kBackgroundColor = 0x3C322A;
     static constexpr COLORREF kLinkStaleColor = CMainRunWindow::kLinkStaleColor;
@@ -98,7 +98,8 @@ protected:
     void ShowAreaMonitorDialog();
 
 private:
-    friend class CMainRunWindow;  // the window side of runs works on the controls directly
+    // The controls and objects the window side of runs works on.
+    CMainRunWindow::Parts RunWindowParts() noexcept;
 
     // Initialisation steps that are more than one call.
     void BindControls();
@@ -168,7 +169,7 @@ private:
     CPolygonCapture m_capture;
     OwnedBitmap m_backgroundImage;
     CColorStatic m_linkStatus;  // right of the title: the run's source, frame rate and errors
-    CMainRunWindow m_runWindow{*this};
+    CMainRunWindow m_runWindow{RunWindowParts()};
     CRunController m_run{m_runWindow, m_settings};
     std::unique_ptr<CDetectionSink> m_sink;  // registered with the library from initialisation to destruction
     std::vector<std::wstring> m_startupNotices;

@@ -23,11 +23,11 @@ CBalloonModel::~CBalloonModel() {
 }
 
 BalloonMessage* CBalloonModel::At(int index) const {
-    return static_cast<BalloonMessage*>(messages_.GetAt(index));
+    return static_cast<BalloonMessage*>(m_messages.GetAt(index));
 }
 
 int CBalloonModel::GetMessageCount() const {
-    return messages_.GetCount();
+    return m_messages.GetCount();
 }
 
 const BalloonMessage* CBalloonModel::MessageAt(int index) const {
@@ -35,28 +35,28 @@ const BalloonMessage* CBalloonModel::MessageAt(int index) const {
 }
 
 int CBalloonModel::GetLiveMessageCount() const {
-    CAutoBaseLock hold(listLock_);
+    CAutoBaseLock hold(m_listLock);
     int live = 0;
-    for (int i = 0; i < messages_.GetCount(); ++i)
+    for (int i = 0; i < m_messages.GetCount(); ++i)
         live += At(i)->remainingMs != 0;
     return live;
 }
 
 void CBalloonModel::DeleteAllMessages() {
-    for (int i = 0; i < messages_.GetCount(); ++i)
+    for (int i = 0; i < m_messages.GetCount(); ++i)
         delete At(i);
-    messages_.RemoveAll();
+    m_messages.RemoveAll();
 }
 
 void CBalloonModel::AddOrRefresh(const std::wstring& title, const std::wstring& text, int32_t icon) {
-    CAutoBaseLock hold(listLock_);
-    const uint32_t displayTime = static_cast<uint32_t>(displayTimeMs_);
-    for (int i = 0; i < messages_.GetCount(); ++i) {
+    CAutoBaseLock hold(m_listLock);
+    const uint32_t displayTime = static_cast<uint32_t>(m_displayTimeMs);
+    for (int i = 0; i < m_messages.GetCount(); ++i) {
         BalloonMessage* message = At(i);
         if (message->title == title && message->text == text) {
             message->icon = icon;
             message->remainingMs = displayTime;
-            messages_.MoveToFront(i);
+            m_messages.MoveToFront(i);
             return;
         }
     }
@@ -65,31 +65,31 @@ void CBalloonModel::AddOrRefresh(const std::wstring& title, const std::wstring& 
     message->text = text;
     message->icon = icon;
     message->remainingMs = displayTime;
-    if (messages_.AddData(message, 0) < 0) delete message;
+    if (m_messages.AddData(message, 0) < 0) delete message;
 }
 
 void CBalloonModel::StopTimers(BalloonActions& actions) {
     actions.stopCountdown = true;
     actions.stopFade = true;
-    countdownRunning_ = false;
-    fadeRunning_ = false;
+    m_countdownRunning = false;
+    m_fadeRunning = false;
 }
 
 void CBalloonModel::StartCountdown(BalloonActions& actions) {
     actions.startCountdown = true;
-    countdownRunning_ = true;
+    m_countdownRunning = true;
 }
 
 void CBalloonModel::StartFade(BalloonActions& actions) {
     actions.startFade = true;
-    fadeRunning_ = true;
+    m_fadeRunning = true;
 }
 
 void CBalloonModel::HideAndEmpty(BalloonActions& actions) {
     actions.hide = true;
-    visible_ = false;
-    mouseInside_ = 0;
-    closeHot_ = 0;
+    m_visible = false;
+    m_mouseInside = 0;
+    m_closeHot = 0;
     DeleteAllMessages();
 }
 
@@ -98,10 +98,10 @@ BalloonActions CBalloonModel::Show(const std::wstring& title, const std::wstring
     StopTimers(actions);
     AddOrRefresh(title, text, icon);
     actions.rebuild = true;
-    visible_ = true;
-    mouseInside_ = 0;
-    closeHot_ = 0;
-    alpha_ = 255;
+    m_visible = true;
+    m_mouseInside = 0;
+    m_closeHot = 0;
+    m_alpha = 255;
     actions.applyAlpha = true;
     StartCountdown(actions);
     return actions;
@@ -109,12 +109,12 @@ BalloonActions CBalloonModel::Show(const std::wstring& title, const std::wstring
 
 BalloonActions CBalloonModel::CountdownTick() {
     BalloonActions actions;
-    if (!countdownRunning_) return actions;
+    if (!m_countdownRunning) return actions;
     bool anyAlive = false;
     bool anyExpired = false;
     {
-        CAutoBaseLock hold(listLock_);
-        for (int i = 0; i < messages_.GetCount(); ++i) {
+        CAutoBaseLock hold(m_listLock);
+        for (int i = 0; i < m_messages.GetCount(); ++i) {
             BalloonMessage* message = At(i);
             if (message->remainingMs > kCountdownPeriodMs) {
                 message->remainingMs -= kCountdownPeriodMs;
@@ -128,8 +128,8 @@ BalloonActions CBalloonModel::CountdownTick() {
     if (!anyAlive) {
         // The last messages stay in the picture while it fades.
         actions.stopCountdown = true;
-        countdownRunning_ = false;
-        alpha_ = 255;
+        m_countdownRunning = false;
+        m_alpha = 255;
         StartFade(actions);
     } else if (anyExpired) {
         actions.rebuild = true;
@@ -139,13 +139,13 @@ BalloonActions CBalloonModel::CountdownTick() {
 
 BalloonActions CBalloonModel::FadeTick() {
     BalloonActions actions;
-    if (!fadeRunning_) return actions;
-    alpha_ -= kFadeStep;
-    if (alpha_ > 0) {
+    if (!m_fadeRunning) return actions;
+    m_alpha -= kFadeStep;
+    if (m_alpha > 0) {
         actions.applyAlpha = true;
     } else {
         actions.stopFade = true;
-        fadeRunning_ = false;
+        m_fadeRunning = false;
         HideAndEmpty(actions);
     }
     return actions;
@@ -153,15 +153,15 @@ BalloonActions CBalloonModel::FadeTick() {
 
 BalloonActions CBalloonModel::MouseMove(bool overClose) {
     BalloonActions actions;
-    if (!mouseInside_ && alpha_ > 0) {
+    if (!m_mouseInside && m_alpha > 0) {
         StopTimers(actions);
-        alpha_ = 255;
+        m_alpha = 255;
         actions.applyAlpha = true;
-        mouseInside_ = 1;
+        m_mouseInside = 1;
     }
     const int hot = overClose ? 1 : 0;
-    if (hot != closeHot_) {
-        closeHot_ = hot;
+    if (hot != m_closeHot) {
+        m_closeHot = hot;
         actions.repaint = true;
     }
     return actions;
@@ -169,15 +169,15 @@ BalloonActions CBalloonModel::MouseMove(bool overClose) {
 
 BalloonActions CBalloonModel::MouseLeave() {
     BalloonActions actions;
-    if (closeHot_) {
-        closeHot_ = 0;
+    if (m_closeHot) {
+        m_closeHot = 0;
         actions.repaint = true;
     }
-    if (!mouseInside_) return actions;
-    mouseInside_ = 0;
+    if (!m_mouseInside) return actions;
+    m_mouseInside = 0;
     {
-        CAutoBaseLock hold(listLock_);
-        for (int i = 0; i < messages_.GetCount(); ++i) {
+        CAutoBaseLock hold(m_listLock);
+        for (int i = 0; i < m_messages.GetCount(); ++i) {
             BalloonMessage* message = At(i);
             message->remainingMs = std::max(message->remainingMs, kLeaveGraceMs);
         }
@@ -196,34 +196,34 @@ BalloonActions CBalloonModel::Dismiss() {
 BalloonActions CBalloonModel::FocusLost() {
     BalloonActions actions;
     // A hidden balloon has nothing to fade (it can lose an activation it got while hiding).
-    if (!fadeOnFocusLoss_ || !visible_) return actions;
+    if (!m_fadeOnFocusLoss || !m_visible) return actions;
     actions.stopCountdown = true;
-    countdownRunning_ = false;
-    alpha_ = 255;
+    m_countdownRunning = false;
+    m_alpha = 255;
     StartFade(actions);
     DeleteAllMessages();
     return actions;
 }
 
 void CBalloonModel::Reset() {
-    countdownRunning_ = false;
-    fadeRunning_ = false;
-    visible_ = false;
-    mouseInside_ = 0;
-    closeHot_ = 0;
+    m_countdownRunning = false;
+    m_fadeRunning = false;
+    m_visible = false;
+    m_mouseInside = 0;
+    m_closeHot = 0;
     DeleteAllMessages();
 }
 
 BalloonLayout CBalloonModel::Layout(const MeasureFn& measure) {
-    CAutoBaseLock hold(listLock_);
+    CAutoBaseLock hold(m_listLock);
     // Expired messages leave the picture for good: the cursor leaving the balloon later must not
     // bring back a message the operator already saw go away.
-    for (int i = messages_.GetCount() - 1; i >= 0; --i) {
-        if (At(i)->remainingMs == 0) delete static_cast<BalloonMessage*>(messages_.RemoveAt(i));
+    for (int i = m_messages.GetCount() - 1; i >= 0; --i) {
+        if (At(i)->remainingMs == 0) delete static_cast<BalloonMessage*>(m_messages.RemoveAt(i));
     }
     int y = 32;
     int maxRight = 0;
-    for (int i = 0; i < messages_.GetCount(); ++i) {
+    for (int i = 0; i < m_messages.GetCount(); ++i) {
         BalloonMessage* message = At(i);
         message->titleSize = measure(message->title, true);
         message->textSize = measure(message->text, false);
@@ -243,8 +243,8 @@ BalloonLayout CBalloonModel::Layout(const MeasureFn& measure) {
 }
 
 CBalloonModel::Phase CBalloonModel::GetPhase() const noexcept {
-    if (!visible_) return Phase::Hidden;
-    if (fadeRunning_) return Phase::Fading;
-    if (countdownRunning_) return Phase::Shown;
+    if (!m_visible) return Phase::Hidden;
+    if (m_fadeRunning) return Phase::Fading;
+    if (m_countdownRunning) return Phase::Shown;
     return Phase::Paused;
 }

@@ -55,8 +55,6 @@ struct BalloonLayout {
 
 class CBalloonModel {
 public:
-    static constexpr UINT_PTR kCountdownTimer = 1;
-    static constexpr UINT_PTR kFadeTimer = 2;
     static constexpr uint32_t kCountdownPeriodMs = 500;
     static constexpr uint32_t kFadePeriodMs = 100;
     static constexpr int kFadeStep = 17;             // 15 steps from opaque to gone
@@ -95,19 +93,19 @@ public:
     void DeleteAllMessages();
 
     Phase GetPhase() const noexcept;
-    int GetAlpha() const noexcept { return alpha_; }
-    bool IsMouseInside() const noexcept { return mouseInside_ != 0; }
-    bool IsCloseHot() const noexcept { return closeHot_ != 0; }
-    bool IsCountdownRunning() const noexcept { return countdownRunning_; }
-    bool IsFadeRunning() const noexcept { return fadeRunning_; }
+    int GetAlpha() const noexcept { return m_alpha; }
+    bool IsMouseInside() const noexcept { return m_mouseInside != 0; }
+    bool IsCloseHot() const noexcept { return m_closeHot != 0; }
+    bool IsCountdownRunning() const noexcept { return m_countdownRunning; }
+    bool IsFadeRunning() const noexcept { return m_fadeRunning; }
 
-    int GetDisplayTimeMs() const noexcept { return displayTimeMs_; }
-    void SetDisplayTimeMs(int ms) noexcept { displayTimeMs_ = ms > 0 ? ms : kDefaultDisplayTimeMs; }
-    bool GetFadeOnFocusLoss() const noexcept { return fadeOnFocusLoss_ != 0; }
-    void SetFadeOnFocusLoss(bool fade) noexcept { fadeOnFocusLoss_ = fade ? 1 : 0; }
+    int GetDisplayTimeMs() const noexcept { return m_displayTimeMs; }
+    void SetDisplayTimeMs(int ms) noexcept { m_displayTimeMs = ms > 0 ? ms : kDefaultDisplayTimeMs; }
+    bool GetFadeOnFocusLoss() const noexcept { return m_fadeOnFocusLoss != 0; }
+    void SetFadeOnFocusLoss(bool fade) noexcept { m_fadeOnFocusLoss = fade ? 1 : 0; }
 
     // The list in display order (newest first); take ListLock() around a walk through it.
-    CBaseLock& ListLock() noexcept { return listLock_; }
+    CBaseLock& ListLock() noexcept { return m_listLock; }
     int GetMessageCount() const;
     const BalloonMessage* MessageAt(int index) const;
     int GetLiveMessageCount() const;
@@ -119,14 +117,14 @@ private:
     void StartFade(BalloonActions& actions);
     void HideAndEmpty(BalloonActions& actions);
 
-    int displayTimeMs_ = kDefaultDisplayTimeMs;
-    int fadeOnFocusLoss_ = 1;
-    int alpha_ = 255;
-    CPtrListCtrl messages_;
-    mutable CBaseLock listLock_;
-    int mouseInside_ = 0;
-    int closeHot_ = 0;
-    bool visible_ = false;
-    bool countdownRunning_ = false;
-    bool fadeRunning_ = false;
+    int m_displayTimeMs = kDefaultDisplayTimeMs;
+    int m_fadeOnFocusLoss = 1;
+    int m_alpha = 255;
+    CPtrListCtrl m_messages;
+    mutable CBaseLock m_listLock;
+    int m_mouseInside = 0;
+    int m_closeHot = 0;
+    bool m_visible = false;
+    bool m_countdownRunning = false;
+    bool m_fadeRunning = false;
 };

@@ -79,34 +79,34 @@ bool CBalloonWnd::CreateBalloon(HWND ownerControl) {
 void CBalloonWnd::CreateFonts() {
     rova::WindowDc screen(nullptr);
     const int dpiY = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-    warningGlyphFont_.reset(MakeFont(kWarningGlyphPoints, dpiY));
-    infoGlyphFont_.reset(MakeFont(kInfoGlyphPoints, dpiY));
-    titleFont_.reset(MakeFont(kTitlePoints, dpiY));
-    textFont_.reset(MakeFont(kTextPoints, dpiY));
+    m_warningGlyphFont.reset(MakeFont(kWarningGlyphPoints, dpiY));
+    m_infoGlyphFont.reset(MakeFont(kInfoGlyphPoints, dpiY));
+    m_titleFont.reset(MakeFont(kTitlePoints, dpiY));
+    m_textFont.reset(MakeFont(kTextPoints, dpiY));
 }
 
 void CBalloonWnd::ShowBalloon(POINT anchor, const wchar_t* title, const wchar_t* text, int icon) {
     const std::wstring titleText = title ? title : L"";
     const std::wstring bodyText = text ? text : L"";
     if (!m_hWnd) {
-        model_.AddOrRefresh(titleText, bodyText, icon);
+        m_model.AddOrRefresh(titleText, bodyText, icon);
         return;
     }
     if (OwnerHidden()) {
         // Nothing to point at: showing now would leave a balloon over a hidden dialog.
-        Apply(model_.Dismiss());
+        Apply(m_model.Dismiss());
         return;
     }
-    const BalloonActions actions = model_.Show(titleText, bodyText, icon);
-    if (actions.stopCountdown) StopTimer(CBalloonModel::kCountdownTimer);
-    if (actions.stopFade) StopTimer(CBalloonModel::kFadeTimer);
+    const BalloonActions actions = m_model.Show(titleText, bodyText, icon);
+    if (actions.stopCountdown) StopTimer(kCountdownTimer);
+    if (actions.stopFade) StopTimer(kFadeTimer);
     ::SetWindowPos(m_hWnd, HWND_TOP, anchor.x, anchor.y, 0, 0, SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
     RebuildBalloon();
     HWND focus = ::GetFocus();
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     if (focus && ::GetFocus() != focus) ::SetFocus(focus);
     if (actions.applyAlpha) ApplyAlpha();
-    if (actions.startCountdown) StartTimer(CBalloonModel::kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
+    if (actions.startCountdown) StartTimer(kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
 }
 
 void CBalloonWnd::StartTimer(UINT_PTR id, UINT periodMs) {
@@ -118,27 +118,27 @@ void CBalloonWnd::StopTimer(UINT_PTR id) {
 }
 
 void CBalloonWnd::Apply(const BalloonActions& actions) {
-    if (actions.stopCountdown) StopTimer(CBalloonModel::kCountdownTimer);
-    if (actions.stopFade) StopTimer(CBalloonModel::kFadeTimer);
+    if (actions.stopCountdown) StopTimer(kCountdownTimer);
+    if (actions.stopFade) StopTimer(kFadeTimer);
     if (actions.rebuild) RebuildBalloon();
     if (actions.hide) Hide();
     if (actions.applyAlpha) ApplyAlpha();
-    if (actions.startCountdown) StartTimer(CBalloonModel::kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
-    if (actions.startFade) StartTimer(CBalloonModel::kFadeTimer, CBalloonModel::kFadePeriodMs);
+    if (actions.startCountdown) StartTimer(kCountdownTimer, CBalloonModel::kCountdownPeriodMs);
+    if (actions.startFade) StartTimer(kFadeTimer, CBalloonModel::kFadePeriodMs);
     if (actions.repaint && m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 void CBalloonWnd::ApplyAlpha() {
     if (!m_hWnd) return;
-    const int alpha = std::clamp(model_.GetAlpha(), 0, 255);
+    const int alpha = std::clamp(m_model.GetAlpha(), 0, 255);
     ::SetLayeredWindowAttributes(m_hWnd, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
 }
 
 void CBalloonWnd::Hide() {
     if (!m_hWnd) return;
-    hiding_ = true;
+    m_hiding = true;
     ::ShowWindow(m_hWnd, SW_HIDE);
-    hiding_ = false;
+    m_hiding = false;
 }
 
 bool CBalloonWnd::OwnerHidden() const {
@@ -191,13 +191,13 @@ LRESULT CBalloonWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void CBalloonWnd::OnTimer(UINT_PTR id) {
     if (OwnerHidden()) {
         // The dialog went away while the balloon was up.
-        Apply(model_.Dismiss());
+        Apply(m_model.Dismiss());
         return;
     }
-    if (id == CBalloonModel::kCountdownTimer) {
-        Apply(model_.CountdownTick());
-    } else if (id == CBalloonModel::kFadeTimer) {
-        Apply(model_.FadeTick());
+    if (id == kCountdownTimer) {
+        Apply(m_model.CountdownTick());
+    } else if (id == kFadeTimer) {
+        Apply(m_model.FadeTick());
     }
 }
 
@@ -208,11 +208,11 @@ void CBalloonWnd::OnMouseMove(POINT client) {
     track.hwndTrack = m_hWnd;
     track.dwHoverTime = HOVER_DEFAULT;
     ::TrackMouseEvent(&track);
-    Apply(model_.MouseMove(::PtInRect(&closeRect_, client) != FALSE));
+    Apply(m_model.MouseMove(::PtInRect(&m_closeRect, client) != FALSE));
 }
 
 void CBalloonWnd::OnMouseLeave() {
-    Apply(model_.MouseLeave());
+    Apply(m_model.MouseLeave());
 }
 
 void CBalloonWnd::OnLButtonDown() {
@@ -221,26 +221,26 @@ void CBalloonWnd::OnLButtonDown() {
 }
 
 void CBalloonWnd::OnLButtonUp(POINT client) {
-    if (::PtInRect(&closeRect_, client)) Apply(model_.Dismiss());
+    if (::PtInRect(&m_closeRect, client)) Apply(m_model.Dismiss());
 }
 
 void CBalloonWnd::OnKillFocus() {
-    Apply(model_.FocusLost());
+    Apply(m_model.FocusLost());
 }
 
 void CBalloonWnd::OnDestroy() {
-    balloonBitmap_.reset();
-    balloonPixels_ = nullptr;
-    warningGlyphFont_.reset();
-    infoGlyphFont_.reset();
-    titleFont_.reset();
-    textFont_.reset();
-    model_.Reset();
+    m_balloonBitmap.reset();
+    m_balloonPixels = nullptr;
+    m_warningGlyphFont.reset();
+    m_infoGlyphFont.reset();
+    m_titleFont.reset();
+    m_textFont.reset();
+    m_model.Reset();
 }
 
 void CBalloonWnd::OnWindowPosChanging(WINDOWPOS* pos) {
-    if (hiding_ || !pos || !OwnerHidden()) return;
-    BalloonActions actions = model_.Dismiss();
+    if (m_hiding || !pos || !OwnerHidden()) return;
+    BalloonActions actions = m_model.Dismiss();
     actions.hide = false;  // hidden by this very position change instead of a nested one
     Apply(actions);
     pos->flags &= ~SWP_SHOWWINDOW;
@@ -251,43 +251,43 @@ void CBalloonWnd::RebuildBalloon() {
     if (!m_hWnd) return;
     rova::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!dc) return;
-    CAutoBaseLock hold(model_.ListLock());
-    const BalloonLayout layout = model_.Layout([&](const std::wstring& text, bool title) {
-        rova::SelectScope font(dc.get(), title ? titleFont_.get() : textFont_.get());
+    CAutoBaseLock hold(m_model.ListLock());
+    const BalloonLayout layout = m_model.Layout([&](const std::wstring& text, bool title) {
+        rova::SelectScope font(dc.get(), title ? m_titleFont.get() : m_textFont.get());
         RECT rect{0, 0, 0, 0};
         ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, kTextFormat | DT_CALCRECT);
         return SIZE{rect.right - rect.left, rect.bottom - rect.top};
     });
-    closeRect_ = layout.closeRect;
+    m_closeRect = layout.closeRect;
 
     void* pixels = nullptr;
-    balloonBitmap_.reset(CreateHBitmap(&pixels, layout.width, layout.height, 24));
-    balloonPixels_ = pixels;
-    if (!balloonBitmap_) return;
+    m_balloonBitmap.reset(CreateHBitmap(&pixels, layout.width, layout.height, 24));
+    m_balloonPixels = pixels;
+    if (!m_balloonBitmap) return;
     {
-        rova::SelectScope select(dc.get(), balloonBitmap_.get());
+        rova::SelectScope select(dc.get(), m_balloonBitmap.get());
         BuildBalloonShape(dc.get(), layout.width, layout.height);
     }
     ::GdiFlush();
-    rova::UniqueRgn region(RegionFromKeyedBitmap(balloonBitmap_.get()));
+    rova::UniqueRgn region(RegionFromKeyedBitmap(m_balloonBitmap.get()));
     {
-        rova::SelectScope select(dc.get(), balloonBitmap_.get());
+        rova::SelectScope select(dc.get(), m_balloonBitmap.get());
         ::SetBkMode(dc.get(), OPAQUE);
         ::SetBkColor(dc.get(), RGB(255, 255, 255));
-        for (int i = 0; i < model_.GetMessageCount(); ++i) {
-            const BalloonMessage* message = model_.MessageAt(i);
+        for (int i = 0; i < m_model.GetMessageCount(); ++i) {
+            const BalloonMessage* message = m_model.MessageAt(i);
             if (!message || message->remainingMs == 0) continue;
             DrawBalloonIcon(dc.get(), message->iconRect, message->icon);
             RECT titleRect = message->titleRect;
             RECT textRect = message->textRect;
             {
-                rova::SelectScope font(dc.get(), titleFont_.get());
+                rova::SelectScope font(dc.get(), m_titleFont.get());
                 ::SetTextColor(dc.get(), RGB(0, 51, 153));
                 ::DrawTextW(dc.get(), message->title.c_str(), static_cast<int>(message->title.size()), &titleRect,
                             kTextFormat);
             }
             {
-                rova::SelectScope font(dc.get(), textFont_.get());
+                rova::SelectScope font(dc.get(), m_textFont.get());
                 ::SetTextColor(dc.get(), RGB(0, 0, 0));
                 ::DrawTextW(dc.get(), message->text.c_str(), static_cast<int>(message->text.size()), &textRect,
                             kTextFormat);
@@ -330,7 +330,7 @@ void CBalloonWnd::DrawBalloonIcon(HDC dc, const RECT& rect, int icon) {
         rova::SelectScope pen(dc, style.pen.get());
         rova::SelectScope brush(dc, style.brush.get());
         ::Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
-        rova::SelectScope font(dc, infoGlyphFont_.get());
+        rova::SelectScope font(dc, m_infoGlyphFont.get());
         ::SetTextColor(dc, RGB(255, 255, 255));
         RECT glyph = rect;
         ::DrawTextW(dc, L"i", 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -343,7 +343,7 @@ void CBalloonWnd::DrawBalloonIcon(HDC dc, const RECT& rect, int icon) {
         const POINT corners[3] = {
             {(rect.left + rect.right) / 2, rect.top}, {rect.left, rect.bottom}, {rect.right, rect.bottom}};
         ::Polygon(dc, corners, 3);
-        rova::SelectScope font(dc, warningGlyphFont_.get());
+        rova::SelectScope font(dc, m_warningGlyphFont.get());
         ::SetTextColor(dc, RGB(0, 0, 0));
         RECT glyph = rect;
         glyph.bottom -= 1;
@@ -365,7 +365,7 @@ void CBalloonWnd::DrawBalloonIcon(HDC dc, const RECT& rect, int icon) {
 }
 
 void CBalloonWnd::DrawCloseButton(HDC dc, bool hot) {
-    const RECT& rect = closeRect_;
+    const RECT& rect = m_closeRect;
     OutlineAndFill style(::GetSysColor(hot ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER),
                          ::GetSysColor(hot ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
     {
@@ -378,11 +378,11 @@ void CBalloonWnd::DrawCloseButton(HDC dc, bool hot) {
 
 void CBalloonWnd::OnPaint() {
     rova::PaintDc paint(m_hWnd);
-    if (!balloonBitmap_) return;
+    if (!m_balloonBitmap) return;
     rova::UniqueMemoryDc memory(::CreateCompatibleDC(paint.get()));
     if (!memory) return;
-    rova::SelectScope select(memory.get(), balloonBitmap_.get());
-    DrawCloseButton(memory.get(), model_.IsCloseHot());
+    rova::SelectScope select(memory.get(), m_balloonBitmap.get());
+    DrawCloseButton(memory.get(), m_model.IsCloseHot());
     const RECT client = GetClientRect();
     ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }

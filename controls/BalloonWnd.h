@@ -11,6 +11,9 @@
 class CBalloonWnd : public CWnd {
 public:
     static constexpr wchar_t kClassName[] = L"BALLOONWND";
+    // The balloon's timers, at the model's periods (kCountdownPeriodMs, kFadePeriodMs).
+    static constexpr UINT_PTR kCountdownTimer = 1;
+    static constexpr UINT_PTR kFadeTimer = 2;
 
     CBalloonWnd() noexcept = default;
     ~CBalloonWnd() override;
@@ -22,12 +25,12 @@ public:
     // (screen coordinates); the tail's tip is 20 pixels to the right of it.
     void ShowBalloon(POINT anchor, const wchar_t* title, const wchar_t* text, int icon);
 
-    void SetFadeOnFocusLoss(bool fade) noexcept { model_.SetFadeOnFocusLoss(fade); }
-    const CBalloonModel& Model() const noexcept { return model_; }
+    void SetFadeOnFocusLoss(bool fade) noexcept { m_model.SetFadeOnFocusLoss(fade); }
+    const CBalloonModel& Model() const noexcept { return m_model; }
     HWND GetOwnerWindow() const noexcept { return m_hWnd ? ::GetWindow(m_hWnd, GW_OWNER) : nullptr; }
-    RECT GetCloseRect() const noexcept { return closeRect_; }
+    RECT GetCloseRect() const noexcept { return m_closeRect; }
     // The picture as last composed (24-bit DIB section), null before the first layout.
-    HBITMAP GetPicture() const noexcept { return balloonBitmap_.get(); }
+    HBITMAP GetPicture() const noexcept { return m_balloonBitmap.get(); }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -57,13 +60,13 @@ private:
     void DrawBalloonIcon(HDC dc, const RECT& rect, int icon);
     void DrawCloseButton(HDC dc, bool hot);
 
-    rova::UniqueFont warningGlyphFont_;
-    rova::UniqueFont infoGlyphFont_;
-    rova::UniqueFont titleFont_;
-    rova::UniqueFont textFont_;
-    rova::UniqueBitmap balloonBitmap_;
-    void* balloonPixels_ = nullptr;
-    CBalloonModel model_;
-    RECT closeRect_{};
-    bool hiding_ = false;
+    rova::UniqueFont m_warningGlyphFont;
+    rova::UniqueFont m_infoGlyphFont;
+    rova::UniqueFont m_titleFont;
+    rova::UniqueFont m_textFont;
+    rova::UniqueBitmap m_balloonBitmap;
+    void* m_balloonPixels = nullptr;
+    CBalloonModel m_model;
+    RECT m_closeRect{};
+    bool m_hiding = false;
 };

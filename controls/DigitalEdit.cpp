@@ -22,7 +22,7 @@ std::wstring WindowText(HWND hwnd) {
 
 CDigitalEdit::CDigitalEdit() noexcept {
     // A warning must stay readable while the operator types on in the box.
-    balloon_.SetFadeOnFocusLoss(false);
+    m_balloon.SetFadeOnFocusLoss(false);
 }
 
 std::wstring CDigitalEdit::GetText() const {
@@ -34,15 +34,15 @@ void CDigitalEdit::SetText(const std::wstring& text) {
 }
 
 int CDigitalEdit::ShowBalloonTip(const wchar_t* title, const wchar_t* text, int icon) {
-    if (!balloon_.GetSafeHwnd()) balloon_.CreateBalloon(m_hWnd);
+    if (!m_balloon.GetSafeHwnd()) m_balloon.CreateBalloon(m_hWnd);
     RECT rect = GetClientRect();
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    balloon_.ShowBalloon(POINT{rect.left, rect.bottom - 2}, title, text, icon);
+    m_balloon.ShowBalloon(POINT{rect.left, rect.bottom - 2}, title, text, icon);
     return 1;
 }
 
 int CDigitalEdit::CheckValueRange(const wchar_t* text, std::wstring& correction) {
-    const RangeVerdict verdict = logic_.CheckValueRange(text ? text : L"");
+    const RangeVerdict verdict = m_logic.CheckValueRange(text ? text : L"");
     if (verdict.showBalloon) ShowBalloonTip(verdict.title.c_str(), verdict.message.c_str(), verdict.icon);
     if (!verdict.passed) correction = verdict.correction;
     return verdict.passed ? 1 : 0;
@@ -70,9 +70,9 @@ LRESULT CDigitalEdit::OnChar(UINT msg, WPARAM wParam, LPARAM lParam) {
     DWORD selStart = 0;
     DWORD selEnd = 0;
     ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
-    suppressChange_ = 1;
+    m_suppressChange = 1;
     const LRESULT result = Default(msg, wParam, lParam);
-    const TypedCharVerdict verdict = logic_.CheckTypedChar(ch, GetText());
+    const TypedCharVerdict verdict = m_logic.CheckTypedChar(ch, GetText());
     if (!verdict.accepted) {
         ShowBalloonTip(kTitleInputError, verdict.message.c_str(), BalloonIconError);
         SetText(oldText);
@@ -80,7 +80,7 @@ LRESULT CDigitalEdit::OnChar(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SendMessageW(m_hWnd, EM_SETSEL, selStart, selEnd);
         return result;
     }
-    dirty_ = 1;
+    m_dirty = 1;
     if ((ch == L'\t' || ch == L'\r') && ParentIsDialog()) ::SendMessageW(::GetParent(m_hWnd), WM_NEXTDLGCTL, 0, 0);
     return result;
 }
@@ -91,7 +91,7 @@ LRESULT CDigitalEdit::OnEditingKeyOrCommand(UINT msg, WPARAM wParam, LPARAM lPar
     // box could keep a value outside its hard bounds.
     const std::wstring before = GetText();
     const LRESULT result = Default(msg, wParam, lParam);
-    if (GetText() != before) dirty_ = 1;
+    if (GetText() != before) m_dirty = 1;
     return result;
 }
 
@@ -107,7 +107,7 @@ bool CDigitalEdit::OnChildNotify(UINT msg, WPARAM wParam, LPARAM, LRESULT* resul
     switch (HIWORD(wParam)) {
     case EN_CHANGE:
         *result = 0;
-        return suppressChange_ != 0;
+        return m_suppressChange != 0;
     case EN_KILLFOCUS:
         *result = 0;
         // A focus loss without an edit is nobody's business; after a commit the parent sees it.
@@ -118,17 +118,17 @@ bool CDigitalEdit::OnChildNotify(UINT msg, WPARAM wParam, LPARAM, LRESULT* resul
 }
 
 bool CDigitalEdit::OnCommit() {
-    if (!dirty_) return false;
-    dirty_ = 0;
+    if (!m_dirty) return false;
+    m_dirty = 0;
     std::wstring correction;
     const bool passed = CheckValueRange(GetText().c_str(), correction) != 0;
     // The corrected text is written while the box's own notification is still withheld, and the
     // parent gets the one EN_CHANGE of this commit below in both cases.
     if (!passed) SetText(correction);
-    suppressChange_ = 0;
+    m_suppressChange = 0;
     ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), EN_CHANGE),
                    reinterpret_cast<LPARAM>(m_hWnd));
-    suppressChange_ = 1;
+    m_suppressChange = 1;
     return true;
 }
 

@@ -18,11 +18,11 @@ public:
     CDigitalEdit() noexcept;
     ~CDigitalEdit() override = default;
 
-    int32_t GetValueType() const noexcept { return logic_.GetValueType(); }
-    void SetValueType(int32_t type) noexcept { logic_.SetValueType(type); }
+    int32_t GetValueType() const noexcept { return m_logic.GetValueType(); }
+    void SetValueType(int32_t type) noexcept { m_logic.SetValueType(type); }
     // value: the raw pattern of the current type (MakeBoundValue).
-    void SetMustMin(uint64_t value, double tolerance) { logic_.SetMustMin(value, tolerance); }
-    void SetMustMax(uint64_t value, double tolerance) { logic_.SetMustMax(value, tolerance); }
+    void SetMustMin(uint64_t value, double tolerance) { m_logic.SetMustMin(value, tolerance); }
+    void SetMustMax(uint64_t value, double tolerance) { m_logic.SetMustMax(value, tolerance); }
 
     // Shows a message in the balloon under the box; returns 1.
     int ShowBalloonTip(const wchar_t* title, const wchar_t* text, int icon);
@@ -30,9 +30,9 @@ public:
     // value may stay; 0 when a hard bound is violated, with that bound's text in correction.
     int CheckValueRange(const wchar_t* text, std::wstring& correction);
 
-    bool IsDirty() const noexcept { return dirty_ != 0; }
-    const CBalloonWnd& Balloon() const noexcept { return balloon_; }
-    const CDigitalEditLogic& Logic() const noexcept { return logic_; }
+    bool IsDirty() const noexcept { return m_dirty != 0; }
+    const CBalloonWnd& Balloon() const noexcept { return m_balloon; }
+    const CDigitalEditLogic& Logic() const noexcept { return m_logic; }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -48,10 +48,10 @@ private:
     std::wstring GetText() const;
     void SetText(const std::wstring& text);
 
-    CBalloonWnd balloon_;
-    CDigitalEditLogic logic_;
-    int dirty_ = 0;
-    int suppressChange_ = 1;  // the box's own EN_CHANGE stays away from the parent while 1
+    CBalloonWnd m_balloon;
+    CDigitalEditLogic m_logic;
+    int m_dirty = 0;
+    int m_suppressChange = 1;  // the box's own EN_CHANGE stays away from the parent while 1
 };
 
 // Writes value into a dialog item with one decimal, or none when the fraction is below 0.01.

@@ -74,10 +74,10 @@ uint64_t MakeBoundValue(double value) noexcept {
 }
 
 CDigitalEditLogic::~CDigitalEditLogic() {
-    ClearList(mustMinBounds_);
-    ClearList(mustMaxBounds_);
-    ClearList(suggestMinBounds_);
-    ClearList(suggestMaxBounds_);
+    ClearList(m_mustMinBounds);
+    ClearList(m_mustMaxBounds);
+    ClearList(m_suggestMinBounds);
+    ClearList(m_suggestMaxBounds);
 }
 
 void CDigitalEditLogic::ClearList(CPtrArrayCtrl& list) {
@@ -88,28 +88,28 @@ void CDigitalEditLogic::ClearList(CPtrArrayCtrl& list) {
 
 void CDigitalEditLogic::SetSingleBound(CPtrArrayCtrl& list, uint64_t value, double tolerance, const wchar_t* label) {
     ClearList(list);
-    auto* record = new BoundRecord{valueType_, value, tolerance, label, std::wstring()};
+    auto* record = new BoundRecord{m_valueType, value, tolerance, label, std::wstring()};
     if (list.AddData(record, 0) < 0) delete record;
 }
 
 void CDigitalEditLogic::SetMustMin(uint64_t value, double tolerance) {
-    SetSingleBound(mustMinBounds_, value, tolerance, L"最小值");
+    SetSingleBound(m_mustMinBounds, value, tolerance, L"最小值");
 }
 
 void CDigitalEditLogic::SetMustMax(uint64_t value, double tolerance) {
-    SetSingleBound(mustMaxBounds_, value, tolerance, L"最大值");
+    SetSingleBound(m_mustMaxBounds, value, tolerance, L"最大值");
 }
 
 TypedCharVerdict CDigitalEditLogic::CheckTypedChar(wchar_t ch, const std::wstring& newText) const {
     TypedCharVerdict verdict;
     if (ch == L'.') {
-        const bool real = valueType_ == DigitalValueFloat || valueType_ == DigitalValueDouble;
+        const bool real = m_valueType == DigitalValueFloat || m_valueType == DigitalValueDouble;
         size_t dots = 0;
         for (wchar_t c : newText)
             dots += c == L'.';
         verdict.accepted = real && dots <= 1;
     } else if (ch == L'-') {
-        if (valueType_ == DigitalValueUInt32 || valueType_ == DigitalValueUInt64) {
+        if (m_valueType == DigitalValueUInt32 || m_valueType == DigitalValueUInt64) {
             verdict.accepted = false;
         } else {
             verdict.accepted = !newText.empty() && newText[0] == L'-' && newText.find(L'-', 1) == std::wstring::npos;
@@ -129,8 +129,8 @@ RangeVerdict CDigitalEditLogic::CheckValueRange(const std::wstring& text) const 
     std::wstring correction;
     std::wstring message;
     // The maximum is only looked at when the minimum holds, so inconsistent bounds report the minimum.
-    if (!CheckBounds(x, mustMinBounds_, BoundSide::Minimum, BoundStrength::Hard, correction, message) ||
-        !CheckBounds(x, mustMaxBounds_, BoundSide::Maximum, BoundStrength::Hard, correction, message)) {
+    if (!CheckBounds(x, m_mustMinBounds, BoundSide::Minimum, BoundStrength::Hard, correction, message) ||
+        !CheckBounds(x, m_mustMaxBounds, BoundSide::Maximum, BoundStrength::Hard, correction, message)) {
         verdict.passed = false;
         verdict.showBalloon = true;
         verdict.title = kTitleDataInvalid;
@@ -140,8 +140,8 @@ RangeVerdict CDigitalEditLogic::CheckValueRange(const std::wstring& text) const 
         return verdict;
     }
     std::wstring unused;
-    if (!CheckBounds(x, suggestMinBounds_, BoundSide::Minimum, BoundStrength::Advisory, unused, message) ||
-        !CheckBounds(x, suggestMaxBounds_, BoundSide::Maximum, BoundStrength::Advisory, unused, message)) {
+    if (!CheckBounds(x, m_suggestMinBounds, BoundSide::Minimum, BoundStrength::Advisory, unused, message) ||
+        !CheckBounds(x, m_suggestMaxBounds, BoundSide::Maximum, BoundStrength::Advisory, unused, message)) {
         verdict.showBalloon = true;
         verdict.title = kTitleDataInvalid;
         verdict.message = message;
@@ -160,7 +160,7 @@ bool CDigitalEditLogic::CheckBounds(double x, const CPtrArrayCtrl& list, BoundSi
         if (!record) continue;
         double bound;
         double slack;
-        switch (valueType_) {
+        switch (m_valueType) {
         case DigitalValueInt32:
             bound = LowInt32(record->value), slack = 0.5;
             break;
@@ -197,7 +197,7 @@ bool CDigitalEditLogic::CheckBounds(double x, const CPtrArrayCtrl& list, BoundSi
 std::wstring CDigitalEditLogic::FormatBoundValue(const BoundRecord& record) const {
     const bool custom = !record.format.empty();
     const wchar_t* format = record.format.c_str();
-    switch (valueType_) {
+    switch (m_valueType) {
     case DigitalValueInt32:
         return Printf(custom ? format : L"%d", LowInt32(record.value));
     case DigitalValueUInt32:
@@ -208,7 +208,7 @@ std::wstring CDigitalEditLogic::FormatBoundValue(const BoundRecord& record) cons
         return Printf(custom ? format : L"%llu", static_cast<unsigned long long>(record.value));
     case DigitalValueFloat:
     case DigitalValueDouble: {
-        const double value = valueType_ == DigitalValueFloat ? LowFloat(record.value) : RawDouble(record.value);
+        const double value = m_valueType == DigitalValueFloat ? LowFloat(record.value) : RawDouble(record.value);
         if (custom) return Printf(format, value);
         return FormatFixed(value, CountDecimalPlaces(value, kBoundDecimals));
     }

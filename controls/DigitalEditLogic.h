@@ -62,8 +62,8 @@ public:
     CDigitalEditLogic(const CDigitalEditLogic&) = delete;
     CDigitalEditLogic& operator=(const CDigitalEditLogic&) = delete;
 
-    int32_t GetValueType() const noexcept { return valueType_; }
-    void SetValueType(int32_t type) noexcept { valueType_ = type; }
+    int32_t GetValueType() const noexcept { return m_valueType; }
+    void SetValueType(int32_t type) noexcept { m_valueType = type; }
 
     // Replace the hard bound list with one record {current type, value, tolerance, label, ""}.
     void SetMustMin(uint64_t value, double tolerance);
@@ -79,8 +79,8 @@ public:
     // The record's value as text, read with the current value type.
     std::wstring FormatBoundValue(const BoundRecord& record) const;
 
-    const CPtrArrayCtrl& MustMinBounds() const noexcept { return mustMinBounds_; }
-    const CPtrArrayCtrl& MustMaxBounds() const noexcept { return mustMaxBounds_; }
+    const CPtrArrayCtrl& MustMinBounds() const noexcept { return m_mustMinBounds; }
+    const CPtrArrayCtrl& MustMaxBounds() const noexcept { return m_mustMaxBounds; }
 
     // Decimals needed to show x, at most maxDecimals (fractions below 0.01 and below
     // 10^-maxDecimals count as none).
@@ -97,10 +97,10 @@ private:
     static void ClearList(CPtrArrayCtrl& list);
     void SetSingleBound(CPtrArrayCtrl& list, uint64_t value, double tolerance, const wchar_t* label);
 
-    int32_t valueType_ = DigitalValueInt32;
-    CPtrArrayCtrl mustMinBounds_;
-    CPtrArrayCtrl mustMaxBounds_;
+    int32_t m_valueType = DigitalValueInt32;
+    CPtrArrayCtrl m_mustMinBounds;
+    CPtrArrayCtrl m_mustMaxBounds;
     // Advisory bounds only warn; nothing in the console sets them, so they stay empty.
-    CPtrArrayCtrl suggestMinBounds_;
-    CPtrArrayCtrl suggestMaxBounds_;
+    CPtrArrayCtrl m_suggestMinBounds;
+    CPtrArrayCtrl m_suggestMaxBounds;
 };

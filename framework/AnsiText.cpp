@@ -38,6 +38,28 @@ std::string WideToAnsi(const wchar_t* text, size_t maxBytes) {
     return narrow;
 }
 
+std::string WideToUtf8(std::wstring_view text) {
+    std::string out;
+    if (text.empty()) return out;
+    const int chars = static_cast<int>(text.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), chars, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return out;
+    out.resize(static_cast<size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), chars, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+    std::wstring out;
+    if (bytes.empty()) return out;
+    const int length = static_cast<int>(bytes.size());
+    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0);
+    if (chars <= 0) return out;
+    out.resize(static_cast<size_t>(chars));
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, out.data(), chars);
+    return out;
+}
+
 }  // namespace rova
 
 namespace rova {

@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "contracts/ROVA_Common.h"
+#include "framework/AnsiText.h"
 #include "framework/ResourceLoader.h"
 
 namespace {
@@ -30,9 +34,7 @@ void ApplyDialogInitData(HWND dialog, UINT templateId) {
         p += 8;
         if (length > static_cast<DWORD>(end - p)) break;
         if (message == 0x0403 && length > 0) {
-            const int chars = ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), nullptr, 0);
-            std::wstring text(chars, L'\0');
-            ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(p), static_cast<int>(length), text.data(), chars);
+            std::wstring text = rova::Utf8ToWide(std::string_view(reinterpret_cast<const char*>(p), length));
             while (!text.empty() && text.back() == L'\0') text.pop_back();
             ::SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
@@ -59,8 +61,15 @@ CDialog::~CDialog() {
 HWND CDialog::CreateFromTemplate(HWND parent) {
     const DLGTEMPLATE* tmpl = CResourceLoader::LoadDialog(m_templateId);
     if (!tmpl) return nullptr;
-    return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), tmpl, parent, &CDialog::DialogProc,
-                                        reinterpret_cast<LPARAM>(this));
+    HWND hwnd = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), tmpl, parent, &CDialog::DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    if (hwnd && m_hWnd != hwnd && ::IsWindow(hwnd)) {
+        // Made but not bound to this object: a dialog nobody answers for is not left behind.
+        DbgOutputA(1, "dialog %u: not bound to its object, destroyed\r\n", m_templateId);
+        ::DestroyWindow(hwnd);
+        return nullptr;
+    }
+    return hwnd;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) noexcept {
@@ -68,14 +77,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
     auto* self = reinterpret_cast<CDialog*>(lParam);
     if (!self || self->m_hWnd) return TRUE;
     // From here on every message goes through the object's WindowProc; the dialog manager stays
-    // underneath as the default processing.
+    // underneath as the default processing. Unbound, the dialog is destroyed by its creator.
     if (!self->Subclass(hwnd)) return TRUE;
     ApplyDialogInitData(hwnd, self->m_templateId);
     BOOL focus = TRUE;
     try {
         focus = self->OnInitDialog();
+    } catch (const std::exception& e) {
+        DbgOutputA(1, "dialog %u: initialisation failed: %s\r\n", self->m_templateId, e.what());
     } catch (...) {
-        focus = TRUE;
+        DbgOutputA(1, "dialog %u: initialisation failed: unknown exception\r\n", self->m_templateId);
     }
     return focus;
 }
@@ -150,7 +161,11 @@ bool CDialog::RouteModelessMessage(MSG* msg) {
 
 bool CDialog::BindControl(int id, CWnd& control) noexcept {
     HWND item = ::GetDlgItem(m_hWnd, id);
-    return item && control.SubclassWindow(item);
+    if (!item) return false;
+    if (control.SubclassWindow(item)) return true;
+    // The control keeps working as a plain one; its object stays without a window.
+    DbgOutputA(1, "dialog %u: control %d not bound to its object\r\n", m_templateId, id);
+    return false;
 }
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -12,29 +12,29 @@ template <class T, Gdiplus::GpStatus (WINGDIPAPI* Destroy)(T*)>
 class GdipPtr {
 public:
     GdipPtr() noexcept = default;
-    explicit GdipPtr(T* p) noexcept : p_(p) {}
+    explicit GdipPtr(T* p) noexcept : m_p(p) {}
     ~GdipPtr() { reset(); }
     GdipPtr(const GdipPtr&) = delete;
     GdipPtr& operator=(const GdipPtr&) = delete;
-    GdipPtr(GdipPtr&& o) noexcept : p_(o.release()) {}
+    GdipPtr(GdipPtr&& o) noexcept : m_p(o.release()) {}
     GdipPtr& operator=(GdipPtr&& o) noexcept {
         if (this != &o) reset(o.release());
         return *this;
     }
-    T* get() const noexcept { return p_; }
+    T* get() const noexcept { return m_p; }
     T** out() noexcept {
         reset();
-        return &p_;
+        return &m_p;
     }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    T* release() noexcept { return std::exchange(p_, nullptr); }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+    T* release() noexcept { return std::exchange(m_p, nullptr); }
     void reset(T* p = nullptr) noexcept {
-        if (p_) Destroy(p_);
-        p_ = p;
+        if (m_p) Destroy(m_p);
+        m_p = p;
     }
 
 private:
-    T* p_ = nullptr;
+    T* m_p = nullptr;
 };
 
 using GdipGraphicsPtr = GdipPtr<Gdiplus::GpGraphics, Gdiplus::DllExports::GdipDeleteGraphics>;
@@ -51,18 +51,18 @@ class GdiplusSession {
 public:
     GdiplusSession() noexcept {
         Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
-        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+        m_ok = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
     }
     ~GdiplusSession() {
-        if (ok_) Gdiplus::GdiplusShutdown(token_);
+        if (m_ok) Gdiplus::GdiplusShutdown(m_token);
     }
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool ok() const noexcept { return ok_; }
+    bool ok() const noexcept { return m_ok; }
 
 private:
-    ULONG_PTR token_ = 0;
-    bool ok_ = false;
+    ULONG_PTR m_token = 0;
+    bool m_ok = false;
 };
 
 }  // namespace rova

@@ -13,25 +13,25 @@ class UniqueHandle {
 public:
     using type = typename Traits::type;
     UniqueHandle() noexcept = default;
-    explicit UniqueHandle(type h) noexcept : h_(h) {}
+    explicit UniqueHandle(type h) noexcept : m_h(h) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : m_h(o.release()) {}
     UniqueHandle& operator=(UniqueHandle&& o) noexcept {
         if (this != &o) reset(o.release());
         return *this;
     }
-    type get() const noexcept { return h_; }
-    explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
-    type release() noexcept { return std::exchange(h_, Traits::invalid()); }
+    type get() const noexcept { return m_h; }
+    explicit operator bool() const noexcept { return m_h != Traits::invalid(); }
+    type release() noexcept { return std::exchange(m_h, Traits::invalid()); }
     void reset(type h = Traits::invalid()) noexcept {
-        if (h_ != Traits::invalid()) Traits::close(h_);
-        h_ = h;
+        if (m_h != Traits::invalid()) Traits::close(m_h);
+        m_h = h;
     }
 
 private:
-    type h_ = Traits::invalid();
+    type m_h = Traits::invalid();
 };
 
 template <class T>
@@ -77,50 +77,50 @@ using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits>;
 // GetDC/ReleaseDC pair.
 class WindowDc {
 public:
-    explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    explicit WindowDc(HWND hwnd) noexcept : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
     ~WindowDc() {
-        if (dc_) ::ReleaseDC(hwnd_, dc_);
+        if (m_dc) ::ReleaseDC(m_hwnd, m_dc);
     }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const noexcept { return dc_; }
-    operator HDC() const noexcept { return dc_; }
+    HDC get() const noexcept { return m_dc; }
+    operator HDC() const noexcept { return m_dc; }
 
 private:
-    HWND hwnd_;
-    HDC dc_;
+    HWND m_hwnd;
+    HDC m_dc;
 };
 
 // BeginPaint/EndPaint pair.
 class PaintDc {
 public:
-    explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
-    ~PaintDc() { ::EndPaint(hwnd_, &ps_); }
+    explicit PaintDc(HWND hwnd) noexcept : m_hwnd(hwnd) { m_dc = ::BeginPaint(hwnd, &m_ps); }
+    ~PaintDc() { ::EndPaint(m_hwnd, &m_ps); }
     PaintDc(const PaintDc&) = delete;
     PaintDc& operator=(const PaintDc&) = delete;
-    HDC get() const noexcept { return dc_; }
-    operator HDC() const noexcept { return dc_; }
-    const RECT& paintRect() const noexcept { return ps_.rcPaint; }
+    HDC get() const noexcept { return m_dc; }
+    operator HDC() const noexcept { return m_dc; }
+    const RECT& paintRect() const noexcept { return m_ps.rcPaint; }
 
 private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-    HDC dc_;
+    HWND m_hwnd;
+    PAINTSTRUCT m_ps{};
+    HDC m_dc;
 };
 
 // SelectObject with the previous object restored at scope end.
 class SelectScope {
 public:
-    SelectScope(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(obj ? ::SelectObject(dc, obj) : nullptr) {}
+    SelectScope(HDC dc, HGDIOBJ obj) noexcept : m_dc(dc), m_old(obj ? ::SelectObject(dc, obj) : nullptr) {}
     ~SelectScope() {
-        if (old_) ::SelectObject(dc_, old_);
+        if (m_old) ::SelectObject(m_dc, m_old);
     }
     SelectScope(const SelectScope&) = delete;
     SelectScope& operator=(const SelectScope&) = delete;
 
 private:
-    HDC dc_;
-    HGDIOBJ old_;
+    HDC m_dc;
+    HGDIOBJ m_old;
 };
 
 }  // namespace rova

@@ -2,6 +2,10 @@
 
 #include <winsock2.h>
 
+#include <exception>
+
+#include "contracts/ROVA_Common.h"
+
 namespace {
 CWinApp* gTheApp = nullptr;
 }
@@ -42,7 +46,11 @@ int CWinApp::Run(HINSTANCE instance) noexcept {
             code = static_cast<int>(msg.wParam);
         }
         if (const int exitCode = app->ExitInstance()) code = exitCode;
+    } catch (const std::exception& e) {
+        DbgOutputA(1, "application ended by an exception: %s\r\n", e.what());
+        code = 3;
     } catch (...) {
+        DbgOutputA(1, "application ended by an unknown exception\r\n");
         code = 3;
     }
     return code;

@@ -1,6 +1,10 @@
 #include "framework/Wnd.h"
 
+#include <exception>
+#include <new>
 #include <unordered_map>
+
+#include "contracts/ROVA_Common.h"
 
 namespace {
 // The windows of this process bound to objects, and the procedure each subclassed one had. A
@@ -23,17 +27,29 @@ Binding FindBinding(HWND hwnd) noexcept {
     ::ReleaseSRWLockShared(&g_bindingsLock);
     return binding;
 }
-void SetBinding(HWND hwnd, const Binding& binding) noexcept {
+// False when the table could not take the entry (out of memory): the window is then not bound.
+// Removing an entry never fails.
+bool SetBinding(HWND hwnd, const Binding& binding) noexcept {
+    bool stored = true;
     ::AcquireSRWLockExclusive(&g_bindingsLock);
-    try {
-        if (binding.object || binding.superProc) {
+    if (binding.object || binding.superProc) {
+        try {
             Bindings()[hwnd] = binding;
-        } else {
-            Bindings().erase(hwnd);
+        } catch (const std::bad_alloc&) {
+            stored = false;
         }
-    } catch (...) {
+    } else {
+        Bindings().erase(hwnd);
     }
     ::ReleaseSRWLockExclusive(&g_bindingsLock);
+    if (!stored) DbgOutputA(1, "window %p: no room to bind it to its object\r\n", static_cast<void*>(hwnd));
+    return stored;
+}
+
+// An exception must not cross the window procedure into the system's code: the message is
+// answered with 0 and the fault traced.
+void TraceEscaped(const char* where, HWND hwnd, UINT msg, const char* what) noexcept {
+    DbgOutputA(1, "%s: message 0x%04X to window %p dropped: %s\r\n", where, msg, static_cast<void*>(hwnd), what);
 }
 }  // namespace
 
@@ -49,9 +65,10 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) noexcept { return hwnd ? FindBinding(hwnd).object : nullptr; }
 
-void CWnd::Bind(HWND hwnd) noexcept {
+bool CWnd::Bind(HWND hwnd) noexcept {
+    if (!SetBinding(hwnd, Binding{this, m_superProc})) return false;
     m_hWnd = hwnd;
-    SetBinding(hwnd, Binding{this, m_superProc});
+    return true;
 }
 
 void CWnd::Unbind() noexcept {
@@ -64,18 +81,27 @@ bool CWnd::Subclass(HWND hwnd) noexcept {
     if (left.superProc) {
         // Our procedure is still in the chain, behind one that was put in front of it: take it
         // over as it is. Putting it in front again would make the chain call it twice, in a loop.
-        m_subclassed = true;
         m_superProc = left.superProc;
-        Bind(hwnd);
+        if (!Bind(hwnd)) {
+            m_superProc = nullptr;  // the entry left behind still passes the messages on
+            return false;
+        }
+        m_subclassed = true;
         return true;
     }
     // Changing the procedure sends no message, so binding right after it is in time for the first.
     const auto previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
     if (!previous) return false;
-    m_subclassed = true;
     m_superProc = previous;
-    Bind(hwnd);
+    if (!Bind(hwnd)) {
+        // Unbound, SubclassProc would not know where to pass the messages: the window gets its
+        // own procedure back.
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        m_superProc = nullptr;
+        return false;
+    }
+    m_subclassed = true;
     return true;
 }
 
@@ -135,14 +161,17 @@ LRESULT CALLBACK CWnd::ClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (!self && msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         self = static_cast<CWnd*>(cs->lpCreateParams);
-        if (self) self->Bind(hwnd);
+        // A window whose object cannot be found again is refused: CreateWindowEx returns null.
+        if (self && !self->Bind(hwnd)) return FALSE;
     }
     if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     LRESULT result = 0;
     try {
         result = self->WindowProc(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        TraceEscaped("window procedure", hwnd, msg, e.what());
     } catch (...) {
-        result = 0;
+        TraceEscaped("window procedure", hwnd, msg, "unknown exception");
     }
     if (msg == WM_NCDESTROY) {
         self->Unbind();
@@ -162,8 +191,10 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     LRESULT result = 0;
     try {
         result = self->WindowProc(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        TraceEscaped("subclassed window procedure", hwnd, msg, e.what());
     } catch (...) {
-        result = 0;
+        TraceEscaped("subclassed window procedure", hwnd, msg, "unknown exception");
     }
     if (msg == WM_NCDESTROY && self->m_hWnd == hwnd) {
         self->UnsubclassWindow();

@@ -14,11 +14,13 @@ public:
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
     operator HWND() const noexcept { return m_hWnd; }
 
-    // Subclasses an existing window (a dialog control, typically) and binds it to this object.
+    // Subclasses an existing window (a dialog control, typically) and binds it to this object;
+    // false, with the window left as it was, when it is bound already or cannot be bound.
     bool SubclassWindow(HWND hwnd) noexcept;
     // Undoes SubclassWindow; the window keeps living.
     HWND UnsubclassWindow() noexcept;
-    // Creates a window of a class registered by RegisterClass below; binds at WM_NCCREATE.
+    // Creates a window of a class registered by RegisterClass below; binds at WM_NCCREATE. False
+    // when the window could not be made or bound (an unbound window is refused, not left behind).
     bool CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int w,
                   int h, HWND parent, HMENU menuOrId) noexcept;
     // Registers a window class whose procedure dispatches to CWnd objects.
@@ -63,7 +65,8 @@ private:
     static LRESULT CALLBACK ClassProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     // Puts SubclassProc in front of the window's procedure and binds; false when that fails.
     bool Subclass(HWND hwnd) noexcept;
-    void Bind(HWND hwnd) noexcept;
+    // Enters the window in the process-wide map; false (nothing bound) when the map has no room.
+    bool Bind(HWND hwnd) noexcept;
     void Unbind() noexcept;
     bool m_subclassed = false;
     WNDPROC m_superProc = nullptr;  // the procedure SubclassProc passes to, while subclassed

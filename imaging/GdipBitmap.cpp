@@ -2,39 +2,39 @@
 
 using namespace Gdiplus;
 
-CGdipBitmap::CGdipBitmap(GpBitmap* native, IStream* source) noexcept : native_(native), source_(source) {}
+CGdipBitmap::CGdipBitmap(GpBitmap* native, IStream* source) noexcept : m_native(native), m_source(source) {}
 
 CGdipBitmap::~CGdipBitmap() {
-    if (native_) DllExports::GdipDisposeImage(native_);
+    if (m_native) DllExports::GdipDisposeImage(m_native);
     // Only after the bitmap is gone may its encoded bytes go.
-    if (source_) source_->Release();
+    if (m_source) m_source->Release();
 }
 
 Status CGdipBitmap::Record(Status status) noexcept {
-    if (status != Ok) lastStatus_ = status;
+    if (status != Ok) m_lastStatus = status;
     return status;
 }
 
 Status CGdipBitmap::TakeLastStatus() noexcept {
-    Status status = lastStatus_;
-    lastStatus_ = Ok;
+    Status status = m_lastStatus;
+    m_lastStatus = Ok;
     return status;
 }
 
 int CGdipBitmap::Width() noexcept {
     UINT width = 0;
-    Record(DllExports::GdipGetImageWidth(native_, &width));
+    Record(DllExports::GdipGetImageWidth(m_native, &width));
     return static_cast<int>(width);
 }
 
 int CGdipBitmap::Height() noexcept {
     UINT height = 0;
-    Record(DllExports::GdipGetImageHeight(native_, &height));
+    Record(DllExports::GdipGetImageHeight(m_native, &height));
     return static_cast<int>(height);
 }
 
 PixelFormat CGdipBitmap::Format() noexcept {
     PixelFormat format = PixelFormatUndefined;
-    Record(DllExports::GdipGetImagePixelFormat(native_, &format));
+    Record(DllExports::GdipGetImagePixelFormat(m_native, &format));
     return format;
 }

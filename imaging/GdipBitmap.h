@@ -15,21 +15,21 @@ public:
     CGdipBitmap(const CGdipBitmap&) = delete;
     CGdipBitmap& operator=(const CGdipBitmap&) = delete;
 
-    Gdiplus::GpBitmap* Native() const noexcept { return native_; }
-    Gdiplus::GpImage* NativeImage() const noexcept { return native_; }
+    Gdiplus::GpBitmap* Native() const noexcept { return m_native; }
+    Gdiplus::GpImage* NativeImage() const noexcept { return m_native; }
 
     // Keeps a failure as the last status and hands the status back unchanged.
     Gdiplus::Status Record(Gdiplus::Status status) noexcept;
     // The last status, reset to Ok.
     Gdiplus::Status TakeLastStatus() noexcept;
-    Gdiplus::Status PeekLastStatus() const noexcept { return lastStatus_; }
+    Gdiplus::Status PeekLastStatus() const noexcept { return m_lastStatus; }
 
     int Width() noexcept;
     int Height() noexcept;
     Gdiplus::PixelFormat Format() noexcept;
 
 private:
-    Gdiplus::GpBitmap* native_;
-    IStream* source_;
-    Gdiplus::Status lastStatus_ = Gdiplus::Ok;
+    Gdiplus::GpBitmap* m_native;
+    IStream* m_source;
+    Gdiplus::Status m_lastStatus = Gdiplus::Ok;
 };

@@ -5,24 +5,24 @@
 using namespace Gdiplus;
 
 CGdipGraphics::CGdipGraphics(HDC dc) noexcept {
-    Record(DllExports::GdipCreateFromHDC(dc, &native_));
+    Record(DllExports::GdipCreateFromHDC(dc, &m_native));
 }
 
 CGdipGraphics::CGdipGraphics(CGdipBitmap& image) noexcept {
-    image.Record(Record(DllExports::GdipGetImageGraphicsContext(image.NativeImage(), &native_)));
+    image.Record(Record(DllExports::GdipGetImageGraphicsContext(image.NativeImage(), &m_native)));
 }
 
 CGdipGraphics::~CGdipGraphics() {
-    if (native_) DllExports::GdipDeleteGraphics(native_);
+    if (m_native) DllExports::GdipDeleteGraphics(m_native);
 }
 
 Status CGdipGraphics::Record(Status status) noexcept {
-    if (status != Ok) lastStatus_ = status;
+    if (status != Ok) m_lastStatus = status;
     return status;
 }
 
 Status CGdipGraphics::TakeLastStatus() noexcept {
-    Status status = lastStatus_;
-    lastStatus_ = Ok;
+    Status status = m_lastStatus;
+    m_lastStatus = Ok;
     return status;
 }

@@ -17,14 +17,14 @@ public:
     CGdipGraphics(const CGdipGraphics&) = delete;
     CGdipGraphics& operator=(const CGdipGraphics&) = delete;
 
-    bool IsValid() const noexcept { return native_ != nullptr; }
-    Gdiplus::GpGraphics* Native() const noexcept { return native_; }
+    bool IsValid() const noexcept { return m_native != nullptr; }
+    Gdiplus::GpGraphics* Native() const noexcept { return m_native; }
 
     Gdiplus::Status Record(Gdiplus::Status status) noexcept;
     Gdiplus::Status TakeLastStatus() noexcept;
-    Gdiplus::Status PeekLastStatus() const noexcept { return lastStatus_; }
+    Gdiplus::Status PeekLastStatus() const noexcept { return m_lastStatus; }
 
 private:
-    Gdiplus::GpGraphics* native_ = nullptr;
-    Gdiplus::Status lastStatus_ = Gdiplus::Ok;
+    Gdiplus::GpGraphics* m_native = nullptr;
+    Gdiplus::Status m_lastStatus = Gdiplus::Ok;
 };

@@ -5,8 +5,8 @@
 using namespace Gdiplus;
 
 CLockedBits::CLockedBits(CGdipBitmap& image, const Rect& area, UINT lockMode, PixelFormat format) noexcept
-    : image_(image) {
-    locked_ = image_.Record(DllExports::GdipBitmapLockBits(image_.Native(), &area, lockMode, format, &data_)) == Ok;
+    : m_image(image) {
+    m_locked = m_image.Record(DllExports::GdipBitmapLockBits(m_image.Native(), &area, lockMode, format, &m_data)) == Ok;
 }
 
 CLockedBits::~CLockedBits() {
@@ -14,7 +14,7 @@ CLockedBits::~CLockedBits() {
 }
 
 Status CLockedBits::Unlock() noexcept {
-    if (!locked_) return Ok;
-    locked_ = false;
-    return image_.Record(DllExports::GdipBitmapUnlockBits(image_.Native(), &data_));
+    if (!m_locked) return Ok;
+    m_locked = false;
+    return m_image.Record(DllExports::GdipBitmapUnlockBits(m_image.Native(), &m_data));
 }

@@ -14,14 +14,14 @@ public:
     CLockedBits(const CLockedBits&) = delete;
     CLockedBits& operator=(const CLockedBits&) = delete;
 
-    bool IsLocked() const noexcept { return locked_; }
-    const Gdiplus::BitmapData& Data() const noexcept { return data_; }
-    BYTE* Row(UINT y) const noexcept { return static_cast<BYTE*>(data_.Scan0) + static_cast<INT_PTR>(y) * data_.Stride; }
+    bool IsLocked() const noexcept { return m_locked; }
+    const Gdiplus::BitmapData& Data() const noexcept { return m_data; }
+    BYTE* Row(UINT y) const noexcept { return static_cast<BYTE*>(m_data.Scan0) + static_cast<INT_PTR>(y) * m_data.Stride; }
     // Ends the lock now (writing changed pixels back); the status of the unlock is returned.
     Gdiplus::Status Unlock() noexcept;
 
 private:
-    CGdipBitmap& image_;
-    Gdiplus::BitmapData data_{};
-    bool locked_ = false;
+    CGdipBitmap& m_image;
+    Gdiplus::BitmapData m_data{};
+    bool m_locked = false;
 };

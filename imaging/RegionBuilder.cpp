@@ -2,21 +2,21 @@
 
 #include <algorithm>
 
-CRegionBuilder::CRegionBuilder() noexcept : buffer_(sizeof(RGNDATAHEADER)) {
-    result_ = ::CreateRectRgn(0, 0, 0, 0);
+CRegionBuilder::CRegionBuilder() noexcept : m_buffer(sizeof(RGNDATAHEADER)) {
+    m_result = ::CreateRectRgn(0, 0, 0, 0);
     RGNDATAHEADER& header = Data()->rdh;
     header.dwSize = sizeof(RGNDATAHEADER);
     header.iType = RDH_RECTANGLES;
 }
 
 CRegionBuilder::~CRegionBuilder() {
-    if (result_) ::DeleteObject(result_);
+    if (m_result) ::DeleteObject(m_result);
 }
 
 void CRegionBuilder::AddRect(LONG left, LONG top, LONG right, LONG bottom) {
-    if (Data()->rdh.nCount == capacity_) {
-        capacity_ += kGrowth;
-        buffer_.resize(sizeof(RGNDATAHEADER) + capacity_ * sizeof(RECT));
+    if (Data()->rdh.nCount == m_capacity) {
+        m_capacity += kGrowth;
+        m_buffer.resize(sizeof(RGNDATAHEADER) + m_capacity * sizeof(RECT));
     }
     RGNDATAHEADER& header = Data()->rdh;
     RECT* rects = reinterpret_cast<RECT*>(Data()->Buffer);
@@ -41,9 +41,9 @@ void CRegionBuilder::Flush() {
     const DWORD size = sizeof(RGNDATAHEADER) + header.nRgnSize;
     HRGN part = ::ExtCreateRegion(nullptr, size, Data());
     // A lost batch would leave holes in the shape: the whole result is then refused.
-    if (!part || !result_ || ::CombineRgn(result_, result_, part, RGN_OR) == ERROR) failed_ = true;
+    if (!part || !m_result || ::CombineRgn(m_result, m_result, part, RGN_OR) == ERROR) m_failed = true;
     if (part) ::DeleteObject(part);
-    ++flushes_;
+    ++m_flushes;
     header.nCount = 0;
     header.nRgnSize = 0;
     header.rcBound = RECT{};
@@ -51,9 +51,9 @@ void CRegionBuilder::Flush() {
 
 HRGN CRegionBuilder::Release() {
     Flush();
-    HRGN region = result_;
-    result_ = nullptr;
-    if (failed_ && region) {
+    HRGN region = m_result;
+    m_result = nullptr;
+    if (m_failed && region) {
         ::DeleteObject(region);
         region = nullptr;
     }

@@ -16,22 +16,22 @@ public:
     CRegionBuilder(const CRegionBuilder&) = delete;
     CRegionBuilder& operator=(const CRegionBuilder&) = delete;
 
-    bool IsValid() const noexcept { return result_ != nullptr; }
+    bool IsValid() const noexcept { return m_result != nullptr; }
     void AddRect(LONG left, LONG top, LONG right, LONG bottom);
     // Unites the last batch and hands the region over (null if any batch failed); the builder
     // is empty afterwards.
     HRGN Release();
 
     // How many batches were united so far.
-    int FlushCount() const noexcept { return flushes_; }
+    int FlushCount() const noexcept { return m_flushes; }
 
 private:
     void Flush();
-    RGNDATA* Data() noexcept { return reinterpret_cast<RGNDATA*>(buffer_.data()); }
+    RGNDATA* Data() noexcept { return reinterpret_cast<RGNDATA*>(m_buffer.data()); }
 
-    std::vector<BYTE> buffer_;
-    DWORD capacity_ = 0;
-    HRGN result_ = nullptr;
-    int flushes_ = 0;
-    bool failed_ = false;
+    std::vector<BYTE> m_buffer;
+    DWORD m_capacity = 0;
+    HRGN m_result = nullptr;
+    int m_flushes = 0;
+    bool m_failed = false;
 };

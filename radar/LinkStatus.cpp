@@ -65,9 +65,9 @@ LinkStatusView CLinkStatus::Describe(const tagRADARLINKHEALTH& h, bool running, 
 }
 
 void CLinkEventTracker::Reset() {
-    first_ = true;
-    stale_ = false;
-    last_ = tagRADARLINKHEALTH{};
+    m_first = true;
+    m_stale = false;
+    m_last = tagRADARLINKHEALTH{};
 }
 
 const char* CLinkEventTracker::FailureText(int32_t failure) {
@@ -83,35 +83,35 @@ const char* CLinkEventTracker::FailureText(int32_t failure) {
 std::vector<std::string> CLinkEventTracker::Update(const tagRADARLINKHEALTH& h, bool stale, const std::string& source) {
     std::vector<std::string> lines;
     char line[256];
-    if (first_) {
-        first_ = false;
-        last_ = h;
-        last_.linkLosses = last_.reconnectAttempts = last_.reconnectFailures = last_.reconnects = 0;
+    if (m_first) {
+        m_first = false;
+        m_last = h;
+        m_last.linkLosses = m_last.reconnectAttempts = m_last.reconnectFailures = m_last.reconnects = 0;
     }
-    if (stale && !stale_) {
+    if (stale && !m_stale) {
         snprintf(line, sizeof line, "no data from %s for %.1f s", source.c_str(), h.msSinceLastFrame / 1000.0);
         lines.emplace_back(line);
     }
-    if (h.linkLosses > last_.linkLosses) {
+    if (h.linkLosses > m_last.linkLosses) {
         snprintf(line, sizeof line, "link lost: %s closed, reconnecting every 2 s", source.c_str());
         lines.emplace_back(line);
     }
     // Attempts that ended since the last look, failures first: a success ends the series.
-    const uint32_t newFailures = h.reconnectFailures - last_.reconnectFailures;
+    const uint32_t newFailures = h.reconnectFailures - m_last.reconnectFailures;
     for (uint32_t i = 0; i < newFailures; ++i) {
-        snprintf(line, sizeof line, "reconnect attempt %u failed: %s", last_.reconnectFailures + i + 1 + last_.reconnects,
+        snprintf(line, sizeof line, "reconnect attempt %u failed: %s", m_last.reconnectFailures + i + 1 + m_last.reconnects,
                  FailureText(h.lastReconnectFailure));
         lines.emplace_back(line);
     }
-    if (h.reconnects > last_.reconnects) {
+    if (h.reconnects > m_last.reconnects) {
         snprintf(line, sizeof line, "reconnect attempt %u succeeded: link back", h.reconnectFailures + h.reconnects);
         lines.emplace_back(line);
     }
-    if (!stale && stale_) {
+    if (!stale && m_stale) {
         snprintf(line, sizeof line, "data from %s again", source.c_str());
         lines.emplace_back(line);
     }
-    stale_ = stale;
-    last_ = h;
+    m_stale = stale;
+    m_last = h;
     return lines;
 }

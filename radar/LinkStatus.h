@@ -54,7 +54,7 @@ public:
     static const char* FailureText(int32_t failure);
 
 private:
-    bool first_ = true;
-    bool stale_ = false;
-    tagRADARLINKHEALTH last_{};
+    bool m_first = true;
+    bool m_stale = false;
+    tagRADARLINKHEALTH m_last{};
 };

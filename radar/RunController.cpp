@@ -19,7 +19,7 @@
 namespace {
 std::wstring LibraryText(const CBaseStringA& text) {
     wchar_t wide[1024] = {};
-    AnsiToWide(text.GetString(), wide, 1024);
+    rova::AnsiToWide(text.GetString(), wide, 1024);
     return wide;
 }
 }  // namespace
@@ -370,7 +370,7 @@ void CRunController::OnLinkTimer() {
     const bool running = ROVA_Interface_RadarCtrl_IsStarted() != 0;
     const bool paused = ROVA_Interface_RadarCtrl_IsPaused() != 0;
     wchar_t folder[MAX_PATH] = {};
-    AnsiToWide(gRadarParameter.dataPath, folder, MAX_PATH);
+    rova::AnsiToWide(gRadarParameter.dataPath, folder, MAX_PATH);
     const LinkStatusView view = CLinkStatus::Describe(h, running, paused, folder, m_linkTexts);
     for (const std::string& line : m_linkEvents.Update(h, view.stale, NarrowSource(h))) m_linkLog.Write(line);
     const std::vector<WriteState> writes = WriteStates();
@@ -487,7 +487,7 @@ void CRunController::KeepStorage() {
     if (gRadarParameter.isFileSource == 1) {
         // A played recording may be one of the save folder's own.
         wchar_t played[MAX_PATH] = {};
-        if (AnsiToWide(gRadarParameter.dataPath, played, MAX_PATH)) scope.keep.emplace_back(played);
+        if (rova::AnsiToWide(gRadarParameter.dataPath, played, MAX_PATH)) scope.keep.emplace_back(played);
     }
     m_retention.Request(Limits(), scope);
 }

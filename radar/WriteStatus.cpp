@@ -56,8 +56,8 @@ std::vector<std::string> CWriteStatus::Update(const std::vector<WriteState>& sta
     std::vector<std::string> lines;
     for (const WriteState& s : states) {
         const size_t at = static_cast<size_t>(s.target);
-        if (at >= failing_.size() || s.failing == failing_[at]) continue;
-        failing_[at] = s.failing;
+        if (at >= m_failing.size() || s.failing == m_failing[at]) continue;
+        m_failing[at] = s.failing;
         const std::string name = kNames[at];
         if (s.failing) {
             lines.push_back(name + " cannot be written: " + ReasonText(ReasonOf(s.error)) + " (error " +

@@ -33,10 +33,10 @@ public:
     static bool AnyFailing(const std::vector<WriteState>& states);
 
     // A new run: nothing is failing.
-    void Reset() { failing_.assign(static_cast<size_t>(WriteTarget::Count), false); }
+    void Reset() { m_failing.assign(static_cast<size_t>(WriteTarget::Count), false); }
     // Event-log lines (without time stamps) for the writers that started or stopped failing.
     std::vector<std::string> Update(const std::vector<WriteState>& states);
 
 private:
-    std::vector<bool> failing_ = std::vector<bool>(static_cast<size_t>(WriteTarget::Count), false);
+    std::vector<bool> m_failing = std::vector<bool>(static_cast<size_t>(WriteTarget::Count), false);
 };

@@ -22,32 +22,6 @@ void Clamp(T& value, T low, T high) {
 }
 }  // namespace
 
-bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept {
-    if (!out || outSize <= 0) return false;
-    out[0] = '\0';
-    if (!text) return false;
-    try {
-        const std::string narrow = rova::WideToAnsi(text, static_cast<size_t>(outSize));
-        std::memcpy(out, narrow.c_str(), narrow.size() + 1);
-        return !narrow.empty() || !*text;
-    } catch (...) {
-        return false;
-    }
-}
-
-bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept {
-    if (!out || outSize <= 0) return false;
-    out[0] = L'\0';
-    if (!text) return false;
-    try {
-        const std::wstring wide = rova::AnsiToWide(text, static_cast<size_t>(outSize));
-        std::wmemcpy(out, wide.c_str(), wide.size() + 1);
-        return !wide.empty() || !*text;
-    } catch (...) {
-        return false;
-    }
-}
-
 void RootSettings::Reset(double gateMinDefault, double gateMaxDefault) noexcept {
     *this = RootSettings{};
     gateMin = gateMinDefault;
@@ -62,7 +36,7 @@ void RootSettings::Load(const XMLNode& appConfig) {
     }
     ReadValue(appConfig, "SaveData", &saveData, kDigitalTypeFlag);
     if (const char* path = appConfig.GetAttributeText("SaveDataPath")) {
-        if (!AnsiToWide(path, saveDataPath, MAX_PATH)) saveDataPath[0] = L'\0';
+        if (!rova::AnsiToWide(path, saveDataPath, MAX_PATH)) saveDataPath[0] = L'\0';
     }
     // A folder that cannot be made (a gone drive, a file of that name) leaves the path empty: the
     // console then saves to its default folder.

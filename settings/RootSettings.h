@@ -3,6 +3,7 @@
 // two values written back on exit.
 #include <windows.h>
 
+#include "framework/AnsiText.h"
 #include "settings/XMLParser.h"
 
 // Each number read from the file is clamped into the range beside its default, wide enough for
@@ -50,7 +51,7 @@ struct RootSettings {
     static void Save(XMLNode appConfig, int saveDataFlag, const wchar_t* workingSavePath);
 };
 
-// The ANSI conversion pair (framework/AnsiText.h) into fixed buffers, cut to outSize - 1 and
-// always terminated; false when the text could not be converted.
-bool WideToAnsi(const wchar_t* text, char* out, int outSize) noexcept;
-bool AnsiToWide(const char* text, wchar_t* out, int outSize) noexcept;
+// The buffer forms of the ANSI conversion pair live in framework/AnsiText.h; some callers name
+// them without the namespace.
+using rova::AnsiToWide;
+using rova::WideToAnsi;

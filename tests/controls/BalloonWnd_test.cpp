@@ -33,7 +33,7 @@ public:
 protected:
     void StartTimer(UINT_PTR id, UINT periodMs) override {
         running.insert(id);
-        (id == CBalloonModel::kCountdownTimer ? countdownPeriod : fadePeriod) = periodMs;
+        (id == CBalloonWnd::kCountdownTimer ? countdownPeriod : fadePeriod) = periodMs;
     }
     void StopTimer(UINT_PTR id) override { running.erase(id); }
 };
@@ -73,7 +73,7 @@ protected:
     }
     int Ticks(int n) {
         int done = 0;
-        for (int i = 0; i < n; ++i) done += balloon.Tick(CBalloonModel::kCountdownTimer);
+        for (int i = 0; i < n; ++i) done += balloon.Tick(CBalloonWnd::kCountdownTimer);
         return done;
     }
     SIZE WindowSize() const {
@@ -130,8 +130,8 @@ TEST_F(BalloonWndTest, ShowPlacesOpaqueBalloonAtTheAnchorWithoutTakingFocus) {
     EXPECT_EQ(r.left, anchor.x);
     EXPECT_EQ(r.top, anchor.y);
     EXPECT_EQ(WindowAlpha(), 255);
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kCountdownTimer));
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kFadeTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kCountdownTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kFadeTimer));
     EXPECT_EQ(balloon.countdownPeriod, 500u);
     EXPECT_EQ(GetFocus(), control);
     EXPECT_EQ(GetForegroundWindow(), owner);
@@ -213,11 +213,11 @@ TEST_F(BalloonWndTest, OlderMessageExpiresAndTheBalloonShrinksThenFades) {
     EXPECT_TRUE(IsWindowVisible(hwnd));
 
     Ticks(4);  // the newer one's 5 s
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kCountdownTimer));
-    ASSERT_TRUE(balloon.Running(CBalloonModel::kFadeTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kCountdownTimer));
+    ASSERT_TRUE(balloon.Running(CBalloonWnd::kFadeTimer));
     EXPECT_EQ(balloon.fadePeriod, 100u);
     int fadeTicks = 0;
-    while (balloon.Tick(CBalloonModel::kFadeTimer)) {
+    while (balloon.Tick(CBalloonWnd::kFadeTimer)) {
         ++fadeTicks;
         if (fadeTicks == 1) {
             EXPECT_EQ(WindowAlpha(), 238);
@@ -247,38 +247,38 @@ TEST_F(BalloonWndTest, LineBreaksMakeTheBalloonTaller) {
 TEST_F(BalloonWndTest, RealCursorOverTheBalloonPausesItAndLeavingGivesTwoSeconds) {
     Show(L"A", L"a message to hover over");
     Ticks(8);  // 1 s left
-    ASSERT_TRUE(balloon.Running(CBalloonModel::kCountdownTimer));
+    ASSERT_TRUE(balloon.Running(CBalloonWnd::kCountdownTimer));
     SetCursorPos(ScreenOf(POINT{60, 40}).x, ScreenOf(POINT{60, 40}).y);
     ASSERT_TRUE(PumpUntil([&] { return balloon.Model().IsMouseInside(); }));
     EXPECT_EQ(balloon.Model().GetPhase(), Phase::Paused);
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kCountdownTimer));
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kFadeTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kCountdownTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kFadeTimer));
     EXPECT_EQ(WindowAlpha(), 255);
     EXPECT_TRUE(IsWindowVisible(hwnd));
 
     SetCursorPos(5, 1000);
     ASSERT_TRUE(PumpUntil([&] { return !balloon.Model().IsMouseInside(); }));
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kCountdownTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kCountdownTimer));
     EXPECT_EQ(balloon.Model().MessageAt(0)->remainingMs, 2000u);
     Ticks(3);
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kCountdownTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kCountdownTimer));
     Ticks(1);
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kFadeTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kFadeTimer));
 }
 
 TEST_F(BalloonWndTest, CursorOverAFadingBalloonStopsTheFade) {
     Show(L"A", L"fading");
     Ticks(10);
-    ASSERT_TRUE(balloon.Running(CBalloonModel::kFadeTimer));
-    balloon.Tick(CBalloonModel::kFadeTimer);
-    balloon.Tick(CBalloonModel::kFadeTimer);
+    ASSERT_TRUE(balloon.Running(CBalloonWnd::kFadeTimer));
+    balloon.Tick(CBalloonWnd::kFadeTimer);
+    balloon.Tick(CBalloonWnd::kFadeTimer);
     EXPECT_EQ(WindowAlpha(), 221);
     SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(60, 40));
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kFadeTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kFadeTimer));
     EXPECT_EQ(WindowAlpha(), 255);
     EXPECT_EQ(balloon.Model().GetPhase(), Phase::Paused);
     SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kCountdownTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kCountdownTimer));
     EXPECT_EQ(balloon.Model().GetLiveMessageCount(), 1);
 }
 
@@ -345,8 +345,8 @@ TEST_F(BalloonWndTest, HiddenOwnerStopsTheCountdownAtTheNextTick) {
 TEST_F(BalloonWndTest, FocusLossFadesWhenAsked) {
     Show(L"A", L"one");
     SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
-    EXPECT_TRUE(balloon.Running(CBalloonModel::kFadeTimer));
-    EXPECT_FALSE(balloon.Running(CBalloonModel::kCountdownTimer));
+    EXPECT_TRUE(balloon.Running(CBalloonWnd::kFadeTimer));
+    EXPECT_FALSE(balloon.Running(CBalloonWnd::kCountdownTimer));
     EXPECT_EQ(balloon.Model().GetMessageCount(), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
 }

@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/AnsiText.h"
+
 namespace {
 
 HWND MainWindow() { return ::FindWindowW(L"ROVA_MTT", nullptr); }
 
 void PrintUtf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    const std::string out = rova::WideToUtf8(text);
     fwrite(out.data(), 1, out.size(), stdout);
 }
 

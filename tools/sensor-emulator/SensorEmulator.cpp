@@ -32,34 +32,34 @@ const char* TypeName(uint8_t type) {
 }  // namespace
 
 CSensorEmulator::CSensorEmulator(const EmulatorOptions& options)
-    : options_(options),
-      random_(options.scene.seed ^ 0x5EED5EEDu),
-      scene_(options.scene),
-      trackLimit_(options.maxTargets),
-      streaming_(options.streamAtStart) {
+    : m_options(options),
+      m_random(options.scene.seed ^ 0x5EED5EEDu),
+      m_scene(options.scene),
+      m_trackLimit(options.maxTargets),
+      m_streaming(options.streamAtStart) {
     MttSettings mtt;
-    mtt.gateSizeMeters = options_.scene.gateSizeMeters;
-    mtt.maxTargets = options_.maxTargets;
-    tracker_.Configure(mtt);
+    mtt.gateSizeMeters = m_options.scene.gateSizeMeters;
+    mtt.maxTargets = m_options.maxTargets;
+    m_tracker.Configure(mtt);
 }
 
 void CSensorEmulator::Log(const char* format, ...) {
-    if (!options_.log) return;
+    if (!m_options.log) return;
     va_list args;
     va_start(args, format);
-    vfprintf(options_.log, format, args);
+    vfprintf(m_options.log, format, args);
     va_end(args);
-    fputc('\n', options_.log);
-    fflush(options_.log);
+    fputc('\n', m_options.log);
+    fflush(m_options.log);
 }
 
 bool CSensorEmulator::Write(const std::vector<uint8_t>& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(m_fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) {
-            pollfd p{fd_, POLLOUT, 0};
+            pollfd p{m_fd, POLLOUT, 0};
             poll(&p, 1, 100);
             continue;
         }
@@ -72,58 +72,58 @@ bool CSensorEmulator::Write(const std::vector<uint8_t>& bytes) {
 RadarFrame CSensorEmulator::NextFrame(double dt) {
     RadarFrame frame;
     std::vector<RadarPoint> points;
-    if (!options_.fixedTargets.empty()) {
-        points = options_.fixedTargets;
-        if (options_.tracks) {
+    if (!m_options.fixedTargets.empty()) {
+        points = m_options.fixedTargets;
+        if (m_options.tracks) {
             for (size_t i = 0; i < points.size(); ++i) points[i].id = static_cast<int64_t>(i + 1);
-            if (points.size() > static_cast<size_t>(trackLimit_)) points.resize(static_cast<size_t>(trackLimit_));
+            if (points.size() > static_cast<size_t>(m_trackLimit)) points.resize(static_cast<size_t>(m_trackLimit));
         }
     } else {
-        points = scene_.Step(dt);
-        if (options_.tracks) points = tracker_.Process(points, dt, trackLimit_);
+        points = m_scene.Step(dt);
+        if (m_options.tracks) points = m_tracker.Process(points, dt, m_trackLimit);
     }
-    frame.kind = options_.tracks ? RadarFrameKind::Tracks : RadarFrameKind::Detections;
+    frame.kind = m_options.tracks ? RadarFrameKind::Tracks : RadarFrameKind::Detections;
     frame.points = std::move(points);
     return frame;
 }
 
 void CSensorEmulator::SendFrame(uint64_t nowMs) {
     std::uniform_real_distribution<double> percent(0.0, 100.0);
-    RadarFrame frame = NextFrame(1.0 / options_.framesPerSecond);
-    frame.sequence = sequence_++;
-    frame.timestampUs = (nowMs - streamStartMs_) * 1000;
-    ++framesProduced_;
-    const bool faults = frame.sequence > 0 && (options_.faultsUntil < 0 || frame.sequence < options_.faultsUntil);
-    if (faults && options_.dropPercent > 0 && percent(random_) < options_.dropPercent) {
-        totals_.framesDropped += 1;
+    RadarFrame frame = NextFrame(1.0 / m_options.framesPerSecond);
+    frame.sequence = m_sequence++;
+    frame.timestampUs = (nowMs - m_streamStartMs) * 1000;
+    ++m_framesProduced;
+    const bool faults = frame.sequence > 0 && (m_options.faultsUntil < 0 || frame.sequence < m_options.faultsUntil);
+    if (faults && m_options.dropPercent > 0 && percent(m_random) < m_options.dropPercent) {
+        m_totals.framesDropped += 1;
         Log("DROP %u", frame.sequence);
         return;
     }
     std::vector<uint8_t> payload;
     CSerialSensorProtocol::DetectionsPayload(frame, payload);
     std::vector<uint8_t> bytes = CSerialSensorProtocol::Frame(CSerialSensorProtocol::kTypeDetections, payload);
-    const bool corrupt = faults && options_.corruptPercent > 0 && percent(random_) < options_.corruptPercent;
+    const bool corrupt = faults && m_options.corruptPercent > 0 && percent(m_random) < m_options.corruptPercent;
     if (corrupt) {
         // Damage one bit after the header, as a bit error on the line would: the checksum fails.
         std::uniform_int_distribution<size_t> at(4, bytes.size() - 1);
-        bytes[at(random_)] ^= 0x10;
-        totals_.framesCorrupted += 1;
+        bytes[at(m_random)] ^= 0x10;
+        m_totals.framesCorrupted += 1;
     }
     // Noise goes between frames, so every frame the sensor sent intact can still be received.
     std::vector<uint8_t> noise;
     if (faults) {
-        noiseBudget_ += bytes.size() * options_.noisePercent / 100.0;
+        m_noiseBudget += bytes.size() * m_options.noisePercent / 100.0;
         // Any byte but the first sync byte: noise never starts a false frame.
         std::uniform_int_distribution<int> byte(0, 254);
-        while (noiseBudget_ >= 1.0) {
-            const int b = byte(random_);
+        while (m_noiseBudget >= 1.0) {
+            const int b = byte(m_random);
             noise.push_back(static_cast<uint8_t>(b >= 0xA5 ? b + 1 : b));
-            noiseBudget_ -= 1.0;
+            m_noiseBudget -= 1.0;
         }
     }
-    totals_.noiseBytes += noise.size();
+    m_totals.noiseBytes += noise.size();
     if (!Write(noise) || !Write(bytes)) return;
-    if (!corrupt) totals_.framesSent += 1;
+    if (!corrupt) m_totals.framesSent += 1;
     Log("FRAME %u points=%zu bytes=%zu noise=%zu%s", frame.sequence, frame.points.size(), bytes.size(), noise.size(),
         corrupt ? " corrupted" : "");
 }
@@ -133,29 +133,29 @@ void CSensorEmulator::Handle(const CSerialFrameParser::Frame& f, uint64_t nowMs)
     switch (f.type) {
     case CSerialSensorProtocol::kTypeIdentify: {
         CSerialSensorProtocol::SensorInfo info;
-        info.gateCount = static_cast<uint16_t>(options_.scene.gateCount);
-        info.gateSizeMm = static_cast<uint16_t>(std::lround(options_.scene.gateSizeMeters * 1000));
-        info.halfFieldDeciDegrees = static_cast<uint16_t>(std::lround(options_.scene.halfFieldDegrees * 10));
-        info.maxTargets = static_cast<uint16_t>(options_.maxTargets);
-        info.model = options_.model;
+        info.gateCount = static_cast<uint16_t>(m_options.scene.gateCount);
+        info.gateSizeMm = static_cast<uint16_t>(std::lround(m_options.scene.gateSizeMeters * 1000));
+        info.halfFieldDeciDegrees = static_cast<uint16_t>(std::lround(m_options.scene.halfFieldDegrees * 10));
+        info.maxTargets = static_cast<uint16_t>(m_options.maxTargets);
+        info.model = m_options.model;
         Log("IDENTIFY");
         Write(CSerialSensorProtocol::Frame(CSerialSensorProtocol::kTypeIdentifyReply,
                                            CSerialSensorProtocol::IdentifyReplyPayload(info)));
         return;
     }
     case CSerialSensorProtocol::kTypeStartStream:
-        if (!streaming_) {
-            streaming_ = true;
-            streamStartMs_ = nowMs;
+        if (!m_streaming) {
+            m_streaming = true;
+            m_streamStartMs = nowMs;
         }
-        if (options_.startAckDelayMs > 0) {
-            startAckDueMs_ = nowMs + static_cast<uint64_t>(options_.startAckDelayMs);
-            Log("START 0x%02X ACK LATE %d", f.type, options_.startAckDelayMs);
+        if (m_options.startAckDelayMs > 0) {
+            m_startAckDueMs = nowMs + static_cast<uint64_t>(m_options.startAckDelayMs);
+            Log("START 0x%02X ACK LATE %d", f.type, m_options.startAckDelayMs);
             return;
         }
         break;
     case CSerialSensorProtocol::kTypeStopStream:
-        streaming_ = false;
+        m_streaming = false;
         break;
     case CSerialSensorProtocol::kTypeEnterCommandMode: {
         int32_t param = 0;
@@ -164,23 +164,23 @@ void CSensorEmulator::Handle(const CSerialFrameParser::Frame& f, uint64_t nowMs)
             code = CSerialSensorProtocol::kAckRejected;
             break;
         }
-        commandMode_ = true;
-        commandTimeBaseMs_ = timeBase;
-        commandModeDeadlineMs_ = timeBase ? nowMs + timeBase : 0;
+        m_commandMode = true;
+        m_commandTimeBaseMs = timeBase;
+        m_commandModeDeadlineMs = timeBase ? nowMs + timeBase : 0;
         Log("CMDMODE-ENTER param=%d timebase=%u", param, timeBase);
         break;
     }
     case CSerialSensorProtocol::kTypeLeaveCommandMode:
-        code = commandMode_ ? CSerialSensorProtocol::kAckAccepted : CSerialSensorProtocol::kAckBusy;
-        commandMode_ = false;
+        code = m_commandMode ? CSerialSensorProtocol::kAckAccepted : CSerialSensorProtocol::kAckBusy;
+        m_commandMode = false;
         break;
     case CSerialSensorProtocol::kTypeTrackOne:
     case CSerialSensorProtocol::kTypeTrackMany:
-        if (!commandMode_) {
+        if (!m_commandMode) {
             code = CSerialSensorProtocol::kAckBusy;
         } else {
-            trackLimit_ = f.type == CSerialSensorProtocol::kTypeTrackOne ? 1 : options_.maxTargets;
-            if (commandTimeBaseMs_) commandModeDeadlineMs_ = nowMs + commandTimeBaseMs_;  // a command restarts it
+            m_trackLimit = f.type == CSerialSensorProtocol::kTypeTrackOne ? 1 : m_options.maxTargets;
+            if (m_commandTimeBaseMs) m_commandModeDeadlineMs = nowMs + m_commandTimeBaseMs;  // a command restarts it
         }
         break;
     default:
@@ -193,49 +193,49 @@ void CSensorEmulator::Handle(const CSerialFrameParser::Frame& f, uint64_t nowMs)
 }
 
 int CSensorEmulator::Run(volatile int& stop) {
-    fd_ = open(options_.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd_ < 0) {
-        fprintf(stderr, "sensor-emulator: cannot open %s: %s\n", options_.device.c_str(), strerror(errno));
+    m_fd = open(m_options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_fd < 0) {
+        fprintf(stderr, "sensor-emulator: cannot open %s: %s\n", m_options.device.c_str(), strerror(errno));
         return 2;
     }
     termios tio{};
-    if (tcgetattr(fd_, &tio) == 0) {
+    if (tcgetattr(m_fd, &tio) == 0) {
         cfmakeraw(&tio);
-        tcsetattr(fd_, TCSANOW, &tio);
+        tcsetattr(m_fd, TCSANOW, &tio);
     }
     CSerialFrameParser parser(CSerialSensorProtocol::kMaxPayload);
     std::vector<CSerialFrameParser::Frame> frames;
-    const double periodMs = 1000.0 / options_.framesPerSecond;
+    const double periodMs = 1000.0 / m_options.framesPerSecond;
     uint64_t start = NowMs();
-    streamStartMs_ = start;
+    m_streamStartMs = start;
     double nextFrameMs = static_cast<double>(start);
-    Log("READY %s", options_.device.c_str());
+    Log("READY %s", m_options.device.c_str());
     while (!stop) {
         const uint64_t now = NowMs();
-        const bool silent = options_.silenceAfterFrames >= 0 && framesProduced_ >= options_.silenceAfterFrames;
-        if (startAckDueMs_ && now >= startAckDueMs_) {
-            startAckDueMs_ = 0;
+        const bool silent = m_options.silenceAfterFrames >= 0 && m_framesProduced >= m_options.silenceAfterFrames;
+        if (m_startAckDueMs && now >= m_startAckDueMs) {
+            m_startAckDueMs = 0;
             Log("START-ACK sent late");
             Write(CSerialSensorProtocol::Ack(CSerialSensorProtocol::kTypeStartStream, CSerialSensorProtocol::kAckAccepted));
         }
-        if (commandMode_ && commandModeDeadlineMs_ && now >= commandModeDeadlineMs_) {
-            commandMode_ = false;  // no command within the time base: back to normal by itself
+        if (m_commandMode && m_commandModeDeadlineMs && now >= m_commandModeDeadlineMs) {
+            m_commandMode = false;  // no command within the time base: back to normal by itself
             Log("CMDMODE-TIMEOUT");
         }
-        if (streaming_ && !commandMode_ && !silent && now >= nextFrameMs) {
+        if (m_streaming && !m_commandMode && !silent && now >= nextFrameMs) {
             SendFrame(now);
             nextFrameMs += periodMs;
             if (nextFrameMs < static_cast<double>(now)) nextFrameMs = static_cast<double>(now) + periodMs;
             continue;
         }
-        if (!streaming_ || commandMode_) nextFrameMs = static_cast<double>(now);
-        const int wait = streaming_ && !commandMode_ && !silent ? static_cast<int>(std::max(0.0, nextFrameMs - now)) : 20;
-        pollfd p{fd_, POLLIN, 0};
+        if (!m_streaming || m_commandMode) nextFrameMs = static_cast<double>(now);
+        const int wait = m_streaming && !m_commandMode && !silent ? static_cast<int>(std::max(0.0, nextFrameMs - now)) : 20;
+        pollfd p{m_fd, POLLIN, 0};
         const int ready = poll(&p, 1, std::min(wait, 20));
         if (ready < 0 && errno != EINTR) break;
         if (ready > 0 && (p.revents & POLLIN)) {
             uint8_t buffer[1024];
-            const ssize_t n = read(fd_, buffer, sizeof buffer);
+            const ssize_t n = read(m_fd, buffer, sizeof buffer);
             if (n > 0) {
                 frames.clear();
                 parser.Feed(buffer, static_cast<size_t>(n), frames);
@@ -249,9 +249,9 @@ int CSensorEmulator::Run(volatile int& stop) {
             usleep(20000);
         }
     }
-    close(fd_);
-    Log("SUMMARY sent=%llu dropped=%llu corrupted=%llu noise=%llu", static_cast<unsigned long long>(totals_.framesSent),
-        static_cast<unsigned long long>(totals_.framesDropped), static_cast<unsigned long long>(totals_.framesCorrupted),
-        static_cast<unsigned long long>(totals_.noiseBytes));
+    close(m_fd);
+    Log("SUMMARY sent=%llu dropped=%llu corrupted=%llu noise=%llu", static_cast<unsigned long long>(m_totals.framesSent),
+        static_cast<unsigned long long>(m_totals.framesDropped), static_cast<unsigned long long>(m_totals.framesCorrupted),
+        static_cast<unsigned long long>(m_totals.noiseBytes));
     return 0;
 }

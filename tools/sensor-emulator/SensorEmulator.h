@@ -46,7 +46,7 @@ public:
     struct Totals {
         uint64_t framesSent = 0, framesDropped = 0, framesCorrupted = 0, noiseBytes = 0;
     };
-    const Totals& totals() const { return totals_; }
+    const Totals& totals() const { return m_totals; }
 
 private:
     void Handle(const CSerialFrameParser::Frame& frame, uint64_t nowMs);
@@ -55,20 +55,20 @@ private:
     bool Write(const std::vector<uint8_t>& bytes);
     void Log(const char* format, ...);
 
-    EmulatorOptions options_;
-    int fd_ = -1;
-    std::mt19937 random_;
-    CSceneGenerator scene_;
-    CMttTracker tracker_;
-    int trackLimit_;
-    bool streaming_;
-    bool commandMode_ = false;
-    uint64_t commandModeDeadlineMs_ = 0;
-    uint32_t commandTimeBaseMs_ = 0;
-    uint32_t sequence_ = 0;
-    uint64_t streamStartMs_ = 0;
-    uint64_t startAckDueMs_ = 0;  // a late start acknowledgement still to send (0: none)
-    long framesProduced_ = 0;
-    double noiseBudget_ = 0;
-    Totals totals_;
+    EmulatorOptions m_options;
+    int m_fd = -1;
+    std::mt19937 m_random;
+    CSceneGenerator m_scene;
+    CMttTracker m_tracker;
+    int m_trackLimit;
+    bool m_streaming;
+    bool m_commandMode = false;
+    uint64_t m_commandModeDeadlineMs = 0;
+    uint32_t m_commandTimeBaseMs = 0;
+    uint32_t m_sequence = 0;
+    uint64_t m_streamStartMs = 0;
+    uint64_t m_startAckDueMs = 0;  // a late start acknowledgement still to send (0: none)
+    long m_framesProduced = 0;
+    double m_noiseBudget = 0;
+    Totals m_totals;
 };
