@@ -46,7 +46,8 @@ ROVA_DATAPROCESS_API int ROVA_Interface_RadarPlayback_GetState(tagRADARPLAYBACKS
 // Jumps to streamMs: the next frame delivered is the first frame at or after streamMs (the first
 // frame for a time before it, the last frame for a time past it). generation (may be null)
 // receives the new generation. When this returns, no frame from before the jump is delivered any
-// more (frames read ahead are discarded: the link health counts them as framesPaused, discarded on
+// more (a delivery in progress is waited for, unless the call comes from a listener's callback;
+// frames read ahead are discarded: the link health counts them as framesPaused, discarded on
 // purpose), and the tracks of the library's own tracker start over: the console clears its tracks
 // and zone state at this point. A paused playback stays paused at the new place; a step shows the
 // frame there. A playback that reached its end goes on from the new place. The file events go on

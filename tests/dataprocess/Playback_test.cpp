@@ -365,6 +365,39 @@ TEST_F(Playback, SeekThenStepShowsTheFirstFrameAtOrAfterTheTarget) {
     EXPECT_EQ(listener_.currentMismatches(), 0) << "inside the callback the position is the frame's";
 }
 
+// Two recordings in one folder, the second starting its time stamps over: the playback's time
+// goes on after the first, and a seek finds frames of the second by that time.
+TEST_F(Playback, ASecondRecordingContinuesThePlaybackTime) {
+    ROVA_Interface_RadarParameter_Init(&gRadarParameter);
+    const uint32_t gates = static_cast<uint32_t>(gRadarParameter.gateCount);
+    std::vector<uint64_t> first, second;
+    for (uint64_t i = 0; i < 20; ++i) {
+        first.push_back(kFirstUs + kSpacingUs * i);  // 1000 .. 1950 ms
+        second.push_back(kSpacingUs * i);            // 0 .. 950 ms, played as 2050 .. 3000 ms
+    }
+    WriteRecording(rec_ + "\\ROVA_Raw_1.rvraw", gates, 0, first);
+    WriteRecording(rec_ + "\\ROVA_Raw_2.rvraw", gates, 20, second);
+    Start(1);
+    WaitForIndex();
+    EXPECT_EQ(State().firstMs, 1000u);
+    EXPECT_EQ(State().lastMs, 3000u);
+    PauseAndSettle();
+    struct Case {
+        uint64_t tMs;
+        int64_t frame;
+        uint64_t positionMs;
+    } cases[] = {{2100, 21, 2100}, {2000, 20, 2050}, {1900, 18, 1900}, {2999, 39, 3000}, {5000, 39, 3000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tMs);
+        ASSERT_TRUE(ROVA_Interface_RadarPlayback_Seek(c.tMs, nullptr));
+        ASSERT_TRUE(ROVA_Interface_RadarPlayback_Step());
+        ASSERT_TRUE(listener_.WaitFor(1));
+        EXPECT_EQ(listener_.All()[0].id, c.frame);
+        EXPECT_EQ(State().currentMs, c.positionMs);
+        listener_.Clear();
+    }
+}
+
 TEST_F(Playback, StepDeliversExactlyOneFrameEach) {
     Record(60, 100);
     Start(1);
